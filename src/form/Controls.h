@@ -1,0 +1,99 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "form/Control.h"
+
+namespace form {
+
+using Handler = std::function<void()>;
+
+// A caption on the window; labels take no focus.
+class Label : public Control {
+public:
+    explicit Label(std::string name, std::string caption = {}) : Control(std::move(name)) {
+        caption_ = std::move(caption);
+    }
+    const std::string& caption() const { return caption_; }
+    void setCaption(const std::string& c) { set(caption_, c, Property::Text); }
+
+    Handler onDblClick;
+    void dblClick() {
+        if (onDblClick) onDblClick();
+    }
+
+private:
+    std::string caption_;
+};
+
+class TextBox : public Control {
+public:
+    explicit TextBox(std::string name, std::string text = {});
+
+    const std::string& text() const { return text_; }
+    void setText(const std::string& t) { set(text_, t, Property::Text); }
+
+    bool readOnly = false;
+
+    Handler onDblClick;
+    Handler onLostFocus;
+    void dblClick() {
+        if (onDblClick) onDblClick();
+    }
+
+private:
+    std::string text_;
+};
+
+// Value 0 clear, 1 ticked, 2 greyed. Setting the value from code runs the
+// click handler whenever the value changes, exactly as a user's click.
+class TickBox : public Control {
+public:
+    explicit TickBox(std::string name, std::string caption = {}) : Control(std::move(name)) {
+        caption_ = std::move(caption);
+    }
+
+    const std::string& caption() const { return caption_; }
+    void setCaption(const std::string& c) { set(caption_, c, Property::Text); }
+
+    std::int16_t value() const { return value_; }
+    bool ticked() const { return value_ == 1; }
+    void setValue(std::int16_t v);
+
+    // A user's click ticks a box that is not ticked (greyed included) and clears a ticked one.
+    void click() { setValue(value_ == 1 ? 0 : 1); }
+
+    Handler onClick;
+
+private:
+    std::string caption_;
+    std::int16_t value_ = 0;
+};
+
+class Button : public Control {
+public:
+    explicit Button(std::string name, std::string caption = {}) : Control(std::move(name)) {
+        caption_ = std::move(caption);
+    }
+    const std::string& caption() const { return caption_; }
+    void setCaption(const std::string& c) { set(caption_, c, Property::Text); }
+
+    Handler onClick;
+    void click() {
+        if (enabled() && onClick) onClick();
+    }
+
+private:
+    std::string caption_;
+};
+
+// Decoration: a straight line in twips.
+struct Line {
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    Colour colour = colour::SystemWindowText;
+    int width = 1;
+};
+
+}  // namespace form

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// Outcome of an operation that can fail. `error` is a short reason meant for
+// the user (a tooltip, a line on standard error); empty when ok.
+struct Result {
+    bool ok = true;
+    std::string error;
+
+    static Result success() { return {}; }
+    static Result failure(std::string why) { return {false, std::move(why)}; }
+};
+
+// Answer of the process-table query.
+struct ProcessQuery {
+    bool ok = true;       // false: the table could not be read, `count` means nothing
+    int count = 0;        // processes whose executable name matches
+    std::string error;
+};
+
+using WindowHandle = std::uint64_t;  // 0 is the null handle
+
+// Window style passed to LaunchCommand: a normal window that takes the focus.
+inline constexpr int kNormalFocus = 1;
+
+// Every operating-system service the program needs apart from the settings
+// store. Called from the user-interface thread only; each call blocks it for
+// as long as it takes.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Starts the command line, fully detached, and returns at once.
+    virtual Result LaunchCommand(const std::string& command, int windowStyle) = 0;
+
+    // Blocks the calling thread (and so the whole user interface) for `ms`.
+    virtual void Sleep(int ms) = 0;
+
+    // Counts running processes whose executable name is exactly `name`.
+    virtual ProcessQuery CountProcesses(const std::string& name) = 0;
+
+    // Queues one press and release of the NumLock key.
+    virtual Result SendNumLock() = 0;
+
+    // The window that has the user's focus anywhere on the desktop, or 0.
+    virtual WindowHandle GetForegroundWindow() = 0;
+
+    // Puts the window into (on) or out of (off) the top-most group without
+    // moving or resizing it.
+    virtual Result SetTopMost(WindowHandle window, bool on) = 0;
+
+    // Shows the file chooser; returns the path last confirmed in it, or "".
+    virtual std::string ChooseFileToRun(const std::string& title, const std::string& filter,
+                                        const std::string& defaultExtension,
+                                        const std::string& startFolder) = 0;
+
+    // The folder the program file lives in.
+    virtual std::string ProgramFolder() = 0;
+};
+
+}  // namespace platform

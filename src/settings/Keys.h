@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace settings::keys {
+
+inline constexpr int kSlotCount = 20;
+
+inline constexpr const char* MainLeft = "MAIN-Left";
+inline constexpr const char* MainTop = "MAIN-Top";
+inline constexpr const char* MainWidth = "MAIN-Width";
+inline constexpr const char* MainHeight = "MAIN-Height";
+inline constexpr const char* LastRun = "LAST_RUN";
+inline constexpr const char* AutostartTick = "AUTOSTART_TICKBOX";
+inline constexpr const char* AlwaysOnTopTick = "AlwaysOnTopTimer_TICKBOX";
+inline constexpr const char* AutocloseTick = "AUTOCLOSE_TICKBOX";
+inline constexpr const char* RivaAutostartTick = "RIVA_AUTOSTART_TICKBOX";
+
+// Per-slot keys, n = 1..20 in plain decimal.
+std::string taskEnable(int n);       // TASK_n_ENABLE_TICKBOX
+std::string taskPause(int n);        // TASK_n_PAUSE_TICKBOX
+std::string taskCaption(int n);      // TASK_n_TICKBOX_CAPTION
+std::string taskCommand(int n);      // TASK_n_CMD
+std::string taskProcessName(int n);  // TASK_n_PROCESS_NAME_TEXTBOX
+std::string defaultCaption(int n);   // "TASK n"
+
+// Geometry keys of a window: "<short name>-Left" and so on.
+struct WindowKeys {
+    std::string left, top, width, height;
+};
+WindowKeys windowKeys(const std::string& shortName);
+
+enum class Form { Geometry, Tick, FreeText, StatusText };
+
+struct KeyInfo {
+    std::string key;
+    Form form;
+    std::string defaultText;
+};
+
+// Every key the program reads or writes, with the default its readers pass.
+const std::vector<KeyInfo>& all();
+
+}  // namespace settings::keys

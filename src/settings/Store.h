@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/SettingsBackend.h"
+
+namespace settings {
+
+inline constexpr const char* kApplication = "VELMORA";
+
+// The running program's own file name without folder; a trailing ".exe" is
+// dropped, any other dot stays ("velmora-1.2" is a name of its own). A
+// symbolic link counts under its own name, so pass what the program was
+// started as (argv[0]), not the resolved file.
+std::string ExecutableName(std::string_view invokedAs);
+
+// GetSetting / SaveSetting over a backend, plus the thin key/default pair that
+// every window uses with application "VELMORA" and the executable's section.
+class Store {
+public:
+    Store(platform::SettingsBackend& backend, std::string section);
+
+    const std::string& section() const { return section_; }
+
+    // The stored text, or the default when the key or section is absent. An
+    // existing key holding "" yields "". A numeric default yields its decimal text.
+    std::string GetSetting(const std::string& application, const std::string& section,
+                           const std::string& key, const std::string& defaultValue);
+    std::string GetSetting(const std::string& application, const std::string& section,
+                           const std::string& key, long long defaultValue);
+    void SaveSetting(const std::string& application, const std::string& section,
+                     const std::string& key, const std::string& value);
+
+    // Application "VELMORA", section = the executable name.
+    std::string get(const std::string& key, const std::string& defaultValue);
+    std::string get(const std::string& key, long long defaultValue);
+    void save(const std::string& key, const std::string& value);
+
+    // Typed reads and writes in the stored forms. A value that does not parse
+    // (or a tick outside 0..2) yields the default.
+    float getGeometry(const std::string& key, float defaultValue);
+    void saveGeometry(const std::string& key, float twips);
+    std::int16_t getTick(const std::string& key, std::int16_t defaultValue);
+    void saveTick(const std::string& key, std::int16_t value);
+
+private:
+    platform::SettingsBackend& backend_;
+    std::string section_;
+};
+
+}  // namespace settings
