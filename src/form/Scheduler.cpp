@@ -46,6 +46,11 @@ Timer* Scheduler::nextReady(Millis now) {
     return best;
 }
 
+void Scheduler::disableAll() {
+    for (const auto& t : timers_) t->enabled_ = false;
+    if (onChanged_) onChanged_();
+}
+
 int Scheduler::runDue() {
     if (inTick_) return 0;
     int delivered = 0;

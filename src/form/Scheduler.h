@@ -40,6 +40,9 @@ public:
 
     bool inTick() const { return inTick_; }
 
+    // Disables every timer: the window that owned them is gone.
+    void disableAll();
+
     // Told whenever the next due time may have changed (the event-loop driver
     // re-arms its wake-up then).
     void setOnChanged(std::function<void()> listener) { onChanged_ = std::move(listener); }

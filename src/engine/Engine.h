@@ -1,0 +1,31 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/Platform.h"
+#include "ui/main/MainForm.h"
+
+namespace engine {
+
+class TaskChain;
+class Countdowns;
+
+// The task chain, the process watch and the autostart and autoclose
+// countdowns, attached to the main window's controls. Construct it before the
+// window's Form_Load: start-up relies on the autoclose tick's click behaviour.
+class Engine {
+public:
+    Engine(ui::MainForm& form, platform::Platform& platform);
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    TaskChain& chain() { return *chain_; }
+    Countdowns& countdowns() { return *countdowns_; }
+
+private:
+    std::unique_ptr<TaskChain> chain_;
+    std::unique_ptr<Countdowns> countdowns_;
+};
+
+}  // namespace engine

@@ -1,0 +1,242 @@
+#include "ui/main/MainForm.h"
+
+#include "form/TimeValue.h"
+#include "settings/Keys.h"
+
+namespace ui {
+
+namespace keys = settings::keys;
+using form::colour::Black;
+using form::colour::Green;
+using form::colour::Red;
+
+namespace {
+
+const form::Font kDefaultFont{};  // MS Sans Serif 8.25 regular
+form::Font bold(const char* family, double points) { return {family, points, true, 0}; }
+
+std::string slotName(int n, const char* what) {
+    return "TASK_" + std::to_string(n) + "_" + what;
+}
+
+}  // namespace
+
+SlotRow::SlotRow(int number, form::Scheduler& scheduler)
+    : n(number),
+      light(slotName(number, "LIGHT"), std::to_string(number)),
+      enable(slotName(number, "ENABLE_TICKBOX"), "TASK" + std::to_string(number)),
+      pause(slotName(number, "PAUSE_TICKBOX"), "P-4-P"),
+      command(slotName(number, "CMD_TEXTBOX")),
+      processName(slotName(number, "PROCESS_NAME_TEXTBOX")),
+      mainTimer(scheduler.create(slotName(number, "MAIN_TIMER"))),
+      watcherTimer(scheduler.create(slotName(number, "WATCHER_TIMER"))) {
+    const int top = 2400 + 240 * (number - 1);
+    light.box = {120, top, 375, 255};
+    light.font = bold("Arial", 8.25);
+    light.readOnly = true;
+    light.centred = true;
+    light.tabIndex = 55 + number;
+    enable.box = {600, top, 4095, 255};
+    enable.font = bold("Arial", 9.75);
+    enable.tabIndex = 7 + 2 * number;
+    pause.box = {4800, top, 735, 255};
+    pause.tabIndex = 8 + 2 * number;
+}
+
+MainForm::MainForm(form::Scheduler& scheduler, settings::Store& store, std::string executableName)
+    : AUTOSTART_TIMER(scheduler.create("AUTOSTART_TIMER")),
+      AUTOCLOSE_TIMER(scheduler.create("AUTOCLOSE_TIMER")),
+      AlwaysOnTopTimer(scheduler.create("AlwaysOnTopTimer")),
+      HEARTBEAT_TIMER(scheduler.create("HEARTBEAT_TIMER")),
+      NUMLOCK_TIMER_1(scheduler.create("NUMLOCK_TIMER_1")),
+      NUMLOCK_TIMER_2(scheduler.create("NUMLOCK_TIMER_2")),
+      scheduler_(scheduler),
+      store_(store),
+      executableName_(std::move(executableName)) {
+    for (int n = 1; n <= kSlots; ++n) slots_[n - 1] = std::make_unique<SlotRow>(n, scheduler);
+    for (int k = 1; k <= 16; ++k)
+        RIVA_RED_TIMER[k - 1] = &scheduler.create("RIVA_RED_TIMER_" + std::to_string(k));
+    for (int k = 1; k <= 7; ++k)
+        RIVA_LABEL[k - 1] = std::make_unique<form::Label>("RIVA_LABEL_" + std::to_string(k));
+    // The one timer that starts enabled; it has no interval until start-up.
+    AlwaysOnTopTimer.setEnabled(true);
+    layOut();
+}
+
+void MainForm::layOut() {
+    const form::Font title = bold("Arial", 9.75);
+    auto banner = [&](form::Label& l, form::Rect r) {
+        l.box = r;
+        l.font = title;
+        l.centred = true;
+        l.setBackColour(Black);
+        l.setForeColour(Green);
+    };
+    banner(TARNHOLT_TITLE, {120, 120, 2295, 315});
+    banner(APP_EXE_NAME_LABEL, {2520, 120, 3135, 315});
+
+    auto tick = [&](form::TickBox& t, form::Rect r, int tab) {
+        t.box = r;
+        t.font = kDefaultFont;
+        t.tabIndex = tab;
+    };
+    tick(AUTOSTART_TICKBOX, {480, 480, 1455, 195}, 3);
+    tick(AUTOCLOSE_TICKBOX, {2880, 480, 2175, 195}, 5);
+    tick(AlwaysOnTopTimer_TICKBOX, {480, 720, 1455, 195}, 4);
+    tick(RIVA_AUTOSTART_TICKBOX, {2880, 720, 2415, 195}, 6);
+    // Ticked in the window's initial state, before anything is restored.
+    AlwaysOnTopTimer_TICKBOX.setValue(1);
+
+    LAST_RUN_LABEL.box = {240, 1080, 975, 255};
+    LAST_RUN_LABEL.font = title;
+    auto display = [&](form::TextBox& t, form::Rect r, form::Font f, int tab) {
+        t.box = r;
+        t.font = std::move(f);
+        t.readOnly = true;
+        t.centred = true;
+        t.tabIndex = tab;
+    };
+    display(LAST_RUN_TEXTBOX, {1200, 1080, 4335, 330}, title, 127);
+    display(AUTOSTART_TIMER_TEXTBOX, {240, 1680, 735, 435}, bold("MS Sans Serif", 13.5), 50);
+    display(AUTOCLOSE_TIMER_TEXTBOX, {4800, 1680, 735, 435}, bold("MS Sans Serif", 13.5), 52);
+    AUTOSTART_TIMER_TEXTBOX.setBackColour(form::colour::PaleMagenta);
+    AUTOCLOSE_TIMER_TEXTBOX.setBackColour(form::colour::PaleMagenta);
+    display(HEARTBEAT_COUNTDOWN_TEXTBOX, {240, 7560, 1455, 405}, bold("Arial", 14.25), 118);
+    HEARTBEAT_COUNTDOWN_TEXTBOX.setBackColour(Black);
+    HEARTBEAT_COUNTDOWN_TEXTBOX.setForeColour(Green);
+
+    auto button = [&](form::Button& b, form::Rect r, int tab) {
+        b.box = r;
+        b.font = kDefaultFont;
+        b.tabIndex = tab;
+    };
+    button(AUTOSTART_START_BUTTON, {1200, 1680, 975, 375}, 0);
+    button(SETTINGS_BUTTON, {2400, 1680, 1095, 375}, 1);
+    button(AUTOCLOSE_START_BUTTON, {3720, 1680, 855, 375}, 2);
+    AUTOCLOSE_START_BUTTON.setEnabled(false);
+    button(RIVA_START_BUTTON, {1800, 7560, 855, 375}, 7);
+    button(ABOUT_BUTTON, {4800, 7560, 735, 375}, 8);
+
+    RIVA_BACKGROUND_LABEL.box = {2760, 7560, 1935, 375};
+    RIVA_BACKGROUND_LABEL.setBackColour(Black);
+    for (int k = 1; k <= 7; ++k) {
+        form::Label& lamp = *RIVA_LABEL[k - 1];
+        lamp.box = {2880 + 240 * (k - 1), 7680, 255, 135};
+        lamp.setBackColour(Red);
+    }
+
+    CMD_HEADING.box = {6480, 240, 1695, 255};
+    CMD_HEADING.font = bold("Arial", 8.25);
+    PROCESS_HEADING.box = {9840, 240, 2295, 255};
+    PROCESS_HEADING.font = bold("Arial", 8.25);
+
+    for (int y : {960, 1440, 2280, 7320}) lines.push_back({120, y, 5640, y, form::colour::SystemWindowText, 1});
+    for (int y : {1560, 2160, 7440, 8040}) lines.push_back({120, y, 5640, y, Green, 3});
+}
+
+std::vector<form::Control*> MainForm::controls() {
+    std::vector<form::Control*> all{&TARNHOLT_TITLE,         &APP_EXE_NAME_LABEL,     &AUTOSTART_TICKBOX,
+                                    &AUTOCLOSE_TICKBOX,      &AlwaysOnTopTimer_TICKBOX, &RIVA_AUTOSTART_TICKBOX,
+                                    &LAST_RUN_LABEL,         &LAST_RUN_TEXTBOX,       &AUTOSTART_TIMER_TEXTBOX,
+                                    &AUTOSTART_START_BUTTON, &SETTINGS_BUTTON,        &AUTOCLOSE_START_BUTTON,
+                                    &AUTOCLOSE_TIMER_TEXTBOX, &HEARTBEAT_COUNTDOWN_TEXTBOX, &RIVA_START_BUTTON,
+                                    &RIVA_BACKGROUND_LABEL};
+    for (auto& lamp : RIVA_LABEL) all.push_back(lamp.get());
+    all.push_back(&ABOUT_BUTTON);
+    for (auto& s : slots_) {
+        all.push_back(&s->light);
+        all.push_back(&s->enable);
+        all.push_back(&s->pause);
+    }
+    all.push_back(&CMD_HEADING);
+    all.push_back(&PROCESS_HEADING);
+    return all;
+}
+
+void MainForm::restoreGeometry() {
+    left = store_.getGeometry(keys::MainLeft, 1000);
+    top = store_.getGeometry(keys::MainTop, 1000);
+    width = store_.getGeometry(keys::MainWidth, 5865);
+    height = store_.getGeometry(keys::MainHeight, 8550);
+}
+
+void MainForm::Form_Load() {
+    restoreGeometry();
+    APP_EXE_NAME_LABEL.setCaption(executableName_);
+    caption = "VELMORA - " + APP_EXE_NAME_LABEL.caption();
+    if (onWindowChanged) onWindowChanged();
+    LAST_RUN_TEXTBOX.setText(store_.get(keys::LastRun, ""));
+
+    AUTOSTART_TICKBOX.setValue(store_.getTick(keys::AutostartTick, 0));
+    AlwaysOnTopTimer_TICKBOX.setValue(store_.getTick(keys::AlwaysOnTopTick, 1));
+    AUTOCLOSE_TICKBOX.setValue(store_.getTick(keys::AutocloseTick, 0));
+    RIVA_AUTOSTART_TICKBOX.setValue(store_.getTick(keys::RivaAutostartTick, 0));
+    for (int n = 1; n <= kSlots; ++n) slot(n).enable.setValue(store_.getTick(keys::taskEnable(n), 0));
+    for (int n = 1; n <= kSlots; ++n) slot(n).pause.setValue(store_.getTick(keys::taskPause(n), 0));
+    for (int n = 1; n <= kSlots; ++n)
+        slot(n).enable.setCaption(store_.get(keys::taskCaption(n), keys::defaultCaption(n)));
+    for (int n = 1; n <= kSlots; ++n) slot(n).command = store_.get(keys::taskCommand(n), "");
+    for (int n = 1; n <= kSlots; ++n) slot(n).processName = store_.get(keys::taskProcessName(n), "");
+
+    AUTOSTART_REMAINING = form::timeValue("00:00:11");
+    AUTOCLOSE_REMAINING = form::timeValue("00:00:11");
+    HEARTBEAT_REMAINING = form::timeValue("00:05:01");
+
+    for (form::Timer* t : {&AlwaysOnTopTimer, &AUTOSTART_TIMER, &AUTOCLOSE_TIMER, &HEARTBEAT_TIMER})
+        t->setInterval(1000);
+    for (int n = 1; n <= kSlots; ++n) slot(n).mainTimer.setInterval(1000);
+    for (int n = 1; n <= kSlots; ++n) slot(n).watcherTimer.setInterval(1000);
+
+    const bool success = LAST_RUN_TEXTBOX.text() == "COMPLETED SUCCESSFULLY";
+    LAST_RUN_TEXTBOX.setBackColour(success ? Green : Red);
+    LAST_RUN_TEXTBOX.setForeColour(Black);
+
+    for (form::Timer* t : RIVA_RED_TIMER) {
+        t->setEnabled(false);
+        t->setInterval(100);
+    }
+    for (form::Timer* t : {&NUMLOCK_TIMER_1, &NUMLOCK_TIMER_2}) {
+        t->setEnabled(false);
+        t->setInterval(750);
+    }
+    for (auto& lamp : RIVA_LABEL) lamp->setBackColour(Red);
+
+    AlwaysOnTopTimer.setEnabled(AlwaysOnTopTimer_TICKBOX.ticked());
+
+    const bool autostart = AUTOSTART_TICKBOX.ticked();
+    AUTOSTART_START_BUTTON.setCaption(autostart ? "STOP" : "START");
+    SETTINGS_BUTTON.setEnabled(!autostart);
+    AUTOSTART_TIMER.setEnabled(autostart);
+
+    const bool riva = RIVA_AUTOSTART_TICKBOX.ticked();
+    HEARTBEAT_TIMER.setEnabled(riva);
+    RIVA_RED_TIMER[0]->setEnabled(riva);
+    RIVA_START_BUTTON.setCaption(riva ? "STOP" : "START");
+}
+
+void MainForm::Form_Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    store_.saveGeometry(keys::MainLeft, left);
+    store_.saveGeometry(keys::MainTop, top);
+    store_.saveTick(keys::AlwaysOnTopTick, AlwaysOnTopTimer_TICKBOX.value());
+    store_.saveTick(keys::AutostartTick, AUTOSTART_TICKBOX.value());
+    store_.saveTick(keys::AutocloseTick, AUTOCLOSE_TICKBOX.value());
+    store_.saveTick(keys::RivaAutostartTick, RIVA_AUTOSTART_TICKBOX.value());
+    for (int n = 1; n <= kSlots; ++n) store_.saveTick(keys::taskEnable(n), slot(n).enable.value());
+    for (int n = 1; n <= kSlots; ++n) store_.saveTick(keys::taskPause(n), slot(n).pause.value());
+    store_.save(keys::LastRun, LAST_RUN_TEXTBOX.text());
+}
+
+void MainForm::Close() {
+    if (unloaded_) return;
+    if (onCloseRequested) {
+        onCloseRequested();
+        return;
+    }
+    Form_Unload();
+    // The window, its controls and its timers go away with it.
+    scheduler_.disableAll();
+}
+
+}  // namespace ui

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "form/Controls.h"
+#include "form/Scheduler.h"
+#include "settings/Store.h"
+
+namespace ui {
+
+inline constexpr int kSlots = 20;
+
+// One task slot: its visible row, its two hidden texts and its two timers.
+struct SlotRow {
+    SlotRow(int n, form::Scheduler& scheduler);
+
+    const int n;
+    form::TextBox light;    // TASK_n_LIGHT: the status light, shows n
+    form::TickBox enable;   // TASK_n_ENABLE_TICKBOX: caption is the slot's name
+    form::TickBox pause;    // TASK_n_PAUSE_TICKBOX: "P-4-P"
+    std::string command;      // TASK_n_CMD_TEXTBOX (never shown)
+    std::string processName;  // TASK_n_PROCESS_NAME_TEXTBOX (never shown)
+    form::Timer& mainTimer;     // TASK_n_MAIN_TIMER
+    form::Timer& watcherTimer;  // TASK_n_WATCHER_TIMER
+};
+
+// Model of the main window VELMORA_MAIN: every control in its initial state,
+// start-up and shut-down. Toolkit-free; a view renders it and forwards the
+// user's clicks. Features add their handlers to the controls before Form_Load.
+class MainForm {
+public:
+    MainForm(form::Scheduler& scheduler, settings::Store& store, std::string executableName);
+    MainForm(const MainForm&) = delete;
+    MainForm& operator=(const MainForm&) = delete;
+
+    // Window: caption and outer geometry in twips.
+    std::string caption = "VELMORA";
+    float left = 0, top = 0, width = 0, height = 0;
+    static constexpr int kClientWidth = 15885, kClientHeight = 10830;
+    std::function<void()> onWindowChanged;  // caption or geometry set by the model
+
+    form::Label TARNHOLT_TITLE{"TARNHOLT_TITLE", "TARNHOLT"};
+    form::Label APP_EXE_NAME_LABEL{"APP_EXE_NAME_LABEL", "APP_EXE_NAME"};
+    form::TickBox AUTOSTART_TICKBOX{"AUTOSTART_TICKBOX", "AutoStart Timer"};
+    form::TickBox AUTOCLOSE_TICKBOX{"AUTOCLOSE_TICKBOX", "AutoClose When Finished"};
+    form::TickBox AlwaysOnTopTimer_TICKBOX{"AlwaysOnTopTimer_TICKBOX", "Always On Top"};
+    form::TickBox RIVA_AUTOSTART_TICKBOX{"RIVA_AUTOSTART_TICKBOX", "AutoStart RIVA HeartBeat"};
+    form::Label LAST_RUN_LABEL{"LAST_RUN_LABEL", "Last Run:"};
+    form::TextBox LAST_RUN_TEXTBOX{"LAST_RUN_TEXTBOX", "SUCCESS / AUTOCLOSE-TIMER"};
+    form::TextBox AUTOSTART_TIMER_TEXTBOX{"AUTOSTART_TIMER_TEXTBOX", "00"};
+    form::Button AUTOSTART_START_BUTTON{"AUTOSTART_START_BUTTON", "START"};
+    form::Button SETTINGS_BUTTON{"SETTINGS_BUTTON", "Settings"};
+    form::Button AUTOCLOSE_START_BUTTON{"AUTOCLOSE_START_BUTTON", "START"};
+    form::TextBox AUTOCLOSE_TIMER_TEXTBOX{"AUTOCLOSE_TIMER_TEXTBOX", "00"};
+    form::TextBox HEARTBEAT_COUNTDOWN_TEXTBOX{"HEARTBEAT_COUNTDOWN_TEXTBOX", "00:00:00"};
+    form::Button RIVA_START_BUTTON{"RIVA_START_BUTTON", "START"};
+    form::Label RIVA_BACKGROUND_LABEL{"RIVA_BACKGROUND_LABEL"};
+    std::array<std::unique_ptr<form::Label>, 7> RIVA_LABEL;  // RIVA_LABEL_1..7 at [0..6]
+    form::Button ABOUT_BUTTON{"ABOUT_BUTTON", "About"};
+    // Headings over the hidden slot texts; outside the visible area.
+    form::Label CMD_HEADING{"CMD_HEADING", "Full Run Command"};
+    form::Label PROCESS_HEADING{"PROCESS_HEADING", " P-4-P - Process.exe Name"};
+    std::vector<form::Line> lines;
+
+    SlotRow& slot(int n) { return *slots_.at(static_cast<std::size_t>(n - 1)); }
+    const SlotRow& slot(int n) const { return *slots_.at(static_cast<std::size_t>(n - 1)); }
+
+    form::Timer& AUTOSTART_TIMER;
+    form::Timer& AUTOCLOSE_TIMER;
+    form::Timer& AlwaysOnTopTimer;
+    std::array<form::Timer*, 16> RIVA_RED_TIMER{};  // RIVA_RED_TIMER_1..16 at [0..15]
+    form::Timer& HEARTBEAT_TIMER;
+    form::Timer& NUMLOCK_TIMER_1;
+    form::Timer& NUMLOCK_TIMER_2;
+
+    // Countdown values: times of day as fractions of a day.
+    double AUTOSTART_REMAINING = 0;
+    double AUTOCLOSE_REMAINING = 0;
+    double HEARTBEAT_REMAINING = 0;
+
+    // Start-up: restores the window from the store and arms what its ticks ask.
+    void Form_Load();
+    // Shut-down: writes position, ticks and the status line. Runs once.
+    void Form_Unload();
+
+    // Closes the window as its close box would. With a view attached the view
+    // closes (and runs Form_Unload); without one Form_Unload runs here.
+    void Close();
+    std::function<void()> onCloseRequested;
+    bool unloaded() const { return unloaded_; }
+
+    // Every visible control, for the view (hidden headings included, off-area).
+    std::vector<form::Control*> controls();
+
+    const std::string& executableName() const { return executableName_; }
+    settings::Store& store() { return store_; }
+    form::Scheduler& scheduler() { return scheduler_; }
+
+private:
+    void layOut();
+    void restoreGeometry();
+
+    form::Scheduler& scheduler_;
+    settings::Store& store_;
+    std::string executableName_;
+    std::array<std::unique_ptr<SlotRow>, kSlots> slots_;
+    bool unloaded_ = false;
+};
+
+}  // namespace ui
