@@ -1,0 +1,39 @@
+#include "platform/fake/MemorySettingsBackend.h"
+
+namespace platform {
+
+std::optional<std::string> MemorySettingsBackend::read(const std::string& application,
+                                                       const std::string& section,
+                                                       const std::string& key) {
+    reads.push_back({section, key});
+    return value(section, key, application);
+}
+
+void MemorySettingsBackend::write(const std::string& application, const std::string& section,
+                                  const std::string& key, const std::string& value) {
+    writes.push_back({section, key, value});
+    values_[{application, section, key}] = value;
+}
+
+void MemorySettingsBackend::seed(const std::string& section, const std::string& key,
+                                 const std::string& value, const std::string& application) {
+    values_[{application, section, key}] = value;
+}
+
+std::optional<std::string> MemorySettingsBackend::value(const std::string& section,
+                                                        const std::string& key,
+                                                        const std::string& application) const {
+    const auto found = values_.find({application, section, key});
+    if (found == values_.end()) return std::nullopt;
+    return found->second;
+}
+
+std::size_t MemorySettingsBackend::keyCount(const std::string& section,
+                                            const std::string& application) const {
+    std::size_t count = 0;
+    for (const auto& [address, stored] : values_)
+        if (std::get<0>(address) == application && std::get<1>(address) == section) ++count;
+    return count;
+}
+
+}  // namespace platform

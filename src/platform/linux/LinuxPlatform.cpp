@@ -1,0 +1,109 @@
+#include "platform/linux/LinuxPlatform.h"
+
+#include <time.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QStringList>
+#include <QWidget>
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+
+#include "platform/linux/FileFilter.h"
+#include "platform/linux/ProcessTable.h"
+#include "platform/linux/Spawn.h"
+#include "platform/linux/X11Desktop.h"
+
+namespace platform {
+
+namespace {
+
+_XDisplay* qtX11Display() {
+    if (qGuiApp == nullptr) return nullptr;
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 != nullptr ? x11->display() : nullptr;
+}
+
+std::string searchPath() {
+    if (const char* path = std::getenv("PATH")) return path;
+    return "/usr/local/bin:/usr/bin:/bin";
+}
+
+}  // namespace
+
+Result LinuxPlatform::LaunchCommand(const std::string& command, int /*windowStyle*/) {
+    // The window style has no meaning here: a program opens its own windows.
+    return linux_backend::spawnDetached(linux_backend::planLaunch(command, searchPath()));
+}
+
+void LinuxPlatform::Sleep(int ms) {
+    if (ms <= 0) return;
+    if (beforeSleep_) beforeSleep_();
+    // An absolute deadline makes the wait whole however often a signal
+    // interrupts it.
+    timespec deadline{};
+    ::clock_gettime(CLOCK_MONOTONIC, &deadline);
+    deadline.tv_sec += ms / 1000;
+    deadline.tv_nsec += static_cast<long>(ms % 1000) * 1'000'000L;
+    if (deadline.tv_nsec >= 1'000'000'000L) {
+        deadline.tv_sec += 1;
+        deadline.tv_nsec -= 1'000'000'000L;
+    }
+    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
+    }
+}
+
+ProcessQuery LinuxPlatform::CountProcesses(const std::string& name) {
+    return linux_backend::countMatchingProcesses(procRoot_, name);
+}
+
+Result LinuxPlatform::SendNumLock() { return linux_backend::pressNumLock(qtX11Display()); }
+
+WindowHandle LinuxPlatform::GetForegroundWindow() {
+    return linux_backend::activeWindow(qtX11Display());
+}
+
+Result LinuxPlatform::SetTopMost(WindowHandle window, bool on) {
+    if (window == 0) return Result::failure("no window");
+    return linux_backend::setKeepAbove(qtX11Display(), window, on);
+}
+
+std::string LinuxPlatform::ChooseFileToRun(const std::string& title, const std::string& filter,
+                                           const std::string& defaultExtension,
+                                           const std::string& startFolder) {
+    // Without a widget application there is no dialog to show; the answer is
+    // then the same as after a cancel.
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return lastChosen_;
+
+    QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(title),
+                       QString::fromStdString(startFolder));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (!filter.empty())
+        dialog.setNameFilters(QString::fromStdString(linux_backend::toDialogFilters(filter))
+                                  .split(QStringLiteral(";;")));
+    QString suffix = QString::fromStdString(defaultExtension);
+    while (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
+    dialog.setDefaultSuffix(suffix);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        lastChosen_ = dialog.selectedFiles().constFirst().toStdString();
+    return lastChosen_;
+}
+
+std::string LinuxPlatform::ProgramFolder() {
+    std::array<char, 4096> buffer{};
+    const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (n > 0) {
+        std::string path(buffer.data(), static_cast<std::size_t>(n));
+        const auto slash = path.rfind('/');
+        if (slash != std::string::npos) return slash == 0 ? "/" : path.substr(0, slash);
+    }
+    if (QCoreApplication::instance() != nullptr)
+        return QCoreApplication::applicationDirPath().toStdString();
+    return {};
+}
+
+}  // namespace platform

@@ -1,0 +1,153 @@
+#include "platform/linux/ProcessTable.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <memory>
+
+#include "platform/linux/ProcessMatch.h"
+
+namespace platform::linux_backend {
+
+namespace {
+
+bool isPid(const char* name) {
+    if (*name == '\0') return false;
+    for (; *name != '\0'; ++name)
+        if (*name < '0' || *name > '9') return false;
+    return true;
+}
+
+// Reads up to buffer.size() bytes of `path` (relative to `dir`); -1 on failure.
+template <std::size_t N>
+ssize_t readSmallFile(int dir, const char* path, std::array<char, N>& buffer) {
+    const int fd = ::openat(dir, path, O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return -1;
+    std::size_t filled = 0;
+    while (filled < N) {
+        const ssize_t got = ::read(fd, buffer.data() + filled, N - filled);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        filled += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    return static_cast<ssize_t>(filled);
+}
+
+// One process entry, read in steps. The buffers live as long as the scan, so
+// looking at a process allocates nothing.
+class ProcEntry final : public ProcessFacts {
+public:
+    explicit ProcEntry(int procDir) : dir_(procDir) {}
+
+    // Reads stat; false when the process is gone or the entry is unreadable.
+    bool load(const char* pid) {
+        pid_ = pid;
+        exeLoaded_ = cmdlineLoaded_ = false;
+        const ssize_t n = readSmallFile(dir_, path("stat"), stat_);
+        if (n <= 0) return false;
+        const std::string_view text(stat_.data(), static_cast<std::size_t>(n));
+        // The short name may itself hold ')' or blanks: it ends at the last ')'.
+        const auto open = text.find('(');
+        const auto close = text.rfind(')');
+        if (open == std::string_view::npos || close == std::string_view::npos || close < open ||
+            close + 2 >= text.size())
+            return false;
+        comm_ = text.substr(open + 1, close - open - 1);
+        afterComm_ = text.substr(close + 2);
+        return true;
+    }
+
+    bool alive() override {
+        const char state = afterComm_.front();
+        if (state == 'X' || state == 'x') return false;
+        // A zombie leader whose other threads still run is a running process.
+        return state != 'Z' || threadCount() > 1;
+    }
+
+    std::string_view comm() override { return comm_; }
+
+    std::optional<std::string_view> exe() override {
+        if (!exeLoaded_) {
+            exeLoaded_ = true;
+            const ssize_t n = ::readlinkat(dir_, path("exe"), exe_.data(), exe_.size());
+            exeLength_ = n > 0 ? static_cast<std::size_t>(n) : 0;
+        }
+        if (exeLength_ == 0) return std::nullopt;
+        return std::string_view(exe_.data(), exeLength_);
+    }
+
+    std::optional<std::string_view> cmdline() override {
+        if (!cmdlineLoaded_) {
+            cmdlineLoaded_ = true;
+            const ssize_t n = readSmallFile(dir_, path("cmdline"), cmdline_);
+            cmdlineLength_ = n > 0 ? static_cast<std::size_t>(n) : 0;
+        }
+        if (cmdlineLength_ == 0) return std::nullopt;
+        return std::string_view(cmdline_.data(), cmdlineLength_);
+    }
+
+private:
+    const char* path(const char* leaf) {
+        std::snprintf(path_.data(), path_.size(), "%s/%s", pid_, leaf);
+        return path_.data();
+    }
+
+    // Field 20 of stat; field 3 (the state) starts afterComm_.
+    long threadCount() const {
+        std::string_view rest = afterComm_;
+        for (int field = 3; field < 20; ++field) {
+            const auto blank = rest.find(' ');
+            if (blank == std::string_view::npos) return 1;
+            rest.remove_prefix(blank + 1);
+        }
+        long count = 0;
+        for (char c : rest) {
+            if (c < '0' || c > '9') break;
+            count = count * 10 + (c - '0');
+        }
+        return count;
+    }
+
+    int dir_;
+    const char* pid_ = "";
+    std::array<char, 64> path_{};
+    std::array<char, 1024> stat_{};
+    std::string_view comm_, afterComm_;
+    std::array<char, PATH_MAX> exe_{};
+    std::size_t exeLength_ = 0;
+    bool exeLoaded_ = false;
+    std::array<char, 8192> cmdline_{};
+    std::size_t cmdlineLength_ = 0;
+    bool cmdlineLoaded_ = false;
+};
+
+struct DirCloser {
+    void operator()(DIR* d) const { ::closedir(d); }
+};
+
+}  // namespace
+
+ProcessQuery countMatchingProcesses(const std::string& procRoot, std::string_view name) {
+    const std::unique_ptr<DIR, DirCloser> dir(::opendir(procRoot.c_str()));
+    if (!dir) {
+        const int err = errno;
+        return {false, 0, "cannot read the process table " + procRoot + ": " + std::strerror(err)};
+    }
+    if (name.empty()) return {};
+
+    auto entry = std::make_unique<ProcEntry>(::dirfd(dir.get()));
+    ProcessQuery answer;
+    while (const dirent* d = ::readdir(dir.get())) {
+        if (!isPid(d->d_name) || std::strlen(d->d_name) > 20) continue;
+        if (entry->load(d->d_name) && processMatches(name, *entry)) ++answer.count;
+    }
+    return answer;
+}
+
+}  // namespace platform::linux_backend
