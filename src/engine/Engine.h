@@ -9,6 +9,7 @@ namespace engine {
 
 class TaskChain;
 class Countdowns;
+struct RunRecord;
 
 // The task chain, the process watch and the autostart and autoclose
 // countdowns, attached to the main window's controls. Construct it before the
@@ -24,6 +25,7 @@ public:
     Countdowns& countdowns() { return *countdowns_; }
 
 private:
+    std::unique_ptr<RunRecord> record_;
     std::unique_ptr<TaskChain> chain_;
     std::unique_ptr<Countdowns> countdowns_;
 };

@@ -1,0 +1,15 @@
+#include "engine/Engine.h"
+
+#include "engine/Countdowns.h"
+#include "engine/TaskChain.h"
+
+namespace engine {
+
+Engine::Engine(ui::MainForm& form, platform::Platform& platform)
+    : record_(std::make_unique<RunRecord>()),
+      chain_(std::make_unique<TaskChain>(form, platform, *record_)),
+      countdowns_(std::make_unique<Countdowns>(form, *record_)) {}
+
+Engine::~Engine() = default;
+
+}  // namespace engine

@@ -1,0 +1,77 @@
+#include "engine/TaskChain.h"
+
+namespace engine {
+
+using namespace form::colour;
+
+TaskChain::TaskChain(ui::MainForm& form, platform::Platform& platform, RunRecord& record)
+    : form_(form), platform_(platform), record_(record) {
+    for (int n = 1; n <= ui::kSlots; ++n) {
+        form_.slot(n).mainTimer.onTick = [this, n] { TASK_MAIN_TIMER_Timer(n); };
+        form_.slot(n).watcherTimer.onTick = [this, n] { TASK_WATCHER_TIMER_Timer(n); };
+    }
+}
+
+form::Timer& TaskChain::successor(int n) {
+    return n < ui::kSlots ? form_.slot(n + 1).mainTimer : form_.AUTOCLOSE_TIMER;
+}
+
+void TaskChain::paint(ui::SlotRow& row, form::Colour colour) {
+    const bool failed = failed_[static_cast<std::size_t>(row.n - 1)];
+    row.light.setBackColour(failed && (colour == Cyan || colour == Green) ? Magenta : colour);
+}
+
+void TaskChain::fail(ui::SlotRow& row, const std::string& reason) {
+    failed_[static_cast<std::size_t>(row.n - 1)] = true;
+    record_.anyFailed = true;
+    row.light.setToolTip(reason);
+    row.light.setBackColour(Magenta);
+}
+
+void TaskChain::TASK_MAIN_TIMER_Timer(int n) {
+    ui::SlotRow& row = form_.slot(n);
+    if (!row.enable.ticked()) {
+        paint(row, Red);
+        row.mainTimer.setEnabled(false);
+        successor(n).setEnabled(true);
+        return;
+    }
+    // A new visit: forget what an earlier pass left.
+    failed_[static_cast<std::size_t>(n - 1)] = false;
+    row.light.setToolTip("");
+    paint(row, Cyan);
+    const platform::Result launched = platform_.LaunchCommand(row.command, platform::kNormalFocus);
+    if (!launched.ok) fail(row, "Could not start: " + launched.error);
+    platform_.Sleep(1000);
+    if (row.pause.ticked()) {
+        // Slot 1 shows green while it waits; the others stay cyan until the wait ends.
+        if (n == 1) paint(row, Green);
+        row.watcherTimer.setEnabled(true);
+        row.mainTimer.setEnabled(false);
+        return;
+    }
+    successor(n).setEnabled(true);
+    row.mainTimer.setEnabled(false);
+    paint(row, Green);
+}
+
+void TaskChain::TASK_WATCHER_TIMER_Timer(int n) {
+    ui::SlotRow& row = form_.slot(n);
+    const bool running = IsProcessRunning(row.processName);
+    if (!lastQueryError_.empty()) fail(row, "Could not look for running processes: " + lastQueryError_);
+    row.pause.setBackColour(Green);
+    if (running) return;
+    paint(row, Green);
+    successor(n).setEnabled(true);
+    row.watcherTimer.setEnabled(false);
+}
+
+bool TaskChain::IsProcessRunning(const std::string& name) {
+    // A query that cannot run counts as no process, so the list goes on;
+    // the caller shows why.
+    const platform::ProcessQuery q = platform_.CountProcesses(name);
+    lastQueryError_ = q.ok ? std::string() : (q.error.empty() ? "unknown error" : q.error);
+    return q.ok && q.count > 0;
+}
+
+}  // namespace engine

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "engine/RunRecord.h"
+#include "platform/Platform.h"
+#include "ui/main/MainForm.h"
+
+namespace engine {
+
+// The launch chain and the Pause 4 Process watch: a relay of per-slot timers.
+// Slot n's tick launches or skips the slot, then passes the turn to slot n+1
+// (slot 20: to the autoclose countdown), or to its own watcher, which passes
+// it on once no process of the slot's name is running.
+class TaskChain {
+public:
+    TaskChain(ui::MainForm& form, platform::Platform& platform, RunRecord& record);
+
+    void TASK_MAIN_TIMER_Timer(int n);
+    void TASK_WATCHER_TIMER_Timer(int n);
+    bool IsProcessRunning(const std::string& name);
+
+private:
+    form::Timer& successor(int n);
+    // Paints the light; a slot whose launch or query failed in this visit
+    // shows magenta in place of cyan or green.
+    void paint(ui::SlotRow& row, form::Colour colour);
+    void fail(ui::SlotRow& row, const std::string& reason);
+
+    ui::MainForm& form_;
+    platform::Platform& platform_;
+    RunRecord& record_;
+    std::array<bool, ui::kSlots> failed_{};  // per slot, for the current visit
+    std::string lastQueryError_;
+};
+
+}  // namespace engine

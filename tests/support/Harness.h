@@ -1,0 +1,42 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "engine/Engine.h"
+#include "form/VirtualTime.h"
+#include "platform/fake/FakePlatform.h"
+#include "platform/fake/MemorySettingsBackend.h"
+#include "settings/Store.h"
+#include "ui/main/MainForm.h"
+
+namespace testing_support {
+
+// The main window with its engine on virtual time, a scripted platform and an
+// in-memory store, as the program puts them together.
+struct Harness {
+    explicit Harness(std::string exe = "velmora") : section(std::move(exe)) {}
+
+    // Builds the window and runs its start-up over whatever the store holds.
+    void load() {
+        store = std::make_unique<settings::Store>(backend, section);
+        form = std::make_unique<ui::MainForm>(vt.scheduler, *store, section);
+        engine = std::make_unique<engine::Engine>(*form, platform);
+        form->Form_Load();
+        backend.reads.clear();
+        backend.writes.clear();
+    }
+
+    void seed(const std::string& key, const std::string& value) { backend.seed(section, key, value); }
+    std::optional<std::string> stored(const std::string& key) const { return backend.value(section, key); }
+
+    std::string section;
+    form::VirtualTime vt;
+    platform::FakePlatform platform{vt.clock};
+    platform::MemorySettingsBackend backend;
+    std::unique_ptr<settings::Store> store;
+    std::unique_ptr<ui::MainForm> form;
+    std::unique_ptr<engine::Engine> engine;
+};
+
+}  // namespace testing_support
