@@ -160,6 +160,23 @@ TEST_F(Countdown, AFailedSlotIsRecordedAsCompletedWithErrors) {
     EXPECT_EQ(h.launched(), (std::vector<std::string>{"missing-program", "ok"}));
 }
 
+TEST_F(Countdown, ANewAutostartPassForgetsTheFailuresOfTheLastOne) {
+    h.seed("AUTOSTART_TICKBOX", "1");
+    h.seed("TASK_1_ENABLE_TICKBOX", "1");
+    h.seed("TASK_1_CMD", "missing-program");
+    h.platform.failLaunch("missing-program", "program not found");
+    h.load();
+    h.vt.advance(11'000 + 21'000);  // a failed pass, autoclose box clear
+    EXPECT_EQ(f().slot(1).light.backColour(), Magenta);
+    f().slot(1).command = "fixed";
+    f().AUTOSTART_START_BUTTON.click();  // STOP
+    f().AUTOSTART_TIMER_TEXTBOX.dblClick();
+    f().AUTOSTART_START_BUTTON.click();  // START: a clean pass
+    f().AUTOCLOSE_TICKBOX.click();
+    EXPECT_TRUE(h.vt.runUntil([&] { return f().unloaded(); }, 120'000));
+    EXPECT_EQ(h.stored("LAST_RUN"), "COMPLETED SUCCESSFULLY");
+}
+
 TEST_F(Countdown, PassEndedWithTheBoxClearClosesOnceTheBoxIsTicked) {
     h.load();
     h.enableSlots({1});
