@@ -1,0 +1,67 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/SettingsBackend.h"
+
+namespace platform {
+
+// Settings in INI files that QSettings can read too, one file per section:
+// <config root>/<application>/<section>.conf, where the config root is
+// $XDG_CONFIG_HOME or ~/.config.
+//
+// Every read goes to the file, so a value another running copy saved is seen
+// at once. Every write replaces the file atomically (a new file renamed over
+// the old one), so a crash leaves the old or the new file, never a torn one.
+// Files are 0600 and a folder this creates is 0700: command lines may be private.
+//
+// Problems never stop the program: a file that cannot be read yields defaults;
+// a damaged file is kept aside as "<file>.unreadable-<time>" before it is first
+// replaced; a value that cannot be saved is kept in memory for the session.
+// Each problem is said once on standard error and kept in warnings().
+class IniSettingsBackend : public SettingsBackend {
+public:
+    explicit IniSettingsBackend(std::optional<std::filesystem::path> configRoot = std::nullopt);
+
+    std::optional<std::string> read(const std::string& application, const std::string& section,
+                                    const std::string& key) override;
+    void write(const std::string& application, const std::string& section,
+               const std::string& key, const std::string& value) override;
+
+    // The file that holds a section; nothing when there is no settings folder
+    // or the names cannot make a file name.
+    std::optional<std::filesystem::path> filePath(const std::string& application,
+                                                  const std::string& section) const;
+
+    // Every problem said so far, once each, in the order it arose.
+    const std::vector<std::string>& warnings() const { return warnings_; }
+
+    // $XDG_CONFIG_HOME if it is an absolute path, else $HOME/.config, else nothing.
+    static std::optional<std::filesystem::path> configRootFromEnvironment();
+
+private:
+    using SectionId = std::pair<std::string, std::string>;
+
+    std::optional<std::filesystem::path> locate(const std::string& application,
+                                                const std::string& section);
+    bool saveSection(const SectionId& id, const std::filesystem::path& file);
+    void warn(const std::string& message);
+
+    std::optional<std::filesystem::path> root_;
+    // Values whose save failed, by section; reads prefer them until they are saved.
+    std::map<SectionId, std::map<std::string, std::string>> unsaved_;
+    // Damaged files (device, inode) already kept aside in this session.
+    std::set<std::pair<dev_t, ino_t>> keptAside_;
+    std::set<std::string> said_;
+    std::vector<std::string> warnings_;
+};
+
+}  // namespace platform

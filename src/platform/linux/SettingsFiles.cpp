@@ -1,0 +1,203 @@
+#include "platform/linux/SettingsFiles.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <ctime>
+#include <thread>
+#include <utility>
+
+namespace platform::settingsfiles {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Far beyond 125 keys of 10,000 characters; anything bigger is not ours.
+constexpr off_t kLargestFile = 16 * 1024 * 1024;
+
+std::string lastError() { return std::strerror(errno); }
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
+
+private:
+    int fd_;
+};
+
+bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::optional<std::string> readAll(int fd, std::string& out) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return lastError();
+        if (n == 0) return std::nullopt;
+        out.append(buffer, static_cast<std::size_t>(n));
+        if (out.size() > static_cast<std::size_t>(kLargestFile))
+            return "it is too large to be a settings file";
+    }
+}
+
+std::string utcStamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    ::gmtime_r(&now, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &parts);
+    return text;
+}
+
+// A copy for when a hard link is impossible; fails rather than overwrite.
+std::optional<std::string> copyFile(const fs::path& from, const fs::path& to) {
+    Fd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0) return lastError();
+    Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (out.get() < 0) return lastError();
+    std::string data;
+    auto problem = readAll(in.get(), data);
+    if (!problem && !writeAll(out.get(), data.data(), data.size())) problem = lastError();
+    if (!problem && ::fsync(out.get()) != 0) problem = lastError();
+    if (problem) ::unlink(to.c_str());
+    return problem;
+}
+
+}  // namespace
+
+Loaded load(const fs::path& file) {
+    Loaded result;
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0) {
+        if (errno == ENOENT) return result;
+        result.state = Loaded::State::Unreadable;
+        result.reason = lastError();
+        return result;
+    }
+    result.identity = std::pair{info.st_dev, info.st_ino};
+    result.state = Loaded::State::Unreadable;
+    if (!S_ISREG(info.st_mode)) {
+        result.reason = "it is not a regular file";
+        return result;
+    }
+    if (info.st_size > kLargestFile) {
+        result.reason = "it is too large to be a settings file";
+        return result;
+    }
+    Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        if (errno == ENOENT) return Loaded{};  // replaced and gone between the two calls
+        result.reason = lastError();
+        return result;
+    }
+    // The identity of what is actually read, which may differ from the stat above.
+    if (::fstat(fd.get(), &info) == 0) result.identity = std::pair{info.st_dev, info.st_ino};
+    std::string data;
+    if (auto problem = readAll(fd.get(), data)) {
+        result.reason = *problem;
+        return result;
+    }
+    result.state = Loaded::State::Read;
+    result.document = ini::Document::parse(data);
+    return result;
+}
+
+std::optional<std::string> makeFolder(const fs::path& folder) {
+    fs::path partial;
+    for (const auto& part : folder) {
+        partial /= part;
+        if (::mkdir(partial.c_str(), 0700) == 0) {
+            ::chmod(partial.c_str(), 0700);  // whatever the umask allowed
+        } else if (errno != EEXIST) {
+            return "cannot create folder " + partial.string() + ": " + lastError();
+        }
+    }
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0) return lastError();
+    if (!S_ISDIR(info.st_mode)) return folder.string() + " is not a folder";
+    return std::nullopt;
+}
+
+std::optional<std::string> replace(const fs::path& file, const std::string& text) {
+    std::string temporary = file.string() + ".new-XXXXXX";
+    // mkostemp creates the file 0600, so it is never readable by others.
+    Fd fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (fd.get() < 0) return lastError();
+    std::optional<std::string> problem;
+    if (::fchmod(fd.get(), 0600) != 0 || !writeAll(fd.get(), text.data(), text.size()) ||
+        ::fsync(fd.get()) != 0) {
+        problem = lastError();
+    }
+    if (!problem && ::close(fd.release()) != 0) problem = lastError();
+    if (!problem && ::rename(temporary.c_str(), file.c_str()) != 0) problem = lastError();
+    if (problem) ::unlink(temporary.c_str());
+    return problem;
+}
+
+std::variant<fs::path, std::string> keepAside(const fs::path& file) {
+    const std::string base = file.string() + ".unreadable-" + utcStamp();
+    std::string lastProblem = "no free name";
+    for (int attempt = 1; attempt <= 100; ++attempt) {
+        const fs::path name = attempt == 1 ? base : base + "-" + std::to_string(attempt);
+        // A hard link keeps the very bytes, even of a file we may not read.
+        if (::link(file.c_str(), name.c_str()) == 0) return name;
+        if (errno == EEXIST) continue;
+        lastProblem = lastError();
+        if (errno != EPERM && errno != EMLINK && errno != EOPNOTSUPP && errno != EXDEV)
+            return lastProblem;
+        if (auto problem = copyFile(file, name)) {
+            if (errno == EEXIST) continue;
+            return *problem;
+        }
+        return name;
+    }
+    return lastProblem;
+}
+
+fs::path resolve(const fs::path& file) {
+    std::error_code error;
+    if (!fs::is_symlink(file, error)) return file;
+    auto target = fs::weakly_canonical(file, error);
+    return error ? file : target;
+}
+
+FolderLock::FolderLock(const fs::path& folder)
+    : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (fd_ < 0) return;
+    using namespace std::chrono_literals;
+    const auto giveUp = std::chrono::steady_clock::now() + 2s;
+    while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) ||
+            std::chrono::steady_clock::now() > giveUp) {
+            return;
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+}
+
+FolderLock::~FolderLock() {
+    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+}
+
+}  // namespace platform::settingsfiles

@@ -1,0 +1,75 @@
+#include "settings/Store.h"
+
+#include <utility>
+
+#include "settings/Values.h"
+
+namespace settings {
+
+std::string ExecutableName(std::string_view invokedAs) {
+    const auto slash = invokedAs.find_last_of('/');
+    std::string_view name =
+        slash == std::string_view::npos ? invokedAs : invokedAs.substr(slash + 1);
+    // Only ".exe" is an extension here: "velmora-1.2" names a copy of its own.
+    constexpr std::string_view exe = ".exe";
+    if (name.size() > exe.size()) {
+        const auto tail = name.substr(name.size() - exe.size());
+        bool isExe = true;
+        for (std::size_t i = 0; i < exe.size(); ++i) {
+            const char c = tail[i];
+            const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+            isExe = isExe && lower == exe[i];
+        }
+        if (isExe) name.remove_suffix(exe.size());
+    }
+    // A section needs a name even when the program was started oddly.
+    if (name.empty() || name == "." || name == "..") return "velmora";
+    return std::string(name);
+}
+
+Store::Store(platform::SettingsBackend& backend, std::string section)
+    : backend_(backend), section_(std::move(section)) {}
+
+std::string Store::GetSetting(const std::string& application, const std::string& section,
+                              const std::string& key, const std::string& defaultValue) {
+    auto stored = backend_.read(application, section, key);
+    return stored ? std::move(*stored) : defaultValue;
+}
+
+std::string Store::GetSetting(const std::string& application, const std::string& section,
+                              const std::string& key, long long defaultValue) {
+    return GetSetting(application, section, key, std::to_string(defaultValue));
+}
+
+void Store::SaveSetting(const std::string& application, const std::string& section,
+                        const std::string& key, const std::string& value) {
+    backend_.write(application, section, key, value);
+}
+
+std::string Store::get(const std::string& key, const std::string& defaultValue) {
+    return GetSetting(kApplication, section_, key, defaultValue);
+}
+
+std::string Store::get(const std::string& key, long long defaultValue) {
+    return GetSetting(kApplication, section_, key, defaultValue);
+}
+
+void Store::save(const std::string& key, const std::string& value) {
+    SaveSetting(kApplication, section_, key, value);
+}
+
+float Store::getGeometry(const std::string& key, float defaultValue) {
+    return parseGeometry(get(key, formatGeometry(defaultValue))).value_or(defaultValue);
+}
+
+void Store::saveGeometry(const std::string& key, float twips) {
+    save(key, formatGeometry(twips));
+}
+
+std::int16_t Store::getTick(const std::string& key, std::int16_t defaultValue) {
+    return parseTick(get(key, static_cast<long long>(defaultValue))).value_or(defaultValue);
+}
+
+void Store::saveTick(const std::string& key, std::int16_t value) { save(key, formatTick(value)); }
+
+}  // namespace settings
