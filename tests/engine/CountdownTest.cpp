@@ -172,6 +172,8 @@ TEST_F(Countdown, ANewAutostartPassForgetsTheFailuresOfTheLastOne) {
     f().AUTOSTART_START_BUTTON.click();  // STOP
     f().AUTOSTART_TIMER_TEXTBOX.dblClick();
     f().AUTOSTART_START_BUTTON.click();  // START: a clean pass
+    h.vt.advance(11'000 + 21'000);
+    EXPECT_EQ(f().slot(1).light.backColour(), Green);
     f().AUTOCLOSE_TICKBOX.click();
     EXPECT_TRUE(h.vt.runUntil([&] { return f().unloaded(); }, 120'000));
     EXPECT_EQ(h.stored("LAST_RUN"), "COMPLETED SUCCESSFULLY");
