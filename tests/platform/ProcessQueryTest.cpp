@@ -1,0 +1,267 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <thread>
+
+#include "TempDir.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/ProcessMatch.h"
+#include "platform/linux/ProcessTable.h"
+
+using platform::linux_backend::countMatchingProcesses;
+using testing_support::TempDir;
+
+namespace {
+
+struct FakeProcess {
+    std::string comm;
+    char state = 'S';
+    std::optional<std::string> exe;      // link target; none: unreadable
+    std::optional<std::string> cmdline;  // raw, NUL-separated; none: unreadable
+    int threads = 1;
+};
+
+// A process table laid out like /proc, for cases a live system cannot be
+// made to show on demand.
+class FakeProcTree {
+public:
+    void add(int pid, const FakeProcess& p) {
+        const std::string dir = std::to_string(pid) + "/";
+        std::string stat = std::to_string(pid) + " (" + p.comm + ") " + p.state;
+        for (int field = 4; field < 20; ++field) stat += " 1";  // ppid .. nice
+        stat += " " + std::to_string(p.threads) + " 0 12345 4096 300\n";
+        tree_.write(dir + "stat", stat);
+        if (p.exe) std::filesystem::create_symlink(*p.exe, tree_.path() / dir / "exe");
+        if (p.cmdline) tree_.write(dir + "cmdline", *p.cmdline);
+    }
+    int count(const std::string& name) const {
+        const auto answer = countMatchingProcesses(tree_.path().string(), name);
+        EXPECT_TRUE(answer.ok) << answer.error;
+        return answer.count;
+    }
+    const TempDir& dir() const { return tree_; }
+
+private:
+    TempDir tree_;
+};
+
+std::string args(std::initializer_list<std::string> words) {
+    std::string raw;
+    for (const auto& w : words) raw += w + '\0';
+    return raw;
+}
+
+}  // namespace
+
+TEST(ProcessTable, MatchesTheExecutableFileName) {
+    FakeProcTree proc;
+    // A renamed worker that rewrote its command line still runs its program file.
+    proc.add(10, {"Web Content", 'S', "/opt/app/appd", args({"appd: worker 3"})});
+    proc.add(11, {"upgraded", 'S', "/usr/sbin/upgraded-daemon (deleted)", args({"x"})});
+    EXPECT_EQ(proc.count("appd"), 1);
+    EXPECT_EQ(proc.count("Web Content"), 1);
+    EXPECT_EQ(proc.count("upgraded-daemon"), 1);
+    EXPECT_EQ(proc.count("/opt/app/appd"), 0) << "names are file names, not paths";
+}
+
+TEST(ProcessTable, MatchesTheFileNameOfTheFirstCommandLineWord) {
+    FakeProcTree proc;
+    // Another user's process: exe unreadable, short name changed by the program.
+    proc.add(20, {"idx-main", 'S', std::nullopt, args({"/srv/bin/indexer", "--daemon"})});
+    // A script run by the shell: the kernel names the process after the script.
+    proc.add(21, {"backup-job", 'S', "/usr/bin/bash", args({"/bin/sh", "/home/u/bin/backup-job"})});
+    EXPECT_EQ(proc.count("indexer"), 1);
+    EXPECT_EQ(proc.count("--daemon"), 0);
+    EXPECT_EQ(proc.count("backup-job"), 1);
+    EXPECT_EQ(proc.count("sh"), 1);
+    EXPECT_EQ(proc.count("bash"), 1);
+}
+
+TEST(ProcessTable, LongNamesAndTheCutShortName) {
+    FakeProcTree proc;
+    const std::string longName = "velmora-nightly-backup";  // the kernel keeps "velmora-nightly"
+    // Known only by its cut short name (a kernel thread or a hidden process).
+    proc.add(30, {"velmora-nightly", 'S', std::nullopt, std::nullopt});
+    EXPECT_EQ(proc.count(longName), 1);
+    EXPECT_EQ(proc.count("velmora-nightly"), 1);
+    EXPECT_EQ(proc.count("velmora-nightl"), 0);
+
+    FakeProcTree other;
+    // The cut short name fits but the process shows it runs something else.
+    other.add(31, {"velmora-nightly", 'S', "/usr/bin/velmora-nightly-report",
+                   args({"/usr/bin/velmora-nightly-report"})});
+    EXPECT_EQ(other.count(longName), 0);
+    EXPECT_EQ(other.count("velmora-nightly-report"), 1);
+
+    FakeProcTree script;
+    // A long-named script under an interpreter.
+    script.add(32, {"velmora-nightly", 'S', "/usr/bin/bash",
+                    args({"/bin/bash", "/home/u/bin/velmora-nightly-backup", "--full"})});
+    script.add(33, {"bash", 'S', "/usr/bin/bash",
+                    args({"bash", "/home/u/bin/velmora-nightly-backup"})});
+    EXPECT_EQ(script.count(longName), 1) << "only the one the kernel named after the script";
+}
+
+TEST(ProcessTable, DeadProcessesDoNotCount) {
+    FakeProcTree proc;
+    proc.add(40, {"worker", 'Z', std::nullopt, std::nullopt});
+    proc.add(41, {"worker", 'X', std::nullopt, std::nullopt});
+    proc.add(42, {"worker", 'R', "/usr/bin/worker", args({"worker"})});
+    EXPECT_EQ(proc.count("worker"), 1);
+    // A process whose first thread ended while others go on still runs.
+    proc.add(43, {"worker", 'Z', std::nullopt, std::nullopt, 3});
+    EXPECT_EQ(proc.count("worker"), 2);
+}
+
+TEST(ProcessTable, NamesAreExactPlainText) {
+    FakeProcTree proc;
+    proc.add(50, {"it's", 'S', "/opt/a*b?", args({"/opt/[x]"})});
+    proc.add(51, {"Backup", 'S', "/usr/bin/Backup", args({"Backup"})});
+    proc.add(52, {"", 'S', std::nullopt, std::nullopt});
+    EXPECT_EQ(proc.count("it's"), 1);
+    EXPECT_EQ(proc.count("it'"), 0);
+    EXPECT_EQ(proc.count("' OR '1'='1"), 0);
+    EXPECT_EQ(proc.count("a*b?"), 1);
+    EXPECT_EQ(proc.count("*"), 0);
+    EXPECT_EQ(proc.count("a"), 0);
+    EXPECT_EQ(proc.count("[x]"), 1);
+    EXPECT_EQ(proc.count("x"), 0);
+    EXPECT_EQ(proc.count("backup"), 0);
+    EXPECT_EQ(proc.count("BACKUP"), 0);
+    EXPECT_EQ(proc.count("Backup"), 1);
+    EXPECT_EQ(proc.count(""), 0) << "an empty name matches nothing, not even an empty one";
+}
+
+TEST(ProcessTable, EverySameNamedProcessCountsAndStrayEntriesAreSkipped) {
+    FakeProcTree proc;
+    for (int pid = 60; pid < 65; ++pid)
+        proc.add(pid, {"job", 'S', "/usr/bin/job", args({"job"})});
+    // Not process entries, or ones that vanished while being read.
+    proc.dir().write("self/stat", "1 (job) S 1 1 1\n");
+    proc.dir().write("66/stat", "");
+    proc.dir().write("67/stat", "67 job S no parentheses\n");
+    std::filesystem::create_directories(proc.dir().path() / "68");
+    EXPECT_EQ(proc.count("job"), 5);
+}
+
+TEST(ProcessTable, AnUnreadableTableIsAFailureNotZero) {
+    const auto answer = countMatchingProcesses("/nonexistent/velmora-proc", "bash");
+    EXPECT_FALSE(answer.ok);
+    EXPECT_NE(answer.error.find("/nonexistent/velmora-proc"), std::string::npos);
+}
+
+namespace {
+
+// Records which facts the matcher asked for.
+struct CountingFacts final : platform::linux_backend::ProcessFacts {
+    CountingFacts(bool alive, std::string comm, std::string exe, std::string cmdline)
+        : isAlive(alive), shortName(std::move(comm)), exePath(std::move(exe)),
+          commandLine(std::move(cmdline)) {}
+    bool isAlive;
+    std::string shortName, exePath, commandLine;
+    int exeReads = 0, cmdlineReads = 0, commReads = 0;
+    bool alive() override { return isAlive; }
+    std::string_view comm() override {
+        ++commReads;
+        return shortName;
+    }
+    std::optional<std::string_view> exe() override {
+        ++exeReads;
+        return exePath;
+    }
+    std::optional<std::string_view> cmdline() override {
+        ++cmdlineReads;
+        return commandLine;
+    }
+};
+
+}  // namespace
+
+TEST(ProcessMatch, CostlyFactsAreReadOnlyWhenTheCheaperOnesCannotDecide) {
+    using platform::linux_backend::processMatches;
+    CountingFacts byComm{true, "job", "/usr/bin/job", std::string("job\0", 4)};
+    EXPECT_TRUE(processMatches("job", byComm));
+    EXPECT_EQ(byComm.exeReads + byComm.cmdlineReads, 0);
+
+    CountingFacts byExe{true, "renamed", "/usr/bin/job", std::string("job\0", 4)};
+    EXPECT_TRUE(processMatches("job", byExe));
+    EXPECT_EQ(byExe.cmdlineReads, 0);
+
+    CountingFacts dead{false, "job", "/usr/bin/job", "job"};
+    EXPECT_FALSE(processMatches("job", dead));
+    EXPECT_EQ(dead.commReads + dead.exeReads + dead.cmdlineReads, 0);
+}
+
+namespace {
+
+// A copy of `sleep` under a name of our own, so nothing else on the machine
+// shares it.
+std::string copyOfSleep(const TempDir& dir, const std::string& name) {
+    const std::string copy = dir / name;
+    std::filesystem::copy_file("/bin/sleep", copy);
+    std::filesystem::permissions(copy, std::filesystem::perms::owner_all);
+    return copy;
+}
+
+int countOf(platform::LinuxPlatform& host, const std::string& name) {
+    const auto answer = host.CountProcesses(name);
+    EXPECT_TRUE(answer.ok) << answer.error;
+    return answer.count;
+}
+
+bool waitUntil(const std::function<bool()>& condition) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+}  // namespace
+
+TEST(ProcessQuery, FindsARealProcessUntilItEnds) {
+    TempDir dir;
+    const std::string shortName = "vm-q-" + std::to_string(getpid());
+    const std::string longName = "velmora-query-test-" + std::to_string(getpid());
+    const std::string program = copyOfSleep(dir, shortName);
+    const std::string longProgram = copyOfSleep(dir, longName);
+    platform::LinuxPlatform host;
+    ASSERT_EQ(countOf(host, shortName), 0);
+
+    const pid_t a = ::fork();
+    if (a == 0) {
+        ::execl(program.c_str(), program.c_str(), "30", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    const pid_t b = ::fork();
+    if (b == 0) {
+        ::execl(longProgram.c_str(), longProgram.c_str(), "30", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ASSERT_GT(a, 0);
+    ASSERT_GT(b, 0);
+    EXPECT_TRUE(waitUntil([&] { return countOf(host, shortName) == 1; }));
+    EXPECT_TRUE(waitUntil([&] { return countOf(host, longName) == 1; }));
+    EXPECT_EQ(countOf(host, "sleep"), 0) << "a copy is known by its own name";
+
+    // Killed but not yet reaped: a zombie, which no longer runs.
+    ::kill(a, SIGKILL);
+    EXPECT_TRUE(waitUntil([&] { return countOf(host, shortName) == 0; }));
+    ::kill(b, SIGKILL);
+    ::waitpid(a, nullptr, 0);
+    ::waitpid(b, nullptr, 0);
+    EXPECT_EQ(countOf(host, longName), 0);
+}
+
+TEST(ProcessQuery, CountsOurOwnProcessToo) {
+    platform::LinuxPlatform host;
+    EXPECT_GE(countOf(host, "test_platform"), 1);
+}
