@@ -1,0 +1,165 @@
+#include "ui/main/ControlViews.h"
+
+#include "ui/main/ViewGeometry.h"
+
+namespace ui::view {
+
+namespace {
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+// Name, place, font and state shared by every kind of control.
+void setUpCommon(QWidget& w, const form::Control& c, double scale) {
+    w.setObjectName(qs(c.name()));
+    w.setAccessibleName(qs(c.name()));
+    w.setGeometry(toPx(c.box, scale));
+    w.setFont(toQFont(c.font));
+    w.setToolTip(qs(c.toolTip()));
+    w.setEnabled(c.enabled());
+    if (!c.visible()) w.setVisible(false);
+    if (c.tabIndex < 0) w.setFocusPolicy(Qt::NoFocus);
+}
+
+void showColours(QWidget& w, const form::Control& c, ColourRoles roles) {
+    if (roles.fillBackground) w.setAutoFillBackground(true);
+    w.setPalette(withColours(QPalette(), c.backColour(), c.foreColour(), roles));
+}
+
+// The parts of a change that every kind handles alike. Returns true if handled.
+bool refreshCommon(QWidget& w, const form::Control& c, form::Property p, ColourRoles roles) {
+    switch (p) {
+        case form::Property::BackColour:
+        case form::Property::ForeColour: showColours(w, c, roles); return true;
+        case form::Property::Enabled: w.setEnabled(c.enabled()); return true;
+        case form::Property::ToolTip: w.setToolTip(qs(c.toolTip())); return true;
+        case form::Property::Visible: w.setVisible(c.visible()); return true;
+        default: return false;
+    }
+}
+
+constexpr ColourRoles kLabelRoles{QPalette::Window, QPalette::WindowText, true};
+constexpr ColourRoles kTextBoxRoles{QPalette::Base, QPalette::Text, false};
+constexpr ColourRoles kTickBoxRoles{QPalette::Window, QPalette::WindowText, true};
+constexpr ColourRoles kButtonRoles{QPalette::Button, QPalette::ButtonText, false};
+
+}  // namespace
+
+QWidget* createControlView(form::Control& control, QWidget* parent, double scale) {
+    // Qt's parent owns each widget.
+    if (auto* l = dynamic_cast<form::Label*>(&control)) return new LabelView(*l, parent, scale);
+    if (auto* t = dynamic_cast<form::TextBox*>(&control)) return new TextBoxView(*t, parent, scale);
+    if (auto* t = dynamic_cast<form::TickBox*>(&control)) return new TickBoxView(*t, parent, scale);
+    if (auto* b = dynamic_cast<form::Button*>(&control)) return new ButtonView(*b, parent, scale);
+    return nullptr;
+}
+
+// --- Label ---
+
+LabelView::LabelView(form::Label& label, QWidget* parent, double scale)
+    : QLabel(parent), label_(label) {
+    setUpCommon(*this, label, scale);
+    // Captions sit at the top of their box, centred or flush left.
+    setAlignment((label.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+    setText(qs(label.caption()));
+    showColours(*this, label, kLabelRoles);
+    label.setObserver([this](form::Property p) { refresh(p); });
+}
+
+LabelView::~LabelView() { label_.setObserver({}); }
+
+void LabelView::refresh(form::Property p) {
+    if (refreshCommon(*this, label_, p, kLabelRoles)) return;
+    if (p == form::Property::Text) setText(qs(label_.caption()));
+}
+
+void LabelView::mouseDoubleClickEvent(QMouseEvent* event) {
+    QLabel::mouseDoubleClickEvent(event);
+    label_.dblClick();
+}
+
+// --- Text box ---
+
+TextBoxView::TextBoxView(form::TextBox& box, QWidget* parent, double scale)
+    : QLineEdit(parent), box_(box) {
+    setUpCommon(*this, box, scale);
+    setReadOnly(box.readOnly);
+    if (box.centred) setAlignment(Qt::AlignCenter);
+    setText(qs(box.text()));
+    showColours(*this, box, kTextBoxRoles);
+    connect(this, &QLineEdit::textEdited, this,
+            [this](const QString& text) { box_.setText(text.toStdString()); });
+    box.setObserver([this](form::Property p) { refresh(p); });
+}
+
+TextBoxView::~TextBoxView() { box_.setObserver({}); }
+
+void TextBoxView::refresh(form::Property p) {
+    if (refreshCommon(*this, box_, p, kTextBoxRoles)) return;
+    if (p != form::Property::Text) return;
+    // Skip our own echo while the user types, or the cursor would jump.
+    const QString text = qs(box_.text());
+    if (this->text() != text) setText(text);
+}
+
+void TextBoxView::mouseDoubleClickEvent(QMouseEvent* event) {
+    QLineEdit::mouseDoubleClickEvent(event);
+    box_.dblClick();
+}
+
+void TextBoxView::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    if (box_.onLostFocus) box_.onLostFocus();
+}
+
+// --- Tick box ---
+
+TickBoxView::TickBoxView(form::TickBox& box, QWidget* parent, double scale)
+    : QCheckBox(parent), box_(box) {
+    setUpCommon(*this, box, scale);
+    setText(qs(box.caption()));
+    showValue();
+    showColours(*this, box, kTickBoxRoles);
+    box.setObserver([this](form::Property p) { refresh(p); });
+}
+
+TickBoxView::~TickBoxView() { box_.setObserver({}); }
+
+void TickBoxView::showValue() {
+    const auto v = box_.value();
+    setTristate(v == 2 || isTristate());
+    setCheckState(v == 1 ? Qt::Checked : v == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+}
+
+void TickBoxView::refresh(form::Property p) {
+    if (refreshCommon(*this, box_, p, kTickBoxRoles)) return;
+    if (p == form::Property::Text) setText(qs(box_.caption()));
+    if (p == form::Property::Value) showValue();
+}
+
+void TickBoxView::nextCheckState() {
+    box_.click();
+    // The model reports a change itself; this covers a handler that put the
+    // value back, which the widget must not contradict.
+    showValue();
+}
+
+// --- Button ---
+
+ButtonView::ButtonView(form::Button& button, QWidget* parent, double scale)
+    : QPushButton(parent), button_(button) {
+    setUpCommon(*this, button, scale);
+    setText(qs(button.caption()));
+    setAutoDefault(false);
+    showColours(*this, button, kButtonRoles);
+    connect(this, &QPushButton::clicked, this, [this] { button_.click(); });
+    button.setObserver([this](form::Property p) { refresh(p); });
+}
+
+ButtonView::~ButtonView() { button_.setObserver({}); }
+
+void ButtonView::refresh(form::Property p) {
+    if (refreshCommon(*this, button_, p, kButtonRoles)) return;
+    if (p == form::Property::Text) setText(qs(button_.caption()));
+}
+
+}  // namespace ui::view

@@ -1,0 +1,110 @@
+// Pure conversions of the view: twips to pixels, window placement, fonts, colours.
+
+#include <QPalette>
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "ui/main/ViewGeometry.h"
+#include "ui/main/ViewStyle.h"
+
+using namespace ui::view;
+
+TEST(TwipsToPixels, FifteenTwipsArePixelAt96DpiAndScaleWithDpi) {
+    EXPECT_EQ(toPx(5865, 1.0), 391);
+    EXPECT_EQ(toPx(8550, 1.0), 570);
+    EXPECT_EQ(toPx(1000, 1.0), 67);  // 66.67 rounds to nearest
+    EXPECT_EQ(toPx(5865, 1.5), 587);
+    EXPECT_EQ(toPx(-1500, 1.0), -100);
+    EXPECT_EQ(toTwips(67, 1.0), 1005);
+    EXPECT_EQ(toTwips(-100, 1.0), -1500);
+    EXPECT_EQ(toTwips(100, 1.25), 1200);
+}
+
+TEST(TwipsToPixels, DamagedValuesDoNotOverflow) {
+    EXPECT_EQ(toPx(std::numeric_limits<double>::infinity(), 1.0), 0);
+    EXPECT_EQ(toPx(std::numeric_limits<double>::quiet_NaN(), 1.0), 0);
+    EXPECT_EQ(toPx(3e38, 1.0), 1'000'000);
+    EXPECT_EQ(toPx(-3e38, 1.0), -1'000'000);
+}
+
+TEST(TwipsToPixels, AdjacentBoxesStillTouchAtOddScales) {
+    // Slot rows are 240 twips apart and 255 high; at 125% the rounded edges of
+    // consecutive 240-twip boxes must meet with no gap or overlap.
+    for (int n = 0; n < 20; ++n) {
+        const QRect a = toPx(form::Rect{120, 2400 + 240 * n, 375, 240}, 1.25);
+        const QRect b = toPx(form::Rect{120, 2400 + 240 * (n + 1), 375, 240}, 1.25);
+        EXPECT_EQ(a.bottom() + 1, b.top()) << "row " << n;
+    }
+    EXPECT_EQ(toPx(form::Rect{120, 6960, 375, 255}, 1.0), QRect(8, 464, 25, 17));
+}
+
+TEST(WindowPlacement, KeepsAFrameThatTouchesAnyScreen) {
+    const QList<QRect> one{QRect(0, 0, 1280, 1024)};
+    const QRect available(0, 0, 1280, 994);
+    const QPoint offset(67, 67);
+    // Default place, partly off to the left or top, negative: all kept.
+    EXPECT_EQ(placeFrame(QRect(67, 67, 391, 570), one, available, offset), QPoint(67, 67));
+    EXPECT_EQ(placeFrame(QRect(-300, -200, 391, 570), one, available, offset), QPoint(-300, -200));
+    EXPECT_EQ(placeFrame(QRect(1279, 1023, 391, 570), one, available, offset), QPoint(1279, 1023));
+    // On a second monitor right of the first.
+    const QList<QRect> two{QRect(0, 0, 1280, 1024), QRect(1280, 0, 1920, 1080)};
+    EXPECT_EQ(placeFrame(QRect(2000, 300, 391, 570), two, available, offset), QPoint(2000, 300));
+}
+
+TEST(WindowPlacement, MovesAFrameEntirelyOffEveryScreenToThePrimary) {
+    const QList<QRect> one{QRect(0, 0, 1280, 1024)};
+    const QRect available(0, 30, 1280, 994);  // a panel along the top
+    const QPoint offset(67, 67);
+    // Left behind on a monitor that is gone.
+    EXPECT_EQ(placeFrame(QRect(2000, 300, 391, 570), one, available, offset), QPoint(67, 97));
+    // Just past each edge.
+    EXPECT_EQ(placeFrame(QRect(1280, 0, 391, 570), one, available, offset), QPoint(67, 97));
+    EXPECT_EQ(placeFrame(QRect(-391, 0, 391, 570), one, available, offset), QPoint(67, 97));
+    EXPECT_EQ(placeFrame(QRect(0, -570, 391, 570), one, available, offset), QPoint(67, 97));
+    // In the gap between two screens of different heights.
+    const QList<QRect> two{QRect(0, 0, 1280, 1024), QRect(1280, 0, 1920, 600)};
+    EXPECT_EQ(placeFrame(QRect(1500, 700, 300, 200), two, available, offset), QPoint(67, 97));
+}
+
+TEST(FontFamilies, ClassicWindowsFacesMapToAnInstalledSans) {
+    const QStringList liberation{"DejaVu Sans", "Liberation Sans", "Liberation Serif"};
+    EXPECT_EQ(resolveFamily("Arial", liberation), "Liberation Sans");
+    EXPECT_EQ(resolveFamily("MS Sans Serif", liberation), "Liberation Sans");
+    const QStringList dejavuOnly{"DejaVu Sans", "DejaVu Serif"};
+    EXPECT_EQ(resolveFamily("Arial", dejavuOnly), "DejaVu Sans");
+    // A metric-compatible face wins over a merely similar one.
+    EXPECT_EQ(resolveFamily("Arial", {"DejaVu Sans", "Nimbus Sans"}), "Nimbus Sans");
+    // Even if a desktop calls something "Arial", the classic name maps by preference.
+    EXPECT_EQ(resolveFamily("arial", {"Arial", "Liberation Sans"}), "Liberation Sans");
+}
+
+TEST(FontFamilies, OtherFamiliesAreUsedWhenInstalledElseSans) {
+    EXPECT_EQ(resolveFamily("Courier New", {"Courier New", "DejaVu Sans"}), "Courier New");
+    EXPECT_EQ(resolveFamily("Wingdings", {"DejaVu Sans"}), "DejaVu Sans");
+    EXPECT_EQ(resolveFamily("Arial", {"Some Serif"}), "");
+}
+
+TEST(Colours, FixedColoursAreBlueGreenRedAndPaletteColoursFollowTheDesktop) {
+    QPalette palette;
+    palette.setColor(QPalette::Base, QColor(1, 2, 3));
+    palette.setColor(QPalette::Button, QColor(4, 5, 6));
+    EXPECT_EQ(toQColor(0x0000FF, palette), QColor(255, 0, 0));
+    EXPECT_EQ(toQColor(0x00FF00, palette), QColor(0, 255, 0));
+    EXPECT_EQ(toQColor(0xFFFF00, palette), QColor(0, 255, 255));  // cyan
+    EXPECT_EQ(toQColor(0xFF80FF, palette), QColor(255, 128, 255));
+    EXPECT_EQ(toQColor(form::colour::SystemWindow, palette), QColor(1, 2, 3));
+    EXPECT_EQ(toQColor(form::colour::SystemButtonFace, palette), QColor(4, 5, 6));
+}
+
+TEST(Colours, FixedTextColourLeavesDisabledTextGreyed) {
+    QPalette base;
+    base.setColor(QPalette::Disabled, QPalette::Text, QColor(128, 128, 128));
+    const QPalette p = withColours(base, form::colour::Red, form::colour::Black,
+                                   {QPalette::Base, QPalette::Text, false});
+    EXPECT_EQ(p.color(QPalette::Active, QPalette::Base), QColor(255, 0, 0));
+    EXPECT_EQ(p.color(QPalette::Disabled, QPalette::Base), QColor(255, 0, 0));
+    EXPECT_EQ(p.color(QPalette::Active, QPalette::Text), QColor(0, 0, 0));
+    EXPECT_EQ(p.color(QPalette::Disabled, QPalette::Text), QColor(128, 128, 128));
+}
