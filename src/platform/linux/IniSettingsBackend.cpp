@@ -57,7 +57,8 @@ std::optional<fs::path> IniSettingsBackend::locate(const std::string& applicatio
              "settings start from their defaults and are kept only until the program ends");
     } else {
         warn("settings of '" + application + "/" + section +
-             "' cannot be kept in a file, as that is not a usable file name" + kKept);
+             "' cannot be kept in a file, as that is not a usable file name; "
+             "they start from their defaults and are kept only until the program ends");
     }
     return std::nullopt;
 }
@@ -119,12 +120,12 @@ bool IniSettingsBackend::saveSection(const SectionId& id, const fs::path& file) 
             auto kept = files::keepAside(file);
             if (const auto* problem = std::get_if<std::string>(&kept)) {
                 warn("settings file " + quoted(file) +
-                     " could not be read and no copy of it could be kept (" + *problem +
+                     " did not read cleanly and no copy of it could be kept (" + *problem +
                      "), so it is left as it is" + kKept);
                 return false;
             }
-            warn("settings file " + quoted(file) + " could not be read; it is kept as " +
-                 quoted(std::get<fs::path>(kept)) + " and a new one is written");
+            warn("settings file " + quoted(file) + " did not read cleanly; it is kept as " +
+                 quoted(std::get<fs::path>(kept)) + " and a new one is written in its place");
             if (loaded.identity) keptAside_.insert(*loaded.identity);
         }
         if (loaded.state == files::Loaded::State::Read) {

@@ -72,12 +72,6 @@ std::optional<std::uint32_t> nextCodePoint(std::string_view text, std::size_t& i
     return cp;
 }
 
-bool validUtf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();)
-        if (!nextCodePoint(text, i)) return false;
-    return true;
-}
-
 void chopTrailingBlanks(std::string& text, std::size_t limit) {
     while (text.size() > limit && isBlank(text.back())) text.pop_back();
 }
@@ -285,7 +279,8 @@ Document Document::parse(std::string_view data) {
         doc.problems_.push_back("it holds binary data, not text");
         return doc;
     }
-    if (!validUtf8(data)) doc.problems_.push_back("it is not valid UTF-8 text");
+    // Other bytes that are not UTF-8 are kept as they are: a value is bytes to
+    // this file, and a Latin-1 command line is still the user's command line.
 
     auto lineNumber = [&](std::size_t offset) {
         return std::to_string(1 + std::count(data.begin(), data.begin() + offset, '\n'));

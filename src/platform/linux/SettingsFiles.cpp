@@ -130,12 +130,12 @@ std::optional<std::string> makeFolder(const fs::path& folder) {
         if (::mkdir(partial.c_str(), 0700) == 0) {
             ::chmod(partial.c_str(), 0700);  // whatever the umask allowed
         } else if (errno != EEXIST) {
-            return "cannot create folder " + partial.string() + ": " + lastError();
+            return "cannot create folder '" + partial.string() + "': " + lastError();
         }
     }
     struct stat info {};
     if (::stat(folder.c_str(), &info) != 0) return lastError();
-    if (!S_ISDIR(info.st_mode)) return folder.string() + " is not a folder";
+    if (!S_ISDIR(info.st_mode)) return "'" + folder.string() + "' is not a folder";
     return std::nullopt;
 }
 
