@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Start-up time and peak memory of VELMORA against a bare Qt Widgets window.
+#
+#   bench/startup/run_startup.sh [BUILD_DIR] [RUNS]
+#
+# Runs both programs RUNS times each (default 15), alternating, under a
+# private Xvfb with openbox, and prints the medians and the ratios
+# VELMORA / baseline. Uses the display in $DISPLAY instead when
+# VELMORA_BENCH_USE_DISPLAY=1.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+runs=${2:-15}
+
+program=$build/src/velmora
+baseline=$build/bench/startup/startup_baseline
+probe=$build/bench/startup/startup_probe
+for f in "$program" "$baseline" "$probe"; do
+  [[ -x $f ]] || { echo "run_startup: $f is missing; build first (cmake --build $build)" >&2; exit 1; }
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/velmora-startup.XXXXXX")
+state=$work/display/state
+cleanup() {
+  [[ -f $state ]] && "$root/tests/x11/stop_display.sh" "$state" >/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+if [[ ${VELMORA_BENCH_USE_DISPLAY:-0} != 1 ]]; then
+  "$root/tests/x11/start_display.sh" "$state" >/dev/null
+  export DISPLAY=$(sed -n 's/^DISPLAY=//p' "$state")
+fi
+export QT_QPA_PLATFORM=xcb
+# A settings folder of its own: the program starts as on a first run, every time.
+export XDG_CONFIG_HOME=$work/config
+
+# 300 ms after the window shows, its first paint is done and counted in memory.
+measure() { "$probe" 300 20000 "$1"; }
+
+# One unmeasured start each warms the file cache for both alike.
+measure "$program" >/dev/null
+measure "$baseline" >/dev/null
+
+: >"$work/velmora.txt"
+: >"$work/baseline.txt"
+for ((i = 1; i <= runs; i++)); do
+  measure "$program" >>"$work/velmora.txt"
+  measure "$baseline" >>"$work/baseline.txt"
+done
+
+median() { # column file
+  sort -g -k"$1","$1" "$2" | awk -v c="$1" '{ v[NR] = $c } END {
+    if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+v_ms=$(median 1 "$work/velmora.txt");   b_ms=$(median 1 "$work/baseline.txt")
+v_kb=$(median 2 "$work/velmora.txt");   b_kb=$(median 2 "$work/baseline.txt")
+
+awk -v n="$runs" -v vm="$v_ms" -v bm="$b_ms" -v vk="$v_kb" -v bk="$b_kb" 'BEGIN {
+  printf "start-up to a shown window, median of %d runs each\n", n
+  printf "  %-10s %8.1f ms  %8.0f KiB peak resident\n", "VELMORA", vm, vk
+  printf "  %-10s %8.1f ms  %8.0f KiB peak resident\n", "baseline", bm, bk
+  printf "  ratio      %8.2fx     %8.2fx          (targets: time <= 1.30x, memory <= 1.20x)\n", vm / bm, vk / bk
+}'

@@ -1,0 +1,127 @@
+// Where the main window opens on a real X server under a real window manager:
+// the stored place in twips is the outer frame's corner, the default size is
+// the frame's outer size, and a screenshot of the window is kept for review.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "Support.h"
+
+namespace x11test {
+namespace {
+
+constexpr Millis kAppear = 20s;
+
+class Placement : public ::testing::Test {
+protected:
+    void SetUp() override {
+        display = fixtureDisplay();
+        ASSERT_FALSE(display.empty()) << "no display: run through ctest so the fixture starts Xvfb";
+        x = std::make_unique<XSession>(display);
+        ASSERT_TRUE(x->ok()) << "cannot open display " << display;
+    }
+
+    // Starts the program under `name` with `stored` in its settings file and
+    // returns its framed, settled main window.
+    unsigned long open(const std::string& name, const Settings& stored) {
+        exe = installCopy(tmp.path(), name);
+        config = tmp.path() / "config";
+        if (!stored.empty()) writeSettings(settingsFile(config, name), stored);
+        program = std::make_unique<Program>(
+            exe,
+            std::map<std::string, std::string>{{"DISPLAY", display},
+                                               {"QT_QPA_PLATFORM", "xcb"},
+                                               {"XDG_CONFIG_HOME", config.string()}},
+            tmp.path() / "output.txt");
+        const auto window = x->waitForClient(program->pid(), "VELMORA - " + name, kAppear);
+        if (!window) {
+            ADD_FAILURE() << "no window captioned \"VELMORA - " << name << "\" within 20 s; "
+                          << (program->running() ? "the program still runs"
+                                                 : "the program ended") << "; its output:\n"
+                          << program->output();
+            return 0;
+        }
+        return *window;
+    }
+
+    void closeAndWait(unsigned long window) {
+        x->closeViaWindowManager(window);
+        const auto status = program->waitExit(10s);
+        ASSERT_TRUE(status) << "the program did not end within 10 s of the close request";
+        EXPECT_EQ(describeStatus(*status), "exit 0") << program->output();
+    }
+
+    TempDir tmp{"placement"};
+    std::string display;
+    std::unique_ptr<XSession> x;
+    fs::path exe, config;
+    std::unique_ptr<Program> program;
+};
+
+TEST_F(Placement, FirstRunOpensAtDefaultPlaceAndSizeAndIsShotForReview) {
+    const auto window = open("vm-default", {});
+    ASSERT_NE(window, 0u);
+
+    // 1000 twips are 66.67 px; either neighbouring pixel is a faithful place.
+    const auto near = [](int px, double want) { return std::abs(px - want) < 1.0; };
+    const auto f = x->waitForFrame(
+        window,
+        [&](const Frame& f) {
+            return near(f.x, 1000 / 15.0) && near(f.y, 1000 / 15.0) && f.width == 391 &&
+                   f.height == 570;
+        },
+        5s);
+    ASSERT_TRUE(f) << "the window manager never framed the window";
+    EXPECT_TRUE(near(f->x, 1000 / 15.0) && near(f->y, 1000 / 15.0)) << describe(*f);
+    EXPECT_EQ(f->width, 391) << describe(*f);
+    EXPECT_EQ(f->height, 570) << describe(*f);
+
+    // Let the first paint finish, then keep the picture beside the build.
+    ASSERT_TRUE(x->waitForSettledFrame(window, 500ms, 5s));
+    const Image shot = x->grab(f->x, f->y, f->width, f->height);
+    ASSERT_EQ(shot.width, f->width);
+    const fs::path file = artifactDir() / "main-window.png";
+    EXPECT_TRUE(shot.savePng(file)) << file;
+    // A window that painted nothing shows one flat colour.
+    std::size_t distinct = 0;
+    std::map<std::uint32_t, int> seen;
+    for (auto px : shot.rgb)
+        if (seen[px]++ == 0) ++distinct;
+    EXPECT_GT(distinct, 8u) << "the screenshot " << file << " is nearly uniform";
+
+    closeAndWait(window);
+}
+
+TEST_F(Placement, StoredPlaceInTwipsPutsTheFrameThere) {
+    const auto window = open("vm-placed", {{"MAIN-Left", "3000"}, {"MAIN-Top", "1500"}});
+    ASSERT_NE(window, 0u);
+    const auto f = x->waitForFrame(
+        window, [](const Frame& f) { return f.x == 200 && f.y == 100; }, 5s);
+    ASSERT_TRUE(f) << "the window manager never framed the window";
+    EXPECT_EQ(f->x, 200) << describe(*f);
+    EXPECT_EQ(f->y, 100) << describe(*f);
+    // The stored place moves the window without changing its size.
+    EXPECT_EQ(f->width, 391) << describe(*f);
+    EXPECT_EQ(f->height, 570) << describe(*f);
+    closeAndWait(window);
+}
+
+TEST_F(Placement, StoredSizeKeysSetTheOuterSize) {
+    // Width and height are never written, but a store that holds them is obeyed.
+    const auto window = open("vm-sized", {{"MAIN-Left", "3000"},
+                                          {"MAIN-Top", "1500"},
+                                          {"MAIN-Width", "7500"},
+                                          {"MAIN-Height", "6000"}});
+    ASSERT_NE(window, 0u);
+    const auto f = x->waitForFrame(
+        window, [](const Frame& f) { return f.width == 500 && f.height == 400; }, 5s);
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->width, 500) << describe(*f);
+    EXPECT_EQ(f->height, 400) << describe(*f);
+    EXPECT_EQ(f->x, 200) << describe(*f);
+    closeAndWait(window);
+}
+
+}  // namespace
+}  // namespace x11test

@@ -1,0 +1,164 @@
+#pragma once
+
+// Helpers for the real-display tests: the display the fixture started, the
+// program under test run as a child process, its settings file, and what the
+// X server shows. Everything waits by polling with a deadline, never by a
+// fixed sleep, so a slow machine only makes a test slower, not flaky.
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct _XDisplay;  // Xlib's Display, kept out of the tests' includes
+
+namespace x11test {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Millis = std::chrono::milliseconds;
+
+// --- what the test runner hands over ---------------------------------------
+
+// The program under test (VELMORA_BINARY).
+fs::path programBinary();
+// Where screenshots are kept after the run (VELMORA_ARTIFACT_DIR).
+fs::path artifactDir();
+// The display the fixture started, from the state file named by
+// VELMORA_X11_STATE; empty when there is none.
+std::string fixtureDisplay();
+
+// Wall-clock milliseconds since the epoch, the unit of the launch log.
+std::int64_t epochMillis();
+
+// A fresh folder under $TMPDIR, removed with everything in it at the end.
+class TempDir {
+public:
+    explicit TempDir(const std::string& tag);
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+// The program under its own executable name in `dir`: the name is the
+// settings section and the window caption's tail, so each test gets its own.
+fs::path installCopy(const fs::path& dir, const std::string& name);
+
+// Writes an executable shell script.
+void writeScript(const fs::path& file, const std::string& body);
+
+// --- settings files ----------------------------------------------------------
+
+using Settings = std::map<std::string, std::string>;
+
+fs::path settingsFile(const fs::path& configHome, const std::string& exeName);
+// Writes the keys at the top level ([General]) in the escaping QSettings uses.
+void writeSettings(const fs::path& file, const Settings& values);
+// Reads the top-level keys back; an absent file reads as no keys.
+Settings readSettings(const fs::path& file);
+// The 47 keys the main window writes when it closes.
+std::vector<std::string> shutdownKeys();
+
+// --- the program as a child process ------------------------------------------
+
+class Program {
+public:
+    // Starts `exe` with the caller's environment less every variable that
+    // chooses a display or a settings folder, plus `env`. Standard output
+    // and error go to `outputFile`.
+    Program(const fs::path& exe, const std::map<std::string, std::string>& env,
+            const fs::path& outputFile);
+    ~Program();  // kills and reaps a program still running
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    pid_t pid() const { return pid_; }
+    bool running();
+    // The wait status once it has ended within `timeout`.
+    std::optional<int> waitExit(Millis timeout);
+    void signal(int sig);
+    std::string output() const;
+
+private:
+    pid_t pid_ = -1;
+    std::optional<int> status_;
+    fs::path outputFile_;
+};
+
+// Describes a wait status for messages ("exit 0", "signal 6").
+std::string describeStatus(int status);
+
+// --- processes seen in /proc -------------------------------------------------
+
+struct ProcInfo {
+    pid_t pid;
+    pid_t ppid;
+    char state;
+    std::string comm;
+};
+std::vector<ProcInfo> processes();
+std::vector<ProcInfo> processesNamed(const std::string& comm);
+
+// --- the X server --------------------------------------------------------------
+
+struct Frame {
+    int x = 0, y = 0, width = 0, height = 0;  // the outer frame on the root
+    int clientX = 0, clientY = 0;              // the client area's origin on the root
+    int clientWidth = 0, clientHeight = 0;
+};
+bool operator==(const Frame& a, const Frame& b);
+std::string describe(const Frame& f);
+
+struct Image {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> rgb;  // 0xRRGGBB, row by row
+    std::uint32_t at(int x, int y) const { return rgb[static_cast<std::size_t>(y * width + x)]; }
+    bool savePng(const fs::path& file) const;
+};
+
+class XSession {
+public:
+    explicit XSession(const std::string& display);
+    ~XSession();
+    XSession(const XSession&) = delete;
+    XSession& operator=(const XSession&) = delete;
+
+    bool ok() const { return display_ != nullptr; }
+
+    // The managed top-level window of process `pid` with exactly this
+    // caption, once the window manager lists it.
+    std::optional<unsigned long> waitForClient(pid_t pid, const std::string& caption,
+                                               Millis timeout);
+    // Nothing while the window manager has not framed the window yet.
+    std::optional<Frame> frame(unsigned long window);
+    // Polls until `done` holds for the frame; returns the last frame seen.
+    std::optional<Frame> waitForFrame(unsigned long window,
+                                      const std::function<bool(const Frame&)>& done,
+                                      Millis timeout);
+    // Polls until the frame has not changed for `quiet`.
+    std::optional<Frame> waitForSettledFrame(unsigned long window, Millis quiet, Millis timeout);
+
+    // Asks the window manager to move the frame's top-left corner to x, y.
+    void moveFrame(unsigned long window, int x, int y);
+    // Asks the window manager to close the window, as its close box does.
+    void closeViaWindowManager(unsigned long window);
+
+    Image grab(int x, int y, int width, int height);
+
+private:
+    void sendToRoot(unsigned long window, const char* message, const long (&data)[5]);
+
+    ::_XDisplay* display_ = nullptr;
+};
+
+}  // namespace x11test
