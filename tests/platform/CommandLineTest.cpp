@@ -18,8 +18,7 @@ TEST(CommandLineSplit, BlanksSeparateWordsAndRunsOfBlanksCountOnce) {
 }
 
 TEST(CommandLineSplit, DoubleQuotesGroupAndAreRemoved) {
-    EXPECT_EQ(splitCommandLine(R"("/opt/My App/run" "two words")"),
-              (Words{"/opt/My App/run", "two words"}));
+    EXPECT_EQ(splitCommandLine(R"("/opt/My App/run" "two words")"), (Words{"/opt/My App/run", "two words"}));
     EXPECT_EQ(splitCommandLine(R"(a"b c"d e)"), (Words{"ab cd", "e"}));
     EXPECT_EQ(splitCommandLine("\"tab\there\""), (Words{"tab\there"}));
 }
@@ -47,8 +46,8 @@ TEST(LaunchPlan, NameWithoutSlashIsFoundOnTheSearchPathInOrder) {
     dir.write("a/tool", "#!/bin/sh\n");  // not executable: passed over
     const std::string wanted = dir.write("b/tool", "#!/bin/sh\n", kExecutable);
     dir.write("c/tool", "#!/bin/sh\n", kExecutable);
-    const auto plan = planLaunch("tool --x", dir / "missing" + ":" + dir / "a" + ":" + dir / "b" +
-                                                 ":" + dir / "c");
+    const auto plan =
+        planLaunch("tool --x", dir / "missing" + ":" + dir / "a" + ":" + dir / "b" + ":" + dir / "c");
     EXPECT_EQ(plan.error, "");
     EXPECT_EQ(plan.path, wanted);
     EXPECT_EQ(plan.argv, (Words{"tool", "--x"}));
@@ -77,8 +76,7 @@ TEST(LaunchPlan, TextThatIsNotOneFileIsSplit) {
     TempDir dir;
     const std::string program = dir.write("My Tools/run", "#!/bin/sh\n", kExecutable);
     // The same path with an argument is no file: its first word is "…/My".
-    EXPECT_EQ(planLaunch(program + " --now", "").error,
-              "program not found: " + (dir / "My"));
+    EXPECT_EQ(planLaunch(program + " --now", "").error, "program not found: " + (dir / "My"));
     const auto quoted = planLaunch("\"" + program + "\" --now", "");
     EXPECT_EQ(quoted.path, program);
     EXPECT_EQ(quoted.argv, (Words{program, "--now"}));

@@ -4,9 +4,9 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <functional>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <thread>
 
@@ -38,6 +38,7 @@ public:
         for (int field = 4; field < 20; ++field) stat += " 1";  // ppid .. nice
         stat += " " + std::to_string(p.threads) + " 0 12345 4096 300\n";
         tree_.write(dir + "stat", stat);
+        tree_.write(dir + "comm", p.comm + "\n");
         if (p.exe) std::filesystem::create_symlink(*p.exe, tree_.path() / dir / "exe");
         if (p.cmdline) tree_.write(dir + "cmdline", *p.cmdline);
     }
@@ -104,8 +105,7 @@ TEST(ProcessTable, LongNamesAndTheCutShortName) {
     // A long-named script under an interpreter.
     script.add(32, {"velmora-nightly", 'S', "/usr/bin/bash",
                     args({"/bin/bash", "/home/u/bin/velmora-nightly-backup", "--full"})});
-    script.add(33, {"bash", 'S', "/usr/bin/bash",
-                    args({"bash", "/home/u/bin/velmora-nightly-backup"})});
+    script.add(33, {"bash", 'S', "/usr/bin/bash", args({"bash", "/home/u/bin/velmora-nightly-backup"})});
     EXPECT_EQ(script.count(longName), 1) << "only the one the kernel named after the script";
 }
 
@@ -141,11 +141,12 @@ TEST(ProcessTable, NamesAreExactPlainText) {
 
 TEST(ProcessTable, EverySameNamedProcessCountsAndStrayEntriesAreSkipped) {
     FakeProcTree proc;
-    for (int pid = 60; pid < 65; ++pid)
-        proc.add(pid, {"job", 'S', "/usr/bin/job", args({"job"})});
+    for (int pid = 60; pid < 65; ++pid) proc.add(pid, {"job", 'S', "/usr/bin/job", args({"job"})});
     // Not process entries, or ones that vanished while being read.
+    proc.dir().write("self/comm", "job\n");
     proc.dir().write("self/stat", "1 (job) S 1 1 1\n");
-    proc.dir().write("66/stat", "");
+    proc.dir().write("66/comm", "job\n");  // stat gone: ended after its name was read
+    proc.dir().write("67/comm", "job\n");
     proc.dir().write("67/stat", "67 job S no parentheses\n");
     std::filesystem::create_directories(proc.dir().path() / "68");
     EXPECT_EQ(proc.count("job"), 5);
@@ -162,16 +163,14 @@ namespace {
 // Records which facts the matcher asked for.
 struct CountingFacts final : platform::linux_backend::ProcessFacts {
     CountingFacts(bool alive, std::string comm, std::string exe, std::string cmdline)
-        : isAlive(alive), shortName(std::move(comm)), exePath(std::move(exe)),
+        : isAlive(alive),
+          shortName(std::move(comm)),
+          exePath(std::move(exe)),
           commandLine(std::move(cmdline)) {}
     bool isAlive;
     std::string shortName, exePath, commandLine;
-    int exeReads = 0, cmdlineReads = 0, commReads = 0;
-    bool alive() override { return isAlive; }
-    std::string_view comm() override {
-        ++commReads;
-        return shortName;
-    }
+    int exeReads = 0, cmdlineReads = 0, stateReads = 0;
+    std::string_view comm() override { return shortName; }
     std::optional<std::string_view> exe() override {
         ++exeReads;
         return exePath;
@@ -179,6 +178,10 @@ struct CountingFacts final : platform::linux_backend::ProcessFacts {
     std::optional<std::string_view> cmdline() override {
         ++cmdlineReads;
         return commandLine;
+    }
+    bool alive() override {
+        ++stateReads;
+        return isAlive;
     }
 };
 
@@ -194,9 +197,14 @@ TEST(ProcessMatch, CostlyFactsAreReadOnlyWhenTheCheaperOnesCannotDecide) {
     EXPECT_TRUE(processMatches("job", byExe));
     EXPECT_EQ(byExe.cmdlineReads, 0);
 
+    // The state is the dearest fact: only a process that matched needs it.
+    CountingFacts other{true, "other", "/usr/bin/other", std::string("other\0", 6)};
+    EXPECT_FALSE(processMatches("job", other));
+    EXPECT_EQ(other.stateReads, 0);
+
     CountingFacts dead{false, "job", "/usr/bin/job", "job"};
     EXPECT_FALSE(processMatches("job", dead));
-    EXPECT_EQ(dead.commReads + dead.exeReads + dead.cmdlineReads, 0);
+    EXPECT_EQ(dead.stateReads, 1);
 }
 
 namespace {

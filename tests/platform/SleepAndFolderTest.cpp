@@ -33,7 +33,8 @@ void onAlarm(int) {}
 }  // namespace
 
 TEST(Sleep, SignalsDoNotCutTheWaitShort) {
-    struct sigaction handler {}, old {};
+    struct sigaction handler {
+    }, old{};
     handler.sa_handler = onAlarm;  // no SA_RESTART: every alarm interrupts the wait
     ::sigaction(SIGALRM, &handler, &old);
     itimerval every15ms{{0, 15000}, {0, 15000}}, off{};

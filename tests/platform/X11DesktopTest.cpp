@@ -12,7 +12,9 @@
 
 namespace {
 
-bool haveDisplay() { return std::getenv("DISPLAY") != nullptr; }
+bool haveDisplay() {
+    return std::getenv("DISPLAY") != nullptr;
+}
 
 // One Qt application for the whole test program, on the real X server.
 void ensureX11Application() {

@@ -12,10 +12,14 @@ struct X11Probe::Display {
     }
 };
 
-X11Probe::X11Probe() : display_(std::make_unique<Display>()) { display_->x = XOpenDisplay(nullptr); }
+X11Probe::X11Probe() : display_(std::make_unique<Display>()) {
+    display_->x = XOpenDisplay(nullptr);
+}
 X11Probe::~X11Probe() = default;
 
-bool X11Probe::connected() const { return display_->x != nullptr; }
+bool X11Probe::connected() const {
+    return display_->x != nullptr;
+}
 
 bool X11Probe::numLockOn() const {
     XkbStateRec state{};
@@ -30,8 +34,8 @@ bool X11Probe::hasWindowManager() const {
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    XGetWindowProperty(d, DefaultRootWindow(d), XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False),
-                       0, 1, False, XA_WINDOW, &type, &format, &count, &after, &data);
+    XGetWindowProperty(d, DefaultRootWindow(d), XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False), 0, 1,
+                       False, XA_WINDOW, &type, &format, &count, &after, &data);
     const bool found = count == 1;
     if (data != nullptr) XFree(data);
     return found;
@@ -44,8 +48,8 @@ bool X11Probe::keepsAbove(std::uint64_t window) const {
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    XGetWindowProperty(d, static_cast<Window>(window), XInternAtom(d, "_NET_WM_STATE", False), 0,
-                       64, False, XA_ATOM, &type, &format, &count, &after, &data);
+    XGetWindowProperty(d, static_cast<Window>(window), XInternAtom(d, "_NET_WM_STATE", False), 0, 64, False,
+                       XA_ATOM, &type, &format, &count, &after, &data);
     bool found = false;
     for (unsigned long i = 0; data != nullptr && i < count; ++i)
         if (reinterpret_cast<const unsigned long*>(data)[i] == above) found = true;
@@ -59,8 +63,7 @@ X11Probe::Box X11Probe::geometry(std::uint64_t window) const {
     XGetWindowAttributes(d, static_cast<Window>(window), &attributes);
     Window child = 0;
     Box box;
-    XTranslateCoordinates(d, static_cast<Window>(window), DefaultRootWindow(d), 0, 0, &box.x,
-                          &box.y, &child);
+    XTranslateCoordinates(d, static_cast<Window>(window), DefaultRootWindow(d), 0, 0, &box.x, &box.y, &child);
     box.width = static_cast<unsigned>(attributes.width);
     box.height = static_cast<unsigned>(attributes.height);
     return box;

@@ -29,10 +29,10 @@ public:
 
     struct Call {
         Op op;
-        std::string text;       // command, process name or chooser title
-        long long number = 0;   // Sleep: ms; LaunchCommand: window style; SetTopMost: window
-        bool on = false;        // SetTopMost's flag
-        form::Millis at = 0;    // virtual time of the call
+        std::string text;      // command, process name or chooser title
+        long long number = 0;  // Sleep: ms; LaunchCommand: window style; SetTopMost: window
+        bool on = false;       // SetTopMost's flag
+        form::Millis at = 0;   // virtual time of the call
     };
 
     explicit FakePlatform(form::VirtualClock& clock) : clock_(clock) {}
@@ -44,8 +44,7 @@ public:
     WindowHandle GetForegroundWindow() override;
     Result SetTopMost(WindowHandle window, bool on) override;
     std::string ChooseFileToRun(const std::string& title, const std::string& filter,
-                                const std::string& defaultExtension,
-                                const std::string& startFolder) override;
+                                const std::string& defaultExtension, const std::string& startFolder) override;
     std::string ProgramFolder() override;
 
     // --- the record ---

@@ -3,7 +3,9 @@
 namespace platform::linux_backend {
 
 namespace {
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 }  // namespace
 
 std::vector<std::string> splitCommandLine(std::string_view text) {

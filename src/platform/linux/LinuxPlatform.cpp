@@ -60,7 +60,9 @@ ProcessQuery LinuxPlatform::CountProcesses(const std::string& name) {
     return linux_backend::countMatchingProcesses(procRoot_, name);
 }
 
-Result LinuxPlatform::SendNumLock() { return linux_backend::pressNumLock(qtX11Display()); }
+Result LinuxPlatform::SendNumLock() {
+    return linux_backend::pressNumLock(qtX11Display());
+}
 
 WindowHandle LinuxPlatform::GetForegroundWindow() {
     return linux_backend::activeWindow(qtX11Display());
@@ -83,8 +85,8 @@ std::string LinuxPlatform::ChooseFileToRun(const std::string& title, const std::
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (!filter.empty())
-        dialog.setNameFilters(QString::fromStdString(linux_backend::toDialogFilters(filter))
-                                  .split(QStringLiteral(";;")));
+        dialog.setNameFilters(
+            QString::fromStdString(linux_backend::toDialogFilters(filter)).split(QStringLiteral(";;")));
     QString suffix = QString::fromStdString(defaultExtension);
     while (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
     dialog.setDefaultSuffix(suffix);
@@ -101,8 +103,7 @@ std::string LinuxPlatform::ProgramFolder() {
         const auto slash = path.rfind('/');
         if (slash != std::string::npos) return slash == 0 ? "/" : path.substr(0, slash);
     }
-    if (QCoreApplication::instance() != nullptr)
-        return QCoreApplication::applicationDirPath().toStdString();
+    if (QCoreApplication::instance() != nullptr) return QCoreApplication::applicationDirPath().toStdString();
     return {};
 }
 

@@ -19,8 +19,7 @@ public:
     WindowHandle GetForegroundWindow() override;
     Result SetTopMost(WindowHandle window, bool on) override;
     std::string ChooseFileToRun(const std::string& title, const std::string& filter,
-                                const std::string& defaultExtension,
-                                const std::string& startFolder) override;
+                                const std::string& defaultExtension, const std::string& startFolder) override;
     std::string ProgramFolder() override;
 
     // Called just before Sleep blocks, so that what was painted last (a

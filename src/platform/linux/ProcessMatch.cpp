@@ -28,8 +28,9 @@ std::string_view baseName(std::string_view path) {
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-bool processMatches(std::string_view name, ProcessFacts& facts) {
-    if (name.empty() || !facts.alive()) return false;
+namespace {
+
+bool nameMatches(std::string_view name, ProcessFacts& facts) {
     const std::string_view comm = facts.comm();
     if (name.size() <= kCommLength && name == comm) return true;
 
@@ -44,6 +45,12 @@ bool processMatches(std::string_view name, ProcessFacts& facts) {
         if (cmdline && baseName(word(*cmdline, 1)) == name) return true;
     }
     return false;
+}
+
+}  // namespace
+
+bool processMatches(std::string_view name, ProcessFacts& facts) {
+    return !name.empty() && nameMatches(name, facts) && facts.alive();
 }
 
 }  // namespace platform::linux_backend

@@ -45,32 +45,34 @@ class ProcEntry final : public ProcessFacts {
 public:
     explicit ProcEntry(int procDir) : dir_(procDir) {}
 
-    // Reads stat; false when the process is gone or the entry is unreadable.
+    // Reads the short name; false when the process is gone.
     bool load(const char* pid) {
         pid_ = pid;
         exeLoaded_ = cmdlineLoaded_ = false;
-        const ssize_t n = readSmallFile(dir_, path("stat"), stat_);
+        const ssize_t n = readSmallFile(dir_, path("comm"), comm_);
         if (n <= 0) return false;
-        const std::string_view text(stat_.data(), static_cast<std::size_t>(n));
-        // The short name may itself hold ')' or blanks: it ends at the last ')'.
-        const auto open = text.find('(');
-        const auto close = text.rfind(')');
-        if (open == std::string_view::npos || close == std::string_view::npos || close < open ||
-            close + 2 >= text.size())
-            return false;
-        comm_ = text.substr(open + 1, close - open - 1);
-        afterComm_ = text.substr(close + 2);
+        commLength_ = static_cast<std::size_t>(n);
+        if (comm_[commLength_ - 1] == '\n') --commLength_;
         return true;
     }
 
+    // stat costs more to read than the other facts together, so it is read
+    // only for a process that has matched by name.
     bool alive() override {
-        const char state = afterComm_.front();
+        const ssize_t n = readSmallFile(dir_, path("stat"), stat_);
+        if (n <= 0) return false;
+        const std::string_view text(stat_.data(), static_cast<std::size_t>(n));
+        // The name in stat may itself hold ')' or blanks: it ends at the last ')'.
+        const auto close = text.rfind(')');
+        if (close == std::string_view::npos || close + 2 >= text.size()) return false;
+        const std::string_view afterName = text.substr(close + 2);
+        const char state = afterName.front();
         if (state == 'X' || state == 'x') return false;
         // A zombie leader whose other threads still run is a running process.
-        return state != 'Z' || threadCount() > 1;
+        return state != 'Z' || threadCount(afterName) > 1;
     }
 
-    std::string_view comm() override { return comm_; }
+    std::string_view comm() override { return {comm_.data(), commLength_}; }
 
     std::optional<std::string_view> exe() override {
         if (!exeLoaded_) {
@@ -98,9 +100,8 @@ private:
         return path_.data();
     }
 
-    // Field 20 of stat; field 3 (the state) starts afterComm_.
-    long threadCount() const {
-        std::string_view rest = afterComm_;
+    // Field 20 of stat, counted from field 3 (the state) at the start of `rest`.
+    static long threadCount(std::string_view rest) {
         for (int field = 3; field < 20; ++field) {
             const auto blank = rest.find(' ');
             if (blank == std::string_view::npos) return 1;
@@ -117,8 +118,9 @@ private:
     int dir_;
     const char* pid_ = "";
     std::array<char, 64> path_{};
+    std::array<char, 64> comm_{};
+    std::size_t commLength_ = 0;
     std::array<char, 1024> stat_{};
-    std::string_view comm_, afterComm_;
     std::array<char, PATH_MAX> exe_{};
     std::size_t exeLength_ = 0;
     bool exeLoaded_ = false;

@@ -31,10 +31,14 @@ Check checkProgram(const std::string& path) {
 
 std::string reason(Check check, const std::string& program) {
     switch (check) {
-    case Check::Missing: return "program not found: " + program;
-    case Check::Directory: return "is a directory, not a program: " + program;
-    case Check::NotExecutable: return "not executable: " + program;
-    case Check::Runnable: break;
+        case Check::Missing:
+            return "program not found: " + program;
+        case Check::Directory:
+            return "is a directory, not a program: " + program;
+        case Check::NotExecutable:
+            return "not executable: " + program;
+        case Check::Runnable:
+            break;
     }
     return {};
 }
@@ -94,8 +98,7 @@ void writeReport(int fd, int stage, int error) {
 
 // Only async-signal-safe calls from here on: we may be a copy of a
 // multithreaded process whose other threads held locks at the fork.
-[[noreturn]] void runGrandchild(const char* path, char* const* argv, char* const* envp,
-                                int reportFd) {
+[[noreturn]] void runGrandchild(const char* path, char* const* argv, char* const* envp, int reportFd) {
     ::setsid();
     struct sigaction byDefault {};
     byDefault.sa_handler = SIG_DFL;
@@ -128,8 +131,7 @@ LaunchPlan planLaunch(std::string_view command, std::string_view searchPath) {
     if (whole.find('/') != std::string_view::npos) {
         const std::string path(whole);
         struct stat info {};
-        if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-            return resolve({path}, searchPath);
+        if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) return resolve({path}, searchPath);
     }
     std::vector<std::string> words = splitCommandLine(whole);
     if (words.empty()) return {"no command", {}, {}};

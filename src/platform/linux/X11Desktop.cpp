@@ -28,8 +28,8 @@ WindowHandle activeWindow(Display* display) {
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    const int status = XGetWindowProperty(display, DefaultRootWindow(display), property, 0, 1,
-                                          False, XA_WINDOW, &type, &format, &count, &after, &data);
+    const int status = XGetWindowProperty(display, DefaultRootWindow(display), property, 0, 1, False,
+                                          XA_WINDOW, &type, &format, &count, &after, &data);
     WindowHandle window = 0;
     if (status == Success && type == XA_WINDOW && format == 32 && count == 1 && data != nullptr)
         window = *reinterpret_cast<const unsigned long*>(data);  // Xlib keeps 32-bit items in longs
@@ -47,8 +47,7 @@ Result setKeepAbove(Display* display, WindowHandle window, bool on) {
     message.xclient.message_type = XInternAtom(display, "_NET_WM_STATE", False);
     message.xclient.format = 32;
     message.xclient.data.l[0] = on ? 1 : 0;  // _NET_WM_STATE_ADD / _REMOVE
-    message.xclient.data.l[1] =
-        static_cast<long>(XInternAtom(display, "_NET_WM_STATE_ABOVE", False));
+    message.xclient.data.l[1] = static_cast<long>(XInternAtom(display, "_NET_WM_STATE_ABOVE", False));
     message.xclient.data.l[2] = 0;
     message.xclient.data.l[3] = 1;  // source: a normal application
     const Status sent = XSendEvent(display, DefaultRootWindow(display), False,
