@@ -9,6 +9,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 #include <gtest/gtest.h>
 
@@ -174,6 +176,21 @@ TEST_F(MainWindowTest, TextsFontsAndColoursFollowTheModel) {
     QWidget* lamp = find("RIVA_LABEL_4");
     EXPECT_EQ(window().childAt(lamp->geometry().center()), lamp);
     EXPECT_FALSE(find("AUTOCLOSE_START_BUTTON")->isEnabled());
+}
+
+TEST_F(MainWindowTest, TickBoxCaptionsFitTheirBoxes) {
+    const QString sans = ui::view::resolveFamily("Arial", QFontDatabase::families());
+    if (sans != "Liberation Sans" && sans != "Arimo" && sans != "Nimbus Sans")
+        GTEST_SKIP() << "needs a face metric-compatible with Arial; found '" << sans.toStdString() << "'";
+    open();
+    for (auto* box : window().findChildren<QCheckBox*>()) {
+        QStyleOptionButton option;
+        option.initFrom(box);
+        option.text = box->text();
+        const QRect room = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box);
+        EXPECT_LE(box->fontMetrics().horizontalAdvance(box->text()), room.width())
+            << box->objectName().toStdString() << ": " << box->text().toStdString();
+    }
 }
 
 TEST_F(MainWindowTest, TabOrderFollowsTabIndex) {

@@ -1,5 +1,10 @@
 #include "ui/main/ControlViews.h"
 
+#include <QApplication>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QStyleFactory>
+
 #include "ui/main/ViewGeometry.h"
 
 namespace ui::view {
@@ -35,6 +40,34 @@ bool refreshCommon(QWidget& w, const form::Control& c, form::Property p, ColourR
         case form::Property::Visible: w.setVisible(c.visible()); return true;
         default: return false;
     }
+}
+
+// Tick boxes with the compact box and gap of the layout's native toolkit: its
+// captions were sized for a 13-pixel box and a gap of four, and the roomier
+// defaults of Qt's styles would clip the longer ones ("AutoClose When Finished").
+class TickBoxStyle : public QProxyStyle {
+public:
+    explicit TickBoxStyle(QStyle* base) : QProxyStyle(base) {}
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        const double scale = widget ? widget->logicalDpiX() / 96.0 : 1.0;
+        switch (metric) {
+            case PM_IndicatorWidth:
+            case PM_IndicatorHeight: return qRound(13 * scale);
+            case PM_CheckBoxLabelSpacing: return qRound(4 * scale);
+            default: return QProxyStyle::pixelMetric(metric, option, widget);
+        }
+    }
+};
+
+// One instance for every tick box, owned by the application.
+QStyle* tickBoxStyle() {
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new TickBoxStyle(QStyleFactory::create(QApplication::style()->name()));
+        style->setParent(QCoreApplication::instance());
+    }
+    return style;
 }
 
 constexpr ColourRoles kLabelRoles{QPalette::Window, QPalette::WindowText, true};
@@ -115,6 +148,7 @@ void TextBoxView::focusOutEvent(QFocusEvent* event) {
 
 TickBoxView::TickBoxView(form::TickBox& box, QWidget* parent, double scale)
     : QCheckBox(parent), box_(box) {
+    setStyle(tickBoxStyle());
     setUpCommon(*this, box, scale);
     setText(qs(box.caption()));
     showValue();

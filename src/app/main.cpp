@@ -1,0 +1,99 @@
+// VELMORA: starts a fixed list of up to twenty command lines one after another.
+
+#include <QApplication>
+#include <QDir>
+#include <QLibraryInfo>
+#include <QSessionManager>
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "app/QtSchedulerDriver.h"
+#include "app/QtTerminationSignals.h"
+#include "engine/Engine.h"
+#include "form/Clock.h"
+#include "form/Scheduler.h"
+#include "platform/linux/IniSettingsBackend.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "settings/Store.h"
+#include "ui/main/MainForm.h"
+#include "ui/main/MainWindow.h"
+
+// Last: Xlib defines macros that clash with names in Qt headers.
+#include <X11/Xlib.h>
+
+namespace {
+
+// Lateness a timer may have and still keep its phase.
+constexpr form::Millis kTimerJitterMs = 15;
+
+std::string env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
+
+// Why no window could be shown, if so. Qt aborts when it cannot reach a
+// display; a clear line and a plain failure status serve a user better.
+std::optional<std::string> displayProblem() {
+    const std::string platform = env("QT_QPA_PLATFORM");
+    if (!platform.empty() && platform.rfind("xcb", 0) != 0) return std::nullopt;  // Qt's choice
+    const std::string display = env("DISPLAY");
+    if (display.empty()) {
+        const bool wayland = !env("WAYLAND_DISPLAY").empty() &&
+                             !QDir(QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms")
+                                  .entryList({"libqwayland*"})
+                                  .isEmpty();
+        if (wayland && platform.empty()) return std::nullopt;
+        return "no graphical display (DISPLAY is not set); start VELMORA from a desktop session";
+    }
+    Display* connection = XOpenDisplay(display.c_str());
+    if (!connection) return "cannot open the graphical display \"" + display + "\"";
+    XCloseDisplay(connection);
+    return std::nullopt;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (const auto problem = displayProblem()) {
+        std::fprintf(stderr, "velmora: %s\n", problem->c_str());
+        return 1;
+    }
+    // The name the program was started as, not the resolved file: a link
+    // named velmora-work keeps a task list of its own.
+    const std::string executableName = settings::ExecutableName(argc > 0 ? argv[0] : "velmora");
+
+    QApplication application(argc, argv);
+    QApplication::setStyle("Fusion");  // the same look on every desktop
+
+    platform::IniSettingsBackend settingsBackend;
+    settings::Store store(settingsBackend, executableName);
+    form::RealClock clock;
+    form::Scheduler scheduler(clock, kTimerJitterMs);
+    platform::LinuxPlatform platform;
+
+    ui::MainForm form(scheduler, store, executableName);
+    engine::Engine engine(form, platform);  // before Form_Load: start-up runs its tick handlers
+    ui::MainWindow window(form);
+    app::QtSchedulerDriver driver(scheduler);
+    // A light painted just before a launch's blocking sleep must be on screen.
+    platform.setBeforeSleep([&window] { window.paintNow(); });
+
+    // Being told to end (kill, Ctrl+C, a closed terminal, the session ending)
+    // is a close like any other: shut-down writes the settings first.
+    auto endNow = [&] {
+        form.Close();
+        window.unload();
+        QCoreApplication::exit(0);  // also leaves a modal window's loop
+    };
+    app::QtTerminationSignals signalBridge([&](int) { endNow(); });
+    QObject::connect(&application, &QGuiApplication::commitDataRequest,
+                     [&](QSessionManager&) { endNow(); });
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, [&] { window.unload(); });
+
+    form.Form_Load();
+    window.show();
+    return application.exec();
+}
