@@ -371,7 +371,8 @@ TEST_F(MainWindowTest, APlaceOffEveryScreenOpensOnThePrimaryScreen) {
     EXPECT_EQ(window().frameGeometry().topLeft(), available.topLeft() + QPoint(67, 67));
     window().close();
     // Where it really was is what gets stored.
-    EXPECT_EQ(backend_.value("velmora", "MAIN-Left"), std::to_string((available.left() + 67) * 15));
+    EXPECT_EQ(backend_.value("velmora", "MAIN-Left"), std::to_string(available.left() * 15 + 1000));
+    EXPECT_EQ(backend_.value("velmora", "MAIN-Top"), std::to_string(available.top() * 15 + 1000));
 }
 
 // --- closing ---

@@ -2,7 +2,9 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 #include <QTimer>
 
@@ -23,6 +25,18 @@ double screenScale() {
     return dpi > 0 ? dpi / 96.0 : 1.0;
 }
 
+// A small panel of the window itself: a green title strip over a row of
+// lamps, readable at 16 pixels.
+QIcon programIcon() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::black);
+    QPainter p(&pixmap);
+    p.fillRect(3, 4, 26, 5, QColor(0, 255, 0));
+    for (int k = 0; k < 4; ++k) p.fillRect(4 + 6 * k, 14, 5, 5, k == 1 ? QColor(0, 255, 255) : Qt::red);
+    p.fillRect(3, 24, 26, 3, QColor(0, 255, 0));
+    return QIcon(pixmap);
+}
+
 // Where a window that would be lost off every screen opens instead: the
 // default position of a first run, on the primary screen.
 constexpr int kFallbackTwips = 1000;
@@ -37,6 +51,7 @@ MainWindow::MainWindow(MainForm& form, QWidget* parent)
       scale_(screenScale()) {
     setObjectName("VELMORA_MAIN");
     setAccessibleName("VELMORA_MAIN");
+    setWindowIcon(programIcon());
     buildControls();
     form_.onWindowChanged = [this] { applyWindow(); };
     form_.onCloseRequested = [this] {
@@ -79,6 +94,12 @@ void MainWindow::applyWindow() {
     framePos_ = screens.isEmpty() ? QPoint(left, top)
                                   : view::placeFrame(QRect(QPoint(left, top), frameSize_), screens,
                                                      available, QPoint(fallback, fallback));
+    if (framePos_ != QPoint(left, top)) {
+        // Moved to the fallback: the model follows, so that shut-down stores
+        // the fallback's round twips, not a pixel-rounded neighbour.
+        form_.left = float(view::toTwips(available.left(), scale_) + kFallbackTwips);
+        form_.top = float(view::toTwips(available.top(), scale_) + kFallbackTwips);
+    }
     setFixedSize(clientSize());
     move(framePos_);  // a top-level's position is its frame's
 }
