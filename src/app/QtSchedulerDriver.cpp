@@ -14,7 +14,9 @@ QtSchedulerDriver::QtSchedulerDriver(form::Scheduler& scheduler) : scheduler_(sc
     arm();
 }
 
-QtSchedulerDriver::~QtSchedulerDriver() { scheduler_.setOnChanged({}); }
+QtSchedulerDriver::~QtSchedulerDriver() {
+    scheduler_.setOnChanged({});
+}
 
 void QtSchedulerDriver::arm() {
     const auto due = scheduler_.nextDue();
@@ -22,8 +24,8 @@ void QtSchedulerDriver::arm() {
         timer_.stop();
         return;
     }
-    const form::Millis wait = std::clamp<form::Millis>(*due - scheduler_.now(), 0,
-                                                       std::numeric_limits<int>::max());
+    const form::Millis wait =
+        std::clamp<form::Millis>(*due - scheduler_.now(), 0, std::numeric_limits<int>::max());
     timer_.start(static_cast<int>(wait));
 }
 

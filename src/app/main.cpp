@@ -89,8 +89,7 @@ int main(int argc, char** argv) {
         QCoreApplication::exit(0);  // also leaves a modal window's loop
     };
     app::QtTerminationSignals signalBridge([&](int) { endNow(); });
-    QObject::connect(&application, &QGuiApplication::commitDataRequest,
-                     [&](QSessionManager&) { endNow(); });
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, [&](QSessionManager&) { endNow(); });
     QObject::connect(&application, &QCoreApplication::aboutToQuit, [&] { window.unload(); });
 
     form.Form_Load();

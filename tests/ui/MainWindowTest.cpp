@@ -65,12 +65,12 @@ protected:
 
 void doubleClick(QWidget* w) {
     const QPointF at(w->width() / 2.0, w->height() / 2.0);
-    QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
-    QMouseEvent dbl(QEvent::MouseButtonDblClick, at, w->mapToGlobal(at), Qt::LeftButton,
-                    Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
     QApplication::sendEvent(w, &press);
     QApplication::sendEvent(w, &release);
     QApplication::sendEvent(w, &dbl);
@@ -79,10 +79,10 @@ void doubleClick(QWidget* w) {
 
 void mouseClick(QWidget* w) {
     const QPointF at(8, w->height() / 2.0);
-    QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
     QApplication::sendEvent(w, &press);
     QApplication::sendEvent(w, &release);
 }
@@ -195,15 +195,17 @@ TEST_F(MainWindowTest, TickBoxCaptionsFitTheirBoxes) {
 
 TEST_F(MainWindowTest, TabOrderFollowsTabIndex) {
     open();
-    QStringList expected{"AUTOSTART_START_BUTTON", "SETTINGS_BUTTON", "AUTOCLOSE_START_BUTTON",
-                         "AUTOSTART_TICKBOX", "AlwaysOnTopTimer_TICKBOX", "AUTOCLOSE_TICKBOX",
-                         "RIVA_AUTOSTART_TICKBOX", "RIVA_START_BUTTON", "ABOUT_BUTTON"};
+    QStringList expected{"AUTOSTART_START_BUTTON", "SETTINGS_BUTTON",          "AUTOCLOSE_START_BUTTON",
+                         "AUTOSTART_TICKBOX",      "AlwaysOnTopTimer_TICKBOX", "AUTOCLOSE_TICKBOX",
+                         "RIVA_AUTOSTART_TICKBOX", "RIVA_START_BUTTON",        "ABOUT_BUTTON"};
     for (int n = 1; n <= 20; ++n) {
         expected << QString("TASK_%1_ENABLE_TICKBOX").arg(n) << QString("TASK_%1_PAUSE_TICKBOX").arg(n);
     }
-    expected << "AUTOSTART_TIMER_TEXTBOX" << "AUTOCLOSE_TIMER_TEXTBOX";
+    expected << "AUTOSTART_TIMER_TEXTBOX"
+             << "AUTOCLOSE_TIMER_TEXTBOX";
     for (int n = 1; n <= 20; ++n) expected << QString("TASK_%1_LIGHT").arg(n);
-    expected << "HEARTBEAT_COUNTDOWN_TEXTBOX" << "LAST_RUN_TEXTBOX";
+    expected << "HEARTBEAT_COUNTDOWN_TEXTBOX"
+             << "LAST_RUN_TEXTBOX";
 
     QStringList seen;
     QWidget* start = find("AUTOSTART_START_BUTTON");

@@ -101,8 +101,8 @@ TEST(Colours, FixedColoursAreBlueGreenRedAndPaletteColoursFollowTheDesktop) {
 TEST(Colours, FixedTextColourLeavesDisabledTextGreyed) {
     QPalette base;
     base.setColor(QPalette::Disabled, QPalette::Text, QColor(128, 128, 128));
-    const QPalette p = withColours(base, form::colour::Red, form::colour::Black,
-                                   {QPalette::Base, QPalette::Text, false});
+    const QPalette p =
+        withColours(base, form::colour::Red, form::colour::Black, {QPalette::Base, QPalette::Text, false});
     EXPECT_EQ(p.color(QPalette::Active, QPalette::Base), QColor(255, 0, 0));
     EXPECT_EQ(p.color(QPalette::Disabled, QPalette::Base), QColor(255, 0, 0));
     EXPECT_EQ(p.color(QPalette::Active, QPalette::Text), QColor(0, 0, 0));

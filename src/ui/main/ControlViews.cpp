@@ -11,7 +11,9 @@ namespace ui::view {
 
 namespace {
 
-QString qs(const std::string& s) { return QString::fromStdString(s); }
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 // Name, place, font and state shared by every kind of control.
 void setUpCommon(QWidget& w, const form::Control& c, double scale) {
@@ -34,11 +36,20 @@ void showColours(QWidget& w, const form::Control& c, ColourRoles roles) {
 bool refreshCommon(QWidget& w, const form::Control& c, form::Property p, ColourRoles roles) {
     switch (p) {
         case form::Property::BackColour:
-        case form::Property::ForeColour: showColours(w, c, roles); return true;
-        case form::Property::Enabled: w.setEnabled(c.enabled()); return true;
-        case form::Property::ToolTip: w.setToolTip(qs(c.toolTip())); return true;
-        case form::Property::Visible: w.setVisible(c.visible()); return true;
-        default: return false;
+        case form::Property::ForeColour:
+            showColours(w, c, roles);
+            return true;
+        case form::Property::Enabled:
+            w.setEnabled(c.enabled());
+            return true;
+        case form::Property::ToolTip:
+            w.setToolTip(qs(c.toolTip()));
+            return true;
+        case form::Property::Visible:
+            w.setVisible(c.visible());
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -48,14 +59,16 @@ bool refreshCommon(QWidget& w, const form::Control& c, form::Property p, ColourR
 class TickBoxStyle : public QProxyStyle {
 public:
     explicit TickBoxStyle(QStyle* base) : QProxyStyle(base) {}
-    int pixelMetric(PixelMetric metric, const QStyleOption* option,
-                    const QWidget* widget) const override {
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
         const double scale = widget ? widget->logicalDpiX() / 96.0 : 1.0;
         switch (metric) {
             case PM_IndicatorWidth:
-            case PM_IndicatorHeight: return qRound(13 * scale);
-            case PM_CheckBoxLabelSpacing: return qRound(4 * scale);
-            default: return QProxyStyle::pixelMetric(metric, option, widget);
+            case PM_IndicatorHeight:
+                return qRound(13 * scale);
+            case PM_CheckBoxLabelSpacing:
+                return qRound(4 * scale);
+            default:
+                return QProxyStyle::pixelMetric(metric, option, widget);
         }
     }
 };
@@ -88,8 +101,7 @@ QWidget* createControlView(form::Control& control, QWidget* parent, double scale
 
 // --- Label ---
 
-LabelView::LabelView(form::Label& label, QWidget* parent, double scale)
-    : QLabel(parent), label_(label) {
+LabelView::LabelView(form::Label& label, QWidget* parent, double scale) : QLabel(parent), label_(label) {
     setUpCommon(*this, label, scale);
     // Captions sit at the top of their box, centred or flush left.
     setAlignment((label.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
@@ -98,7 +110,9 @@ LabelView::LabelView(form::Label& label, QWidget* parent, double scale)
     label.setObserver([this](form::Property p) { refresh(p); });
 }
 
-LabelView::~LabelView() { label_.setObserver({}); }
+LabelView::~LabelView() {
+    label_.setObserver({});
+}
 
 void LabelView::refresh(form::Property p) {
     if (refreshCommon(*this, label_, p, kLabelRoles)) return;
@@ -112,8 +126,7 @@ void LabelView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 // --- Text box ---
 
-TextBoxView::TextBoxView(form::TextBox& box, QWidget* parent, double scale)
-    : QLineEdit(parent), box_(box) {
+TextBoxView::TextBoxView(form::TextBox& box, QWidget* parent, double scale) : QLineEdit(parent), box_(box) {
     setUpCommon(*this, box, scale);
     setReadOnly(box.readOnly);
     if (box.centred) setAlignment(Qt::AlignCenter);
@@ -124,7 +137,9 @@ TextBoxView::TextBoxView(form::TextBox& box, QWidget* parent, double scale)
     box.setObserver([this](form::Property p) { refresh(p); });
 }
 
-TextBoxView::~TextBoxView() { box_.setObserver({}); }
+TextBoxView::~TextBoxView() {
+    box_.setObserver({});
+}
 
 void TextBoxView::refresh(form::Property p) {
     if (refreshCommon(*this, box_, p, kTextBoxRoles)) return;
@@ -146,8 +161,7 @@ void TextBoxView::focusOutEvent(QFocusEvent* event) {
 
 // --- Tick box ---
 
-TickBoxView::TickBoxView(form::TickBox& box, QWidget* parent, double scale)
-    : QCheckBox(parent), box_(box) {
+TickBoxView::TickBoxView(form::TickBox& box, QWidget* parent, double scale) : QCheckBox(parent), box_(box) {
     setStyle(tickBoxStyle());
     setUpCommon(*this, box, scale);
     setText(qs(box.caption()));
@@ -156,7 +170,9 @@ TickBoxView::TickBoxView(form::TickBox& box, QWidget* parent, double scale)
     box.setObserver([this](form::Property p) { refresh(p); });
 }
 
-TickBoxView::~TickBoxView() { box_.setObserver({}); }
+TickBoxView::~TickBoxView() {
+    box_.setObserver({});
+}
 
 void TickBoxView::showValue() {
     const auto v = box_.value();
@@ -189,7 +205,9 @@ ButtonView::ButtonView(form::Button& button, QWidget* parent, double scale)
     button.setObserver([this](form::Property p) { refresh(p); });
 }
 
-ButtonView::~ButtonView() { button_.setObserver({}); }
+ButtonView::~ButtonView() {
+    button_.setObserver({});
+}
 
 void ButtonView::refresh(form::Property p) {
     if (refreshCommon(*this, button_, p, kButtonRoles)) return;

@@ -44,9 +44,8 @@ constexpr int kFallbackTwips = 1000;
 }  // namespace
 
 MainWindow::MainWindow(MainForm& form, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint),
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       form_(form),
       scale_(screenScale()) {
     setObjectName("VELMORA_MAIN");
@@ -92,8 +91,8 @@ void MainWindow::applyWindow() {
     const QRect available = primary ? primary->availableGeometry() : QRect();
     const int fallback = view::toPx(kFallbackTwips, scale_);
     framePos_ = screens.isEmpty() ? QPoint(left, top)
-                                  : view::placeFrame(QRect(QPoint(left, top), frameSize_), screens,
-                                                     available, QPoint(fallback, fallback));
+                                  : view::placeFrame(QRect(QPoint(left, top), frameSize_), screens, available,
+                                                     QPoint(fallback, fallback));
     if (framePos_ != QPoint(left, top)) {
         // Moved to the fallback: the model follows, so that shut-down stores
         // the fallback's round twips, not a pixel-rounded neighbour.
@@ -119,8 +118,7 @@ void MainWindow::fitFrame() {
     const QRect inner = geometry();
     const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
                          outer.right() - inner.right(), outer.bottom() - inner.bottom());
-    if (frame == frame_ || frame.left() < 0 || frame.top() < 0 || frame.right() < 0 ||
-        frame.bottom() < 0)
+    if (frame == frame_ || frame.left() < 0 || frame.top() < 0 || frame.right() < 0 || frame.bottom() < 0)
         return;
     frame_ = frame;
     setFixedSize(clientSize());
@@ -167,10 +165,8 @@ void MainWindow::unload() {
     const QPoint outer = isVisible() ? frameGeometry().topLeft() : framePos_;
     // A window still where the model put it keeps the model's twips: going
     // through whole pixels would turn a stored 1000 into 1005.
-    if (outer.x() != view::toPx(form_.left, scale_))
-        form_.left = float(view::toTwips(outer.x(), scale_));
-    if (outer.y() != view::toPx(form_.top, scale_))
-        form_.top = float(view::toTwips(outer.y(), scale_));
+    if (outer.x() != view::toPx(form_.left, scale_)) form_.left = float(view::toTwips(outer.x(), scale_));
+    if (outer.y() != view::toPx(form_.top, scale_)) form_.top = float(view::toTwips(outer.y(), scale_));
     form_.Form_Unload();
     // The window's timers go with it.
     form_.scheduler().disableAll();

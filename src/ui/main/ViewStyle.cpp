@@ -10,10 +10,14 @@ namespace {
 
 QPalette::ColorRole systemRole(form::Colour colour) {
     switch (colour) {
-        case form::colour::SystemWindow: return QPalette::Base;
-        case form::colour::SystemWindowText: return QPalette::Text;
-        case form::colour::SystemButtonText: return QPalette::ButtonText;
-        default: return QPalette::Button;  // button face and any unknown role
+        case form::colour::SystemWindow:
+            return QPalette::Base;
+        case form::colour::SystemWindowText:
+            return QPalette::Text;
+        case form::colour::SystemButtonText:
+            return QPalette::ButtonText;
+        default:
+            return QPalette::Button;  // button face and any unknown role
     }
 }
 
@@ -22,8 +26,8 @@ QPalette::ColorRole systemRole(form::Colour colour) {
 const QStringList kSansFaces{"Liberation Sans", "Arimo", "Nimbus Sans", "DejaVu Sans", "FreeSans"};
 
 bool isClassicSans(const QString& family) {
-    static const QStringList classic{"ms sans serif", "microsoft sans serif", "arial", "helvetica",
-                                     "tahoma", "verdana", "segoe ui"};
+    static const QStringList classic{
+        "ms sans serif", "microsoft sans serif", "arial", "helvetica", "tahoma", "verdana", "segoe ui"};
     return classic.contains(family.trimmed().toLower());
 }
 
