@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -245,6 +246,13 @@ TEST_F(EndToEnd, AutostartedPassRunsTasksInOrderWaitsForProcessAndClosesItself) 
     const auto A = at(entries, "A"), B = at(entries, "B"), C = at(entries, "C");
     const auto D = at(entries, "D"), E = at(entries, "E"), end = at(entries, "HOLDER_END");
 
+    std::printf("timeline (ms): shown->A %lld, A->B %lld, B->holder end %lld, holder end->C %lld, "
+                "C->D %lld, D->E %lld, E->exit %lld\n",
+                static_cast<long long>(A - run.shownMs), static_cast<long long>(B - A),
+                static_cast<long long>(end - B), static_cast<long long>(C - end),
+                static_cast<long long>(D - C), static_cast<long long>(E - D),
+                static_cast<long long>(run.exitedMs - E));
+
     // The autostart countdown counts 11 s, then slot 1 ticks 1 s later.
     EXPECT_NEAR(A - run.shownMs, 12000, 1500);
     // A launched slot passes on after its 1 s sleep plus one 1 s interval.
@@ -297,6 +305,10 @@ TEST_F(EndToEnd, MissingProgramIsReportedAndTheRestStillRuns) {
 
     const auto entries = readLog(log);
     ASSERT_EQ(names(entries), "A C");
+    std::printf("timeline (ms): shown->A %lld, A->C %lld, C->exit %lld\n",
+                static_cast<long long>(at(entries, "A") - run.shownMs),
+                static_cast<long long>(at(entries, "C") - at(entries, "A")),
+                static_cast<long long>(run.exitedMs - at(entries, "C")));
     EXPECT_GT(at(entries, "C") - at(entries, "A"), 2000 - kSlack);
     EXPECT_TRUE(run.zombies.empty());
 

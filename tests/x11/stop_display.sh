@@ -17,8 +17,11 @@ stop_pid() {
   [[ $pid =~ ^[0-9]+$ ]] || return 0
   [[ $(cat "/proc/$pid/comm" 2>/dev/null) == "$name" ]] || return 0
   kill "$pid" 2>/dev/null || return 0
+  # Ended once it is gone or a zombie: reaping it is its parent's business.
   for _ in $(seq 1 100); do
-    kill -0 "$pid" 2>/dev/null || return 0
+    local state
+    state=$(sed -n 's/^State:[[:space:]]*\([A-Z]\).*/\1/p' "/proc/$pid/status" 2>/dev/null || true)
+    [[ -z $state || $state == Z ]] && return 0
     sleep 0.05
   done
   kill -KILL "$pid" 2>/dev/null || true
