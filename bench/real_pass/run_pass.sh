@@ -26,6 +26,8 @@ trap cleanup EXIT
 "$root/tests/x11/start_display.sh" "$state" >/dev/null
 export DISPLAY=$(sed -n 's/^DISPLAY=//p' "$state") QT_QPA_PLATFORM=xcb
 export XDG_CONFIG_HOME=$work/config
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 name=velmora-pass
 cp "$program" "$work/$name"

@@ -36,6 +36,8 @@ fi
 export QT_QPA_PLATFORM=xcb
 # A settings folder of its own: the program starts as on a first run, every time.
 export XDG_CONFIG_HOME=$work/config
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 # 300 ms after the window shows, its first paint is done and counted in memory.
 measure() { "$probe" 300 20000 "$1"; }
