@@ -7,6 +7,7 @@
 #include <functional>
 #include <thread>
 
+#include "TestApp.h"
 #include "X11Probe.h"
 #include "platform/linux/LinuxPlatform.h"
 
@@ -14,15 +15,6 @@ namespace {
 
 bool haveDisplay() {
     return std::getenv("DISPLAY") != nullptr;
-}
-
-// One Qt application for the whole test program, on the real X server.
-void ensureX11Application() {
-    static int argc = 1;
-    static char name[] = "test_platform";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    static QApplication app(argc, argv);
 }
 
 bool eventually(const std::function<bool()>& condition) {
@@ -39,7 +31,7 @@ class X11Desktop : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!haveDisplay()) GTEST_SKIP() << "needs an X display (DISPLAY is unset)";
-        ensureX11Application();
+        testing_support::ensureApplication();
         if (!probe.connected()) GTEST_SKIP() << "cannot open the X display";
     }
     X11Probe probe;
@@ -50,6 +42,7 @@ protected:
 
 TEST(X11DesktopMissing, WithoutAnX11DisplayTheCallsFailPolitely) {
     if (haveDisplay()) GTEST_SKIP() << "only meaningful without a display";
+    testing_support::ensureApplication();  // a Qt platform that is not X11
     platform::LinuxPlatform host;
     const auto numLock = host.SendNumLock();
     EXPECT_FALSE(numLock.ok);
@@ -57,7 +50,6 @@ TEST(X11DesktopMissing, WithoutAnX11DisplayTheCallsFailPolitely) {
     EXPECT_EQ(host.GetForegroundWindow(), 0u);
     EXPECT_EQ(host.SetTopMost(0, true).error, "no window");
     EXPECT_EQ(host.SetTopMost(1234, true).error, "no X11 display");
-    EXPECT_EQ(host.ChooseFileToRun("Select File To Run", "All Files (*.*)|*.*", "", "/"), "");
 }
 
 TEST_F(X11Desktop, NumLockPressFlipsTheStateAndASecondRestoresIt) {

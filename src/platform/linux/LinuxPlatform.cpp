@@ -74,8 +74,10 @@ Result LinuxPlatform::SetTopMost(WindowHandle window, bool on) {
 }
 
 std::string LinuxPlatform::ChooseFileToRun(const std::string& title, const std::string& filter,
-                                           const std::string& defaultExtension,
+                                           const std::string& /*defaultExtension*/,
                                            const std::string& startFolder) {
+    // The default extension is left out on purpose: the dialog would append it
+    // to every name without a dot, and most programs here have none.
     // Without a widget application there is no dialog to show; the answer is
     // then the same as after a cancel.
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return lastChosen_;
@@ -87,9 +89,6 @@ std::string LinuxPlatform::ChooseFileToRun(const std::string& title, const std::
     if (!filter.empty())
         dialog.setNameFilters(
             QString::fromStdString(linux_backend::toDialogFilters(filter)).split(QStringLiteral(";;")));
-    QString suffix = QString::fromStdString(defaultExtension);
-    while (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
-    dialog.setDefaultSuffix(suffix);
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         lastChosen_ = dialog.selectedFiles().constFirst().toStdString();
     return lastChosen_;
