@@ -34,4 +34,5 @@ build=${VELMORA_BUILD_DIR:-build}
 jobs=$(nproc)
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j"$jobs"
-ctest --test-dir "$build" --output-on-failure -j"$jobs" "$@"
+# A test that hangs fails after 5 minutes instead of holding the run for 25.
+ctest --test-dir "$build" --output-on-failure --timeout 300 -j"$jobs" "$@"
