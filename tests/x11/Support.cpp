@@ -221,7 +221,9 @@ Program::Program(const fs::path& exe, const std::map<std::string, std::string>& 
     for (char** e = environ; *e; ++e) {
         const std::string var = *e;
         const std::string name = var.substr(0, var.find('='));
-        if (name == "DISPLAY" || name == "WAYLAND_DISPLAY" || name == "QT_QPA_PLATFORM" ||
+        // The caller's desktop settings (Qt scaling, a chosen platform) must
+        // not move or resize the windows the tests measure.
+        if (name == "DISPLAY" || name == "WAYLAND_DISPLAY" || name.rfind("QT_", 0) == 0 ||
             name == "XDG_CONFIG_HOME" || name == "XAUTHORITY" || env.count(name))
             continue;
         vars.push_back(var);

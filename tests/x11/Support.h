@@ -74,7 +74,7 @@ std::vector<std::string> shutdownKeys();
 class Program {
 public:
     // Starts `exe` with the caller's environment less every variable that
-    // chooses a display or a settings folder, plus `env`. Standard output
+    // chooses a display, a settings folder or Qt's behaviour, plus `env`. Standard output
     // and error go to `outputFile`.
     Program(const fs::path& exe, const std::map<std::string, std::string>& env,
             const fs::path& outputFile);
