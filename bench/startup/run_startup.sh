@@ -40,7 +40,7 @@ export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 # 300 ms after the window shows, its first paint is done and counted in memory.
-measure() { "$probe" 300 20000 "$1"; }
+measure() { "$probe" 300 20000 "$@"; }
 
 # One unmeasured start each warms the file cache for both alike.
 measure "$program" >/dev/null
@@ -48,9 +48,11 @@ measure "$baseline" >/dev/null
 
 : >"$work/velmora.txt"
 : >"$work/baseline.txt"
+: >"$work/text.txt"
 for ((i = 1; i <= runs; i++)); do
   measure "$program" >>"$work/velmora.txt"
   measure "$baseline" >>"$work/baseline.txt"
+  measure "$baseline" text >>"$work/text.txt"
 done
 
 median() { # column file
@@ -60,10 +62,14 @@ median() { # column file
 
 v_ms=$(median 1 "$work/velmora.txt");   b_ms=$(median 1 "$work/baseline.txt")
 v_kb=$(median 2 "$work/velmora.txt");   b_kb=$(median 2 "$work/baseline.txt")
+t_ms=$(median 1 "$work/text.txt");      t_kb=$(median 2 "$work/text.txt")
 
-awk -v n="$runs" -v vm="$v_ms" -v bm="$b_ms" -v vk="$v_kb" -v bk="$b_kb" 'BEGIN {
+awk -v n="$runs" -v vm="$v_ms" -v bm="$b_ms" -v vk="$v_kb" -v bk="$b_kb" -v tm="$t_ms" -v tk="$t_kb" 'BEGIN {
   printf "start-up to a shown window, median of %d runs each\n", n
   printf "  %-10s %8.1f ms  %8.0f KiB peak resident\n", "VELMORA", vm, vk
   printf "  %-10s %8.1f ms  %8.0f KiB peak resident\n", "baseline", bm, bk
   printf "  ratio      %8.2fx     %8.2fx          (targets: time <= 1.30x, memory <= 1.20x)\n", vm / bm, vk / bk
+  printf "  for reference, the bare window with one line of text:\n"
+  printf "  %-10s %8.1f ms  %8.0f KiB peak resident\n", "text", tm, tk
+  printf "  ratio      %8.2fx     %8.2fx          (VELMORA against it)\n", vm / tm, vk / tk
 }'
