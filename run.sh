@@ -6,27 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libxtst-dev fonts-liberation)
-
-install_missing() {
-  local missing=() p
-  for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-  done
-  ((${#missing[@]})) || return 0
-  local sudo=()
-  [[ $(id -u) == 0 ]] || sudo=(sudo)
-  echo "run.sh: installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  # A machine that never fetched the package lists needs them first.
-  if ! "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"; then
-    "${sudo[@]}" apt-get update
-    "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
-  fi
-}
-
-install_missing
+source tools/install-missing.sh
+install_missing run.sh "${build_packages[@]}"
 
 build=${VELMORA_BUILD_DIR:-build}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
