@@ -25,7 +25,9 @@
 
 namespace {
 
-int ignoreErrors(Display*, XErrorEvent*) { return 0; }
+int ignoreErrors(Display*, XErrorEvent*) {
+    return 0;
+}
 
 bool hasViewableWindow(Display* d, pid_t pid) {
     const Window root = DefaultRootWindow(d);
@@ -34,16 +36,15 @@ bool hasViewableWindow(Display* d, pid_t pid) {
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     bool found = false;
-    if (XGetWindowProperty(d, root, XInternAtom(d, "_NET_CLIENT_LIST", False), 0, 4096, False,
-                           XA_WINDOW, &type, &format, &count, &after, &data) != Success)
+    if (XGetWindowProperty(d, root, XInternAtom(d, "_NET_CLIENT_LIST", False), 0, 4096, False, XA_WINDOW,
+                           &type, &format, &count, &after, &data) != Success)
         return false;
     const auto* windows = reinterpret_cast<const Window*>(data);
     for (unsigned long i = 0; data && i < count && !found; ++i) {
         unsigned char* pidData = nullptr;
         unsigned long pidCount = 0;
-        if (XGetWindowProperty(d, windows[i], XInternAtom(d, "_NET_WM_PID", False), 0, 1, False,
-                               XA_CARDINAL, &type, &format, &pidCount, &after,
-                               &pidData) == Success &&
+        if (XGetWindowProperty(d, windows[i], XInternAtom(d, "_NET_WM_PID", False), 0, 1, False, XA_CARDINAL,
+                               &type, &format, &pidCount, &after, &pidData) == Success &&
             pidData && pidCount == 1 && *reinterpret_cast<const long*>(pidData) == pid) {
             XWindowAttributes attrs{};
             found = XGetWindowAttributes(d, windows[i], &attrs) && attrs.map_state == IsViewable;

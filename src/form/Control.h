@@ -27,7 +27,9 @@ inline constexpr Colour SystemWindowText = 0x80000008;  // text box text
 inline constexpr Colour SystemButtonFace = 0x8000000F;  // label and tick box background
 inline constexpr Colour SystemButtonText = 0x80000012;  // label and tick box text
 
-constexpr bool isSystem(Colour c) { return (c & 0x80000000u) != 0; }
+constexpr bool isSystem(Colour c) {
+    return (c & 0x80000000u) != 0;
+}
 }  // namespace colour
 
 // Box in twips, relative to the window's client area.

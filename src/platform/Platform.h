@@ -17,8 +17,8 @@ struct Result {
 
 // Answer of the process-table query.
 struct ProcessQuery {
-    bool ok = true;       // false: the table could not be read, `count` means nothing
-    int count = 0;        // processes whose executable name matches
+    bool ok = true;  // false: the table could not be read, `count` means nothing
+    int count = 0;   // processes whose executable name matches
     std::string error;
 };
 

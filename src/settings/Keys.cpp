@@ -23,14 +23,10 @@ constexpr WindowDefaults kWindows[] = {
 
 std::vector<KeyInfo> buildTable() {
     std::vector<KeyInfo> table{
-        {MainLeft, Form::Geometry, "1000"},
-        {MainTop, Form::Geometry, "1000"},
-        {MainWidth, Form::Geometry, "5865"},
-        {MainHeight, Form::Geometry, "8550"},
-        {LastRun, Form::StatusText, ""},
-        {AutostartTick, Form::Tick, "0"},
-        {AlwaysOnTopTick, Form::Tick, "1"},
-        {AutocloseTick, Form::Tick, "0"},
+        {MainLeft, Form::Geometry, "1000"},   {MainTop, Form::Geometry, "1000"},
+        {MainWidth, Form::Geometry, "5865"},  {MainHeight, Form::Geometry, "8550"},
+        {LastRun, Form::StatusText, ""},      {AutostartTick, Form::Tick, "0"},
+        {AlwaysOnTopTick, Form::Tick, "1"},   {AutocloseTick, Form::Tick, "0"},
         {RivaAutostartTick, Form::Tick, "0"},
     };
     for (int n = 1; n <= kSlotCount; ++n) {
@@ -52,16 +48,27 @@ std::vector<KeyInfo> buildTable() {
 
 }  // namespace
 
-std::string taskEnable(int n) { return slotKey(n, "ENABLE_TICKBOX"); }
-std::string taskPause(int n) { return slotKey(n, "PAUSE_TICKBOX"); }
-std::string taskCaption(int n) { return slotKey(n, "TICKBOX_CAPTION"); }
-std::string taskCommand(int n) { return slotKey(n, "CMD"); }
-std::string taskProcessName(int n) { return slotKey(n, "PROCESS_NAME_TEXTBOX"); }
-std::string defaultCaption(int n) { return "TASK " + std::to_string(n); }
+std::string taskEnable(int n) {
+    return slotKey(n, "ENABLE_TICKBOX");
+}
+std::string taskPause(int n) {
+    return slotKey(n, "PAUSE_TICKBOX");
+}
+std::string taskCaption(int n) {
+    return slotKey(n, "TICKBOX_CAPTION");
+}
+std::string taskCommand(int n) {
+    return slotKey(n, "CMD");
+}
+std::string taskProcessName(int n) {
+    return slotKey(n, "PROCESS_NAME_TEXTBOX");
+}
+std::string defaultCaption(int n) {
+    return "TASK " + std::to_string(n);
+}
 
 WindowKeys windowKeys(const std::string& shortName) {
-    return {shortName + "-Left", shortName + "-Top", shortName + "-Width",
-            shortName + "-Height"};
+    return {shortName + "-Left", shortName + "-Top", shortName + "-Width", shortName + "-Height"};
 }
 
 const std::vector<KeyInfo>& all() {

@@ -8,8 +8,7 @@ namespace settings {
 
 std::string ExecutableName(std::string_view invokedAs) {
     const auto slash = invokedAs.find_last_of('/');
-    std::string_view name =
-        slash == std::string_view::npos ? invokedAs : invokedAs.substr(slash + 1);
+    std::string_view name = slash == std::string_view::npos ? invokedAs : invokedAs.substr(slash + 1);
     // Only ".exe" is an extension here: "velmora-1.2" names a copy of its own.
     constexpr std::string_view exe = ".exe";
     if (name.size() > exe.size()) {
@@ -41,8 +40,8 @@ std::string Store::GetSetting(const std::string& application, const std::string&
     return GetSetting(application, section, key, std::to_string(defaultValue));
 }
 
-void Store::SaveSetting(const std::string& application, const std::string& section,
-                        const std::string& key, const std::string& value) {
+void Store::SaveSetting(const std::string& application, const std::string& section, const std::string& key,
+                        const std::string& value) {
     backend_.write(application, section, key, value);
 }
 
@@ -70,6 +69,8 @@ std::int16_t Store::getTick(const std::string& key, std::int16_t defaultValue) {
     return parseTick(get(key, static_cast<long long>(defaultValue))).value_or(defaultValue);
 }
 
-void Store::saveTick(const std::string& key, std::int16_t value) { save(key, formatTick(value)); }
+void Store::saveTick(const std::string& key, std::int16_t value) {
+    save(key, formatTick(value));
+}
 
 }  // namespace settings

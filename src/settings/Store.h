@@ -26,12 +26,12 @@ public:
 
     // The stored text, or the default when the key or section is absent. An
     // existing key holding "" yields "". A numeric default yields its decimal text.
-    std::string GetSetting(const std::string& application, const std::string& section,
-                           const std::string& key, const std::string& defaultValue);
-    std::string GetSetting(const std::string& application, const std::string& section,
-                           const std::string& key, long long defaultValue);
-    void SaveSetting(const std::string& application, const std::string& section,
-                     const std::string& key, const std::string& value);
+    std::string GetSetting(const std::string& application, const std::string& section, const std::string& key,
+                           const std::string& defaultValue);
+    std::string GetSetting(const std::string& application, const std::string& section, const std::string& key,
+                           long long defaultValue);
+    void SaveSetting(const std::string& application, const std::string& section, const std::string& key,
+                     const std::string& value);
 
     // Application "VELMORA", section = the executable name.
     std::string get(const std::string& key, const std::string& defaultValue);

@@ -17,8 +17,7 @@ std::string_view trimBlanks(std::string_view text) {
 
 // from_chars rejects a leading '+', which a person editing the store may type.
 std::string_view dropPlus(std::string_view text) {
-    if (text.size() > 1 && text.front() == '+' && text[1] != '-' && text[1] != '+')
-        return text.substr(1);
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-' && text[1] != '+') return text.substr(1);
     return text;
 }
 
@@ -39,8 +38,7 @@ std::string formatGeometry(float twips) {
     // Fixed notation keeps whole numbers free of exponents ("10000000000",
     // not "1e+10"); without a precision it is still the shortest round-trip form.
     char buffer[64];
-    const auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof buffer, twips,
-                                         std::chars_format::fixed);
+    const auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof buffer, twips, std::chars_format::fixed);
     if (ec != std::errc{}) return std::to_string(twips);
     return std::string(buffer, ptr);
 }
@@ -55,6 +53,8 @@ std::optional<std::int16_t> parseTick(std::string_view text) {
     return value;
 }
 
-std::string formatTick(std::int16_t value) { return std::to_string(value); }
+std::string formatTick(std::int16_t value) {
+    return std::to_string(value);
+}
 
 }  // namespace settings

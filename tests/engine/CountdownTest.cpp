@@ -13,9 +13,8 @@ struct Countdown : ::testing::Test {
     // Records the autostart display after every tick.
     std::vector<std::string> shown;
     void watchAutostartDisplay() {
-        f().AUTOSTART_TIMER_TEXTBOX.setObserver([&](form::Property) {
-            shown.push_back(f().AUTOSTART_TIMER_TEXTBOX.text());
-        });
+        f().AUTOSTART_TIMER_TEXTBOX.setObserver(
+            [&](form::Property) { shown.push_back(f().AUTOSTART_TIMER_TEXTBOX.text()); });
     }
 };
 
@@ -70,7 +69,7 @@ TEST_F(Countdown, StopThenStartAfterARunOutCountsOnFromZeroToTheSixtiethTick) {
     h.seed("TASK_1_ENABLE_TICKBOX", "1");
     h.load();
     h.vt.advance(11'000);
-    h.vt.advance(60'000);  // let the first pass end
+    h.vt.advance(60'000);                // let the first pass end
     f().AUTOSTART_START_BUTTON.click();  // STOP: disarms
     EXPECT_EQ(f().LAST_RUN_TEXTBOX.text(), "AUTOSTART - MANUAL STOP");
     EXPECT_EQ(f().LAST_RUN_TEXTBOX.backColour(), Red);

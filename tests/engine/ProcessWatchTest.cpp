@@ -38,7 +38,7 @@ TEST_F(ProcessWatch, HoldsTheChainUntilTheLastProcessOfTheNameEnds) {
     h.vt.advance(5000);
     EXPECT_EQ(h.launched().size(), 2u);
     h.platform.setProcessCount("backup-job", 0);  // at 14000
-    h.vt.advance(1000);                             // poll at 15000 finds none
+    h.vt.advance(1000);                           // poll at 15000 finds none
     EXPECT_EQ(h.light(2), Green);
     EXPECT_FALSE(h.form->slot(2).watcherTimer.enabled());
     h.vt.advance(1000);

@@ -84,7 +84,7 @@ TEST(Scheduler, NoTickIsDeliveredInsideAHandlerEvenWhenItSleeps) {
     slow.setInterval(1000);
     slow.onTick = [&] {
         events.push_back("slow-begin@" + std::to_string(vt.now()));
-        vt.clock.advance(1000);  // a blocking sleep
+        vt.clock.advance(1000);               // a blocking sleep
         EXPECT_EQ(vt.scheduler.runDue(), 0);  // a nested delivery does nothing
         events.push_back("slow-end@" + std::to_string(vt.now()));
         slow.setEnabled(false);
@@ -124,7 +124,7 @@ TEST(Scheduler, SimultaneousTimersTickInDueOrderThenCreationOrder) {
     Timer& late = vt.scheduler.create("late");
     late.setInterval(300);
     log.attach(late);
-    late.setEnabled(true);  // due 1300, A/B/C due 2000
+    late.setEnabled(true);   // due 1300, A/B/C due 2000
     vt.clock.advance(1500);  // jump past both without delivering
     vt.scheduler.runDue();
     EXPECT_EQ(log.ticks, (std::vector<std::string>{"late@2500", "A@2500", "B@2500", "C@2500"}));

@@ -32,7 +32,9 @@ struct Damage {
     const char* salvagedLeft;  // MAIN-Left as still readable, or nullptr
 };
 
-void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.name; }
+void PrintTo(const Damage& damage, std::ostream* out) {
+    *out << damage.name;
+}
 
 class DamagedFile : public ::testing::TestWithParam<Damage> {
 protected:
@@ -85,12 +87,15 @@ TEST_P(DamagedFile, FirstWriteKeepsTheOriginalAsideThenWritesACleanFile) {
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, DamagedFile,
-    ::testing::Values(
-        Damage{"Binary", std::string("\x7f" "ELF\x02\x01\0\0MAIN-Left=5\n\xff\xfe", 20), nullptr},
-        Damage{"CutMidKey", "[General]\nMAIN-Left=1815\nTASK_2_CM", "1815"},
-        Damage{"CutInsideQuotes", "[General]\nMAIN-Left=1815\nTASK_2_CMD=\"run th", "1815"},
-        Damage{"CutSectionHeader", "MAIN-Left=1815\n[Gene", "1815"},
-        Damage{"StrayLine", "[General]\nMAIN-Left=1815\nnot a setting\n", "1815"}),
+    ::testing::Values(Damage{"Binary",
+                             std::string("\x7f"
+                                         "ELF\x02\x01\0\0MAIN-Left=5\n\xff\xfe",
+                                         20),
+                             nullptr},
+                      Damage{"CutMidKey", "[General]\nMAIN-Left=1815\nTASK_2_CM", "1815"},
+                      Damage{"CutInsideQuotes", "[General]\nMAIN-Left=1815\nTASK_2_CMD=\"run th", "1815"},
+                      Damage{"CutSectionHeader", "MAIN-Left=1815\n[Gene", "1815"},
+                      Damage{"StrayLine", "[General]\nMAIN-Left=1815\nnot a setting\n", "1815"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DamagedFileCopies, AnOlderCopyIsNeverOverwritten) {
@@ -122,9 +127,8 @@ TEST(UnwritableSettings, AFailedWriteIsKeptForTheSessionAndSaidOnce) {
     EXPECT_NE(said.find("velmora.conf"), std::string::npos) << said;
     EXPECT_EQ(backend.read("VELMORA", "velmora", "TASK_1_CMD"), "kept");
     EXPECT_EQ(backend.read("VELMORA", "velmora", "TASK_2_CMD"), "kept too");
-    EXPECT_FALSE(IniSettingsBackend(folder.path() / "config")
-                     .read("VELMORA", "velmora", "TASK_1_CMD")
-                     .has_value());
+    EXPECT_FALSE(
+        IniSettingsBackend(folder.path() / "config").read("VELMORA", "velmora", "TASK_1_CMD").has_value());
 }
 
 TEST(UnwritableSettings, KeptValuesReachTheFileWithTheNextWriteThatWorks) {
@@ -217,8 +221,7 @@ TEST(SettingsFolder, ComesFromXdgConfigHomeOrHome) {
     }
     for (const char* ignored : {"", "relative/config"}) {
         ScopedEnv xdg("XDG_CONFIG_HOME", ignored);
-        EXPECT_EQ(IniSettingsBackend::configRootFromEnvironment(),
-                  fs::path("/home/someone/.config"));
+        EXPECT_EQ(IniSettingsBackend::configRootFromEnvironment(), fs::path("/home/someone/.config"));
     }
 }
 

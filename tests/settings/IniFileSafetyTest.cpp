@@ -132,8 +132,7 @@ TEST(IniConcurrency, TwoRunningCopiesWritingDifferentKeysLoseNothing) {
         ::_exit(0);
     }
     IniSettingsBackend mine(folder.path());
-    for (int i = 0; i < kWrites; ++i)
-        mine.write("VELMORA", "velmora", "PARENT_" + std::to_string(i), "p");
+    for (int i = 0; i < kWrites; ++i) mine.write("VELMORA", "velmora", "PARENT_" + std::to_string(i), "p");
     ::waitpid(child, nullptr, 0);
 
     IniSettingsBackend reader(folder.path());

@@ -1,7 +1,7 @@
 // The INI backend against QSettings: what one writes the other reads back
 // exactly, and a read sees what another process saved a moment ago.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <QSettings>
@@ -17,7 +17,7 @@ namespace {
 
 std::string longMixedText() {
     const std::string pieces[] = {"a", " ", ",", ";", "=", "\"", "\\", "\t", "\n", "@",
-                                  "#", "ü", "€", "%", "[", "]", "x", "7", "😀", "'"};
+                                  "#", "ü", "€", "%", "[", "]",  "x",  "7",  "😀",  "'"};
     std::string text;
     for (std::size_t i = 0; text.size() < 10000; ++i) text += pieces[(i * 7 + i / 3) % 20];
     return text.substr(0, 10000) + "end";  // whole characters: the pieces never split here
@@ -33,8 +33,7 @@ std::string qsettingsRead(const fs::path& file, const std::string& key) {
 }
 
 // QSettings writes from a separate process, so no in-process cache is shared.
-void qsettingsWriteElsewhere(const fs::path& file, const std::string& key,
-                             const std::string& value) {
+void qsettingsWriteElsewhere(const fs::path& file, const std::string& key, const std::string& value) {
     const int status = inOtherProcess([&] {
         {
             QSettings settings(QString::fromStdString(file.string()), QSettings::IniFormat);
@@ -76,19 +75,17 @@ TEST_P(FreeTextRoundTrip, BackendReadsWhatQSettingsWrote) {
 
 INSTANTIATE_TEST_SUITE_P(
     AwkwardTexts, FreeTextRoundTrip,
-    ::testing::Values(std::string(), std::string("  leading blanks"),
-                      std::string("trailing blanks  "), std::string(" "),
-                      std::string("\"C:\\Program Files\\tool.exe\" /q"),
-                      std::string("ends with backslash\\"), std::string("= ; , #"),
-                      std::string("a,b"), std::string(";starts with semicolon"),
-                      std::string("#starts with hash"), std::string("[looks like a section]"),
-                      std::string("@leading at"), std::string("@@"), std::string("@Invalid()"),
-                      std::string("@ByteArray(abc)"), std::string("tab\there"),
-                      std::string("\tleading tab"), std::string("grüße €5 😀"),
-                      std::string("line\nbreak"), std::string("crlf\r\nend"),
-                      std::string("percent %25 %U0041"), std::string("\x01" "abc"),
-                      std::string("nul\0inside", 11), std::string("a\\nb literally"),
-                      longMixedText()));
+    ::testing::Values(std::string(), std::string("  leading blanks"), std::string("trailing blanks  "),
+                      std::string(" "), std::string("\"C:\\Program Files\\tool.exe\" /q"),
+                      std::string("ends with backslash\\"), std::string("= ; , #"), std::string("a,b"),
+                      std::string(";starts with semicolon"), std::string("#starts with hash"),
+                      std::string("[looks like a section]"), std::string("@leading at"), std::string("@@"),
+                      std::string("@Invalid()"), std::string("@ByteArray(abc)"), std::string("tab\there"),
+                      std::string("\tleading tab"), std::string("grüße €5 😀"), std::string("line\nbreak"),
+                      std::string("crlf\r\nend"), std::string("percent %25 %U0041"),
+                      std::string("\x01"
+                                  "abc"),
+                      std::string("nul\0inside", 11), std::string("a\\nb literally"), longMixedText()));
 
 TEST(IniKeys, AreStoredCaseSensitivelyAsGiven) {
     TempFolder folder;

@@ -15,8 +15,8 @@ std::map<std::string, keys::KeyInfo> tableByKey() {
     return byKey;
 }
 
-void expectKey(const std::map<std::string, keys::KeyInfo>& table, const std::string& key,
-               keys::Form form, const std::string& defaultText) {
+void expectKey(const std::map<std::string, keys::KeyInfo>& table, const std::string& key, keys::Form form,
+               const std::string& defaultText) {
     const auto found = table.find(key);
     ASSERT_NE(found, table.end()) << key;
     EXPECT_EQ(found->second.form, form) << key;

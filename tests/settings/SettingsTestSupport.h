@@ -60,7 +60,9 @@ inline unsigned modeOf(const fs::path& path) {
 }
 
 // Root ignores permission bits, so permission-failure tests cannot fail as root.
-inline bool runningAsRoot() { return ::geteuid() == 0; }
+inline bool runningAsRoot() {
+    return ::geteuid() == 0;
+}
 
 // Runs body in a separate process (another running copy, as far as the file
 // is concerned) and returns its exit status.
@@ -81,12 +83,16 @@ class ScopedEnv {
 public:
     ScopedEnv(const char* name, const char* value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old;
-        if (value) ::setenv(name, value, 1);
-        else ::unsetenv(name);
+        if (value)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
     }
     ~ScopedEnv() {
-        if (old_) ::setenv(name_, old_->c_str(), 1);
-        else ::unsetenv(name_);
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
     }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;

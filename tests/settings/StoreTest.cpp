@@ -14,8 +14,7 @@ TEST(StoreDefaults, EmptyStoreYieldsEveryKeysDefault) {
     Store store(backend, "velmora");
     for (const auto& info : settings::keys::all())
         EXPECT_EQ(store.get(info.key, info.defaultText), info.defaultText) << info.key;
-    EXPECT_EQ(store.get(settings::keys::taskCaption(7), settings::keys::defaultCaption(7)),
-              "TASK 7");
+    EXPECT_EQ(store.get(settings::keys::taskCaption(7), settings::keys::defaultCaption(7)), "TASK 7");
     EXPECT_TRUE(backend.writes.empty());
 }
 

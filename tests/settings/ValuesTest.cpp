@@ -54,8 +54,8 @@ TEST(GeometryText, ReadsNumbersWithBlanksAroundThem) {
 }
 
 TEST(GeometryText, RejectsWhatIsNotASingleFiniteNumber) {
-    for (const char* bad : {"", "   ", "abc", "12px", "1 2", "--1", "+-1", "0x10", "1,5", "inf",
-                            "-inf", "nan", "infinity", "1e39", "-1e39", "1e-60", "+"}) {
+    for (const char* bad : {"", "   ", "abc", "12px", "1 2", "--1", "+-1", "0x10", "1,5", "inf", "-inf",
+                            "nan", "infinity", "1e39", "-1e39", "1e-60", "+"}) {
         EXPECT_FALSE(parseGeometry(bad).has_value()) << '"' << bad << '"';
     }
 }

@@ -69,9 +69,8 @@ fs::path findProgram(const std::string& name) {
 // A script that logs its name and arguments, then runs `then` if given.
 void logScript(const fs::path& dir, const std::string& name, const fs::path& log,
                const std::string& then = "") {
-    writeScript(dir / (name + ".sh"),
-                "printf '%s %s %s\\n' " + name + " \"$(date +%s%3N)\" \"$*\" >> '" +
-                    log.string() + "'\n" + then);
+    writeScript(dir / (name + ".sh"), "printf '%s %s %s\\n' " + name + " \"$(date +%s%3N)\" \"$*\" >> '" +
+                                          log.string() + "'\n" + then);
 }
 
 // Share of the box's inner pixels that have exactly this colour.
@@ -135,7 +134,7 @@ protected:
         std::int64_t shownMs = 0;   // the window was first listed by the window manager
         std::int64_t exitedMs = 0;  // the program was seen to have ended
         std::optional<int> status;
-        std::set<pid_t> zombies;    // children of the program left unreaped
+        std::set<pid_t> zombies;  // children of the program left unreaped
         std::string output;
     };
 
@@ -220,14 +219,13 @@ TEST_F(EndToEnd, AutostartedPassRunsTasksInOrderWaitsForProcessAndClosesItself) 
     logScript(work, "E", log);
 
     const std::string name = "vm-e2e-ok";
-    writeSettings(settingsFile(config, name),
-                  store({{1, on(work / "A.sh")},
-                         {2, onThenWaitFor(work / "B.sh", holder)},
-                         {3, on(work / "C.sh")},
-                         {4, on(work / "D.sh")},
-                         {5, off(work / "SKIPPED.sh")},
-                         {6, on(work / "E.sh", " \"two words\" plain")}},
-                        1000));
+    writeSettings(settingsFile(config, name), store({{1, on(work / "A.sh")},
+                                                     {2, onThenWaitFor(work / "B.sh", holder)},
+                                                     {3, on(work / "C.sh")},
+                                                     {4, on(work / "D.sh")},
+                                                     {5, off(work / "SKIPPED.sh")},
+                                                     {6, on(work / "E.sh", " \"two words\" plain")}},
+                                                    1000));
 
     const Run run = runUntilItClosesItself(name, 90s);
     struct Cleanup {
@@ -237,8 +235,7 @@ TEST_F(EndToEnd, AutostartedPassRunsTasksInOrderWaitsForProcessAndClosesItself) 
         }
     } cleanup{linger};
 
-    ASSERT_TRUE(run.status) << "the program had not closed itself 90 s after it appeared:\n"
-                            << run.output;
+    ASSERT_TRUE(run.status) << "the program had not closed itself 90 s after it appeared:\n" << run.output;
     EXPECT_EQ(describeStatus(*run.status), "exit 0") << run.output;
 
     const auto entries = readLog(log);
@@ -246,12 +243,12 @@ TEST_F(EndToEnd, AutostartedPassRunsTasksInOrderWaitsForProcessAndClosesItself) 
     const auto A = at(entries, "A"), B = at(entries, "B"), C = at(entries, "C");
     const auto D = at(entries, "D"), E = at(entries, "E"), end = at(entries, "HOLDER_END");
 
-    std::printf("timeline (ms): shown->A %lld, A->B %lld, B->holder end %lld, holder end->C %lld, "
-                "C->D %lld, D->E %lld, E->exit %lld\n",
-                static_cast<long long>(A - run.shownMs), static_cast<long long>(B - A),
-                static_cast<long long>(end - B), static_cast<long long>(C - end),
-                static_cast<long long>(D - C), static_cast<long long>(E - D),
-                static_cast<long long>(run.exitedMs - E));
+    std::printf(
+        "timeline (ms): shown->A %lld, A->B %lld, B->holder end %lld, holder end->C %lld, "
+        "C->D %lld, D->E %lld, E->exit %lld\n",
+        static_cast<long long>(A - run.shownMs), static_cast<long long>(B - A),
+        static_cast<long long>(end - B), static_cast<long long>(C - end), static_cast<long long>(D - C),
+        static_cast<long long>(E - D), static_cast<long long>(run.exitedMs - E));
 
     // The autostart countdown counts 11 s, then slot 1 ticks 1 s later.
     EXPECT_NEAR(A - run.shownMs, 12000, 1500);
@@ -284,23 +281,21 @@ TEST_F(EndToEnd, AutostartedPassRunsTasksInOrderWaitsForProcessAndClosesItself) 
 
     const Image status = statusLineAtNextStart(name);
     ASSERT_EQ(status.width, kStatusW);
-    EXPECT_GT(share(status, 0x00FF00), 0.5) << "status line not green at the next start, pixel "
-                                            << std::hex << status.at(5, 5);
+    EXPECT_GT(share(status, 0x00FF00), 0.5)
+        << "status line not green at the next start, pixel " << std::hex << status.at(5, 5);
 }
 
 TEST_F(EndToEnd, MissingProgramIsReportedAndTheRestStillRuns) {
     logScript(work, "A", log);
     logScript(work, "C", log);
     const std::string name = "vm-e2e-err";
-    writeSettings(settingsFile(config, name),
-                  store({{1, on(work / "A.sh")},
-                         {2, on(work / "no-such-program", " --flag")},
-                         {3, on(work / "C.sh")}},
-                        1450));
+    writeSettings(
+        settingsFile(config, name),
+        store({{1, on(work / "A.sh")}, {2, on(work / "no-such-program", " --flag")}, {3, on(work / "C.sh")}},
+              1450));
 
     const Run run = runUntilItClosesItself(name, 90s);
-    ASSERT_TRUE(run.status) << "the program had not closed itself 90 s after it appeared:\n"
-                            << run.output;
+    ASSERT_TRUE(run.status) << "the program had not closed itself 90 s after it appeared:\n" << run.output;
     EXPECT_EQ(describeStatus(*run.status), "exit 0") << run.output;
 
     const auto entries = readLog(log);
@@ -317,8 +312,8 @@ TEST_F(EndToEnd, MissingProgramIsReportedAndTheRestStillRuns) {
 
     const Image status = statusLineAtNextStart(name);
     ASSERT_EQ(status.width, kStatusW);
-    EXPECT_GT(share(status, 0xFF0000), 0.5) << "status line not red at the next start, pixel "
-                                            << std::hex << status.at(5, 5);
+    EXPECT_GT(share(status, 0xFF0000), 0.5)
+        << "status line not red at the next start, pixel " << std::hex << status.at(5, 5);
 }
 
 }  // namespace

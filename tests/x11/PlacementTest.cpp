@@ -30,15 +30,14 @@ protected:
         if (!stored.empty()) writeSettings(settingsFile(config, name), stored);
         program = std::make_unique<Program>(
             exe,
-            std::map<std::string, std::string>{{"DISPLAY", display},
-                                               {"QT_QPA_PLATFORM", "xcb"},
-                                               {"XDG_CONFIG_HOME", config.string()}},
+            std::map<std::string, std::string>{
+                {"DISPLAY", display}, {"QT_QPA_PLATFORM", "xcb"}, {"XDG_CONFIG_HOME", config.string()}},
             tmp.path() / "output.txt");
         const auto window = x->waitForClient(program->pid(), "VELMORA - " + name, kAppear);
         if (!window) {
             ADD_FAILURE() << "no window captioned \"VELMORA - " << name << "\" within 20 s; "
-                          << (program->running() ? "the program still runs"
-                                                 : "the program ended") << "; its output:\n"
+                          << (program->running() ? "the program still runs" : "the program ended")
+                          << "; its output:\n"
                           << program->output();
             return 0;
         }
@@ -68,8 +67,7 @@ TEST_F(Placement, FirstRunOpensAtDefaultPlaceAndSizeAndIsShotForReview) {
     const auto f = x->waitForFrame(
         window,
         [&](const Frame& f) {
-            return near(f.x, 1000 / 15.0) && near(f.y, 1000 / 15.0) && f.width == 391 &&
-                   f.height == 570;
+            return near(f.x, 1000 / 15.0) && near(f.y, 1000 / 15.0) && f.width == 391 && f.height == 570;
         },
         5s);
     ASSERT_TRUE(f) << "the window manager never framed the window";
@@ -109,10 +107,9 @@ TEST_F(Placement, StoredPlaceInTwipsPutsTheFrameThere) {
 
 TEST_F(Placement, StoredSizeKeysSetTheOuterSize) {
     // Width and height are never written, but a store that holds them is obeyed.
-    const auto window = open("vm-sized", {{"MAIN-Left", "3000"},
-                                          {"MAIN-Top", "1500"},
-                                          {"MAIN-Width", "7500"},
-                                          {"MAIN-Height", "6000"}});
+    const auto window =
+        open("vm-sized",
+             {{"MAIN-Left", "3000"}, {"MAIN-Top", "1500"}, {"MAIN-Width", "7500"}, {"MAIN-Height", "6000"}});
     ASSERT_NE(window, 0u);
     const auto f = x->waitForFrame(
         window, [](const Frame& f) { return f.width == 500 && f.height == 400; }, 5s);

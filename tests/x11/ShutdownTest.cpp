@@ -44,8 +44,7 @@ TEST(Shutdown, CloseThroughWindowManagerWritesTheMovedPlaceInTwips) {
     const Settings before = {{"MAIN-Left", "7500"}, {"MAIN-Top", "750"}, {"TASK_4_ENABLE_TICKBOX", "1"}};
     writeSettings(file, before);
 
-    Program program(installCopy(tmp.path(), name), displayEnv(display, config),
-                    tmp.path() / "output.txt");
+    Program program(installCopy(tmp.path(), name), displayEnv(display, config), tmp.path() / "output.txt");
     const auto window = x.waitForClient(program.pid(), "VELMORA - " + name, kAppear);
     ASSERT_TRUE(window) << program.output();
     const auto start = x.waitForFrame(
@@ -89,17 +88,13 @@ TEST_P(SignalShutdown, RunsShutDownAndExitsCleanly) {
     const fs::path file = settingsFile(config, name);
     // Ticks stored differently from their defaults must come back unchanged,
     // and every unstored one must be written with its default.
-    const Settings before = {{"MAIN-Left", "9000"},
-                             {"MAIN-Top", "9000"},
-                             {"AlwaysOnTopTimer_TICKBOX", "0"},
-                             {"AUTOCLOSE_TICKBOX", "1"},
-                             {"TASK_3_PAUSE_TICKBOX", "1"},
-                             {"TASK_20_ENABLE_TICKBOX", "1"},
-                             {"LAST_RUN", "RUNNING..."}};
+    const Settings before = {
+        {"MAIN-Left", "9000"},      {"MAIN-Top", "9000"},          {"AlwaysOnTopTimer_TICKBOX", "0"},
+        {"AUTOCLOSE_TICKBOX", "1"}, {"TASK_3_PAUSE_TICKBOX", "1"}, {"TASK_20_ENABLE_TICKBOX", "1"},
+        {"LAST_RUN", "RUNNING..."}};
     writeSettings(file, before);
 
-    Program program(installCopy(tmp.path(), name), displayEnv(display, config),
-                    tmp.path() / "output.txt");
+    Program program(installCopy(tmp.path(), name), displayEnv(display, config), tmp.path() / "output.txt");
     const auto window = x.waitForClient(program.pid(), "VELMORA - " + name, kAppear);
     ASSERT_TRUE(window) << program.output();
     ASSERT_TRUE(x.waitForSettledFrame(*window, 300ms, 5s));
@@ -142,14 +137,14 @@ TEST(NoDisplay, SaysSoAndExitsWithFailureWithoutCrashing) {
     const auto status = program.waitExit(20s);
     ASSERT_TRUE(status) << "still running 20 s after start with no display";
     const std::string output = program.output();
-    ASSERT_TRUE(WIFEXITED(*status)) << "ended by " << describeStatus(*status) << "; output:\n"
-                                    << output;
+    ASSERT_TRUE(WIFEXITED(*status)) << "ended by " << describeStatus(*status) << "; output:\n" << output;
     EXPECT_NE(WEXITSTATUS(*status), 0);
     std::string lower = output;
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     EXPECT_NE(lower.find("display"), std::string::npos)
-        << "the message does not say that the display is missing:\n" << output;
+        << "the message does not say that the display is missing:\n"
+        << output;
     // Nothing ran, so nothing of the store may have been touched.
     EXPECT_FALSE(fs::exists(settingsFile(config, name)));
 }

@@ -86,8 +86,8 @@ std::vector<T> property(Display* d, Window w, const char* name, Atom type) {
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     const Atom atom = XInternAtom(d, name, False);
-    if (XGetWindowProperty(d, w, atom, 0, 1 << 16, False, type, &actualType, &format, &count,
-                           &after, &data) != Success) {
+    if (XGetWindowProperty(d, w, atom, 0, 1 << 16, False, type, &actualType, &format, &count, &after,
+                           &data) != Success) {
         return out;
     }
     if (data && actualType == type) {
@@ -203,9 +203,8 @@ Settings readSettings(const fs::path& file) {
 }
 
 std::vector<std::string> shutdownKeys() {
-    std::vector<std::string> keys = {"MAIN-Left",         "MAIN-Top",
-                                     "AlwaysOnTopTimer_TICKBOX", "AUTOSTART_TICKBOX",
-                                     "AUTOCLOSE_TICKBOX", "RIVA_AUTOSTART_TICKBOX"};
+    std::vector<std::string> keys = {"MAIN-Left",         "MAIN-Top",          "AlwaysOnTopTimer_TICKBOX",
+                                     "AUTOSTART_TICKBOX", "AUTOCLOSE_TICKBOX", "RIVA_AUTOSTART_TICKBOX"};
     for (int n = 1; n <= 20; ++n) keys.push_back("TASK_" + std::to_string(n) + "_ENABLE_TICKBOX");
     for (int n = 1; n <= 20; ++n) keys.push_back("TASK_" + std::to_string(n) + "_PAUSE_TICKBOX");
     keys.push_back("LAST_RUN");
@@ -264,8 +263,7 @@ bool Program::running() {
 
 std::optional<int> Program::waitExit(Millis timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (running() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(20ms);
+    while (running() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(20ms);
     return status_;
 }
 
@@ -273,7 +271,9 @@ void Program::signal(int sig) {
     if (running()) ::kill(pid_, sig);
 }
 
-std::string Program::output() const { return readFile(outputFile_); }
+std::string Program::output() const {
+    return readFile(outputFile_);
+}
 
 std::string describeStatus(int status) {
     if (WIFEXITED(status)) return "exit " + std::to_string(WEXITSTATUS(status));
@@ -293,8 +293,7 @@ std::vector<ProcInfo> processes() {
         // "pid (comm) state ppid ..."; comm may hold blanks and parentheses.
         const auto open = stat.find('(');
         const auto close = stat.rfind(')');
-        if (open == std::string::npos || close == std::string::npos || close + 4 > stat.size())
-            continue;
+        if (open == std::string::npos || close == std::string::npos || close + 4 > stat.size()) continue;
         ProcInfo info{};
         info.pid = std::stoi(name);
         info.comm = stat.substr(open + 1, close - open - 1);
@@ -315,15 +314,14 @@ std::vector<ProcInfo> processesNamed(const std::string& comm) {
 // --- X ----------------------------------------------------------------------------
 
 bool operator==(const Frame& a, const Frame& b) {
-    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height &&
-           a.clientX == b.clientX && a.clientY == b.clientY &&
-           a.clientWidth == b.clientWidth && a.clientHeight == b.clientHeight;
+    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height && a.clientX == b.clientX &&
+           a.clientY == b.clientY && a.clientWidth == b.clientWidth && a.clientHeight == b.clientHeight;
 }
 
 std::string describe(const Frame& f) {
     std::ostringstream s;
-    s << "frame " << f.width << "x" << f.height << " at " << f.x << "," << f.y << " (client "
-      << f.clientWidth << "x" << f.clientHeight << " at " << f.clientX << "," << f.clientY << ")";
+    s << "frame " << f.width << "x" << f.height << " at " << f.x << "," << f.y << " (client " << f.clientWidth
+      << "x" << f.clientHeight << " at " << f.clientX << "," << f.clientY << ")";
     return s.str();
 }
 
@@ -343,8 +341,7 @@ XSession::~XSession() {
     if (display_) XCloseDisplay(display_);
 }
 
-std::optional<unsigned long> XSession::waitForClient(pid_t pid, const std::string& caption,
-                                                     Millis timeout) {
+std::optional<unsigned long> XSession::waitForClient(pid_t pid, const std::string& caption, Millis timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     const Window root = DefaultRootWindow(display_);
     do {
@@ -358,14 +355,12 @@ std::optional<unsigned long> XSession::waitForClient(pid_t pid, const std::strin
 }
 
 std::optional<Frame> XSession::frame(unsigned long window) {
-    const auto extents =
-        property<long>(display_, window, "_NET_FRAME_EXTENTS", XA_CARDINAL);
+    const auto extents = property<long>(display_, window, "_NET_FRAME_EXTENTS", XA_CARDINAL);
     if (extents.size() != 4) return std::nullopt;
     Window root = 0, child = 0;
     int x = 0, y = 0;
     unsigned width = 0, height = 0, border = 0, depth = 0;
-    if (!XGetGeometry(display_, window, &root, &x, &y, &width, &height, &border, &depth))
-        return std::nullopt;
+    if (!XGetGeometry(display_, window, &root, &x, &y, &width, &height, &border, &depth)) return std::nullopt;
     if (!XTranslateCoordinates(display_, window, root, 0, 0, &x, &y, &child)) return std::nullopt;
     Frame f;
     f.clientX = x;
@@ -382,8 +377,7 @@ std::optional<Frame> XSession::frame(unsigned long window) {
 }
 
 std::optional<Frame> XSession::waitForFrame(unsigned long window,
-                                            const std::function<bool(const Frame&)>& done,
-                                            Millis timeout) {
+                                            const std::function<bool(const Frame&)>& done, Millis timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     std::optional<Frame> last;
     do {
@@ -396,8 +390,7 @@ std::optional<Frame> XSession::waitForFrame(unsigned long window,
     return last;
 }
 
-std::optional<Frame> XSession::waitForSettledFrame(unsigned long window, Millis quiet,
-                                                   Millis timeout) {
+std::optional<Frame> XSession::waitForSettledFrame(unsigned long window, Millis quiet, Millis timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     std::optional<Frame> last;
     auto since = std::chrono::steady_clock::now();
@@ -441,9 +434,8 @@ void XSession::closeViaWindowManager(unsigned long window) {
 
 Image XSession::grab(int x, int y, int width, int height) {
     Image image;
-    XImage* shot = XGetImage(display_, DefaultRootWindow(display_), x, y,
-                             static_cast<unsigned>(width), static_cast<unsigned>(height), AllPlanes,
-                             ZPixmap);
+    XImage* shot = XGetImage(display_, DefaultRootWindow(display_), x, y, static_cast<unsigned>(width),
+                             static_cast<unsigned>(height), AllPlanes, ZPixmap);
     if (!shot) return image;
     image.width = width;
     image.height = height;

@@ -76,8 +76,7 @@ public:
     // Starts `exe` with the caller's environment less every variable that
     // chooses a display, a settings folder or Qt's behaviour, plus `env`. Standard output
     // and error go to `outputFile`.
-    Program(const fs::path& exe, const std::map<std::string, std::string>& env,
-            const fs::path& outputFile);
+    Program(const fs::path& exe, const std::map<std::string, std::string>& env, const fs::path& outputFile);
     ~Program();  // kills and reaps a program still running
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -113,7 +112,7 @@ std::vector<ProcInfo> processesNamed(const std::string& comm);
 
 struct Frame {
     int x = 0, y = 0, width = 0, height = 0;  // the outer frame on the root
-    int clientX = 0, clientY = 0;              // the client area's origin on the root
+    int clientX = 0, clientY = 0;             // the client area's origin on the root
     int clientWidth = 0, clientHeight = 0;
 };
 bool operator==(const Frame& a, const Frame& b);
@@ -137,13 +136,11 @@ public:
 
     // The managed top-level window of process `pid` with exactly this
     // caption, once the window manager lists it.
-    std::optional<unsigned long> waitForClient(pid_t pid, const std::string& caption,
-                                               Millis timeout);
+    std::optional<unsigned long> waitForClient(pid_t pid, const std::string& caption, Millis timeout);
     // Nothing while the window manager has not framed the window yet.
     std::optional<Frame> frame(unsigned long window);
     // Polls until `done` holds for the frame; returns the last frame seen.
-    std::optional<Frame> waitForFrame(unsigned long window,
-                                      const std::function<bool(const Frame&)>& done,
+    std::optional<Frame> waitForFrame(unsigned long window, const std::function<bool(const Frame&)>& done,
                                       Millis timeout);
     // Polls until the frame has not changed for `quiet`.
     std::optional<Frame> waitForSettledFrame(unsigned long window, Millis quiet, Millis timeout);

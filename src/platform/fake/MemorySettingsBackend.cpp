@@ -3,8 +3,7 @@
 namespace platform {
 
 std::optional<std::string> MemorySettingsBackend::read(const std::string& application,
-                                                       const std::string& section,
-                                                       const std::string& key) {
+                                                       const std::string& section, const std::string& key) {
     reads.push_back({section, key});
     return value(section, key, application);
 }
@@ -15,13 +14,12 @@ void MemorySettingsBackend::write(const std::string& application, const std::str
     values_[{application, section, key}] = value;
 }
 
-void MemorySettingsBackend::seed(const std::string& section, const std::string& key,
-                                 const std::string& value, const std::string& application) {
+void MemorySettingsBackend::seed(const std::string& section, const std::string& key, const std::string& value,
+                                 const std::string& application) {
     values_[{application, section, key}] = value;
 }
 
-std::optional<std::string> MemorySettingsBackend::value(const std::string& section,
-                                                        const std::string& key,
+std::optional<std::string> MemorySettingsBackend::value(const std::string& section, const std::string& key,
                                                         const std::string& application) const {
     const auto found = values_.find({application, section, key});
     if (found == values_.end()) return std::nullopt;

@@ -25,8 +25,8 @@ public:
 
     std::optional<std::string> read(const std::string& application, const std::string& section,
                                     const std::string& key) override;
-    void write(const std::string& application, const std::string& section,
-               const std::string& key, const std::string& value) override;
+    void write(const std::string& application, const std::string& section, const std::string& key,
+               const std::string& value) override;
 
     // Puts a value in place without recording it as a write.
     void seed(const std::string& section, const std::string& key, const std::string& value,
@@ -35,8 +35,7 @@ public:
     std::optional<std::string> value(const std::string& section, const std::string& key,
                                      const std::string& application = "VELMORA") const;
     // How many keys the section holds.
-    std::size_t keyCount(const std::string& section,
-                         const std::string& application = "VELMORA") const;
+    std::size_t keyCount(const std::string& section, const std::string& application = "VELMORA") const;
 
     std::vector<Write> writes;
     std::vector<Read> reads;

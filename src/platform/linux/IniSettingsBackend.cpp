@@ -20,7 +20,9 @@ bool usableName(const std::string& name) {
            name.find_first_of(std::string("/\0", 2)) == std::string::npos;
 }
 
-std::string quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+std::string quoted(const fs::path& path) {
+    return "'" + path.string() + "'";
+}
 
 std::optional<fs::path> absoluteFromEnvironment(const char* name) {
     const char* value = std::getenv(name);
@@ -53,8 +55,9 @@ std::optional<fs::path> IniSettingsBackend::locate(const std::string& applicatio
     auto file = filePath(application, section);
     if (file) return file;
     if (!root_) {
-        warn("no settings folder, as neither XDG_CONFIG_HOME nor HOME names one; "
-             "settings start from their defaults and are kept only until the program ends");
+        warn(
+            "no settings folder, as neither XDG_CONFIG_HOME nor HOME names one; "
+            "settings start from their defaults and are kept only until the program ends");
     } else {
         warn("settings of '" + application + "/" + section +
              "' cannot be kept in a file, as that is not a usable file name; "
@@ -64,8 +67,7 @@ std::optional<fs::path> IniSettingsBackend::locate(const std::string& applicatio
 }
 
 std::optional<std::string> IniSettingsBackend::read(const std::string& application,
-                                                    const std::string& section,
-                                                    const std::string& key) {
+                                                    const std::string& section, const std::string& key) {
     if (const auto pending = unsaved_.find({application, section}); pending != unsaved_.end()) {
         if (const auto value = pending->second.find(key); value != pending->second.end())
             return value->second;
@@ -84,8 +86,7 @@ std::optional<std::string> IniSettingsBackend::read(const std::string& applicati
             break;
     }
     if (!loaded.document.clean()) {
-        warn("settings file " + quoted(*file) + " is damaged (" +
-             loaded.document.problems().front() +
+        warn("settings file " + quoted(*file) + " is damaged (" + loaded.document.problems().front() +
              "); what could be read is used, the rest starts from defaults");
     }
     return loaded.document.lookup(key);

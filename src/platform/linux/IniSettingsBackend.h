@@ -33,8 +33,8 @@ public:
 
     std::optional<std::string> read(const std::string& application, const std::string& section,
                                     const std::string& key) override;
-    void write(const std::string& application, const std::string& section,
-               const std::string& key, const std::string& value) override;
+    void write(const std::string& application, const std::string& section, const std::string& key,
+               const std::string& value) override;
 
     // The file that holds a section; nothing when there is no settings folder
     // or the names cannot make a file name.
@@ -50,8 +50,7 @@ public:
 private:
     using SectionId = std::pair<std::string, std::string>;
 
-    std::optional<std::filesystem::path> locate(const std::string& application,
-                                                const std::string& section);
+    std::optional<std::filesystem::path> locate(const std::string& application, const std::string& section);
     bool saveSection(const SectionId& id, const std::filesystem::path& file);
     void warn(const std::string& message);
 

@@ -14,8 +14,12 @@ unsigned hexValue(unsigned char c) {
     if (c <= '9') return c - '0';
     return (c | 0x20) - 'a' + 10;
 }
-bool isOctal(unsigned char c) { return c >= '0' && c <= '7'; }
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isOctal(unsigned char c) {
+    return c >= '0' && c <= '7';
+}
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
 }
@@ -55,11 +59,21 @@ std::optional<std::uint32_t> nextCodePoint(std::string_view text, std::size_t& i
     const auto lead = static_cast<unsigned char>(text[i]);
     int extra = 0;
     std::uint32_t cp = 0;
-    if (lead < 0x80) { ++i; return lead; }
-    if (lead >= 0xC2 && lead <= 0xDF) { extra = 1; cp = lead & 0x1F; }
-    else if (lead >= 0xE0 && lead <= 0xEF) { extra = 2; cp = lead & 0x0F; }
-    else if (lead >= 0xF0 && lead <= 0xF4) { extra = 3; cp = lead & 0x07; }
-    else return std::nullopt;
+    if (lead < 0x80) {
+        ++i;
+        return lead;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        extra = 1;
+        cp = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        extra = 2;
+        cp = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        extra = 3;
+        cp = lead & 0x07;
+    } else
+        return std::nullopt;
     if (i + extra >= text.size()) return std::nullopt;
     for (int k = 1; k <= extra; ++k) {
         const auto c = static_cast<unsigned char>(text[i + k]);
@@ -115,16 +129,36 @@ std::string escapeValue(std::string_view value) {
         }
         escapeNextIfHex = false;
         switch (ch) {
-            case '\0': out += "\\0"; escapeNextIfHex = true; break;
-            case '\a': out += "\\a"; break;
-            case '\b': out += "\\b"; break;
-            case '\f': out += "\\f"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            case '\v': out += "\\v"; break;
+            case '\0':
+                out += "\\0";
+                escapeNextIfHex = true;
+                break;
+            case '\a':
+                out += "\\a";
+                break;
+            case '\b':
+                out += "\\b";
+                break;
+            case '\f':
+                out += "\\f";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\v':
+                out += "\\v";
+                break;
             case '"':
-            case '\\': out += '\\'; out += c; break;
+            case '\\':
+                out += '\\';
+                out += c;
+                break;
             default:
                 if (ch <= 0x1F) {
                     out += "\\x" + hex(ch, false, 1);
@@ -135,8 +169,7 @@ std::string escapeValue(std::string_view value) {
         }
     }
     // Quotes keep separators and the blanks at either end from being read away.
-    if (needsQuotes || (!out.empty() && (out.front() == ' ' || out.back() == ' ')))
-        out = '"' + out + '"';
+    if (needsQuotes || (!out.empty() && (out.front() == ' ' || out.back() == ' '))) out = '"' + out + '"';
     return out;
 }
 
@@ -216,8 +249,8 @@ std::optional<std::string> escapeKey(std::string_view key) {
     std::string out;
     for (std::size_t i = 0; i < key.size();) {
         const auto ch = static_cast<unsigned char>(key[i]);
-        if ((ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') ||
-            ch == '_' || ch == '-' || ch == '.') {
+        if ((ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '_' ||
+            ch == '-' || ch == '.') {
             out += static_cast<char>(ch);
             ++i;
             continue;
@@ -248,15 +281,17 @@ std::string unescapeKey(std::string_view s) {
         }
         if (high != 0) appendUtf8(out, 0xFFFD);
         high = 0;
-        if (u >= 0xD800 && u <= 0xDBFF) high = u;
-        else appendUtf8(out, u);
+        if (u >= 0xD800 && u <= 0xDBFF)
+            high = u;
+        else
+            appendUtf8(out, u);
     };
     for (std::size_t i = 0; i < s.size();) {
         const auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-        if (s[i] == '%' && i + 5 < s.size() && s[i + 1] == 'U' && isHex(at(i + 2)) &&
-            isHex(at(i + 3)) && isHex(at(i + 4)) && isHex(at(i + 5))) {
-            unit((hexValue(at(i + 2)) << 12) | (hexValue(at(i + 3)) << 8) |
-                 (hexValue(at(i + 4)) << 4) | hexValue(at(i + 5)));
+        if (s[i] == '%' && i + 5 < s.size() && s[i + 1] == 'U' && isHex(at(i + 2)) && isHex(at(i + 3)) &&
+            isHex(at(i + 4)) && isHex(at(i + 5))) {
+            unit((hexValue(at(i + 2)) << 12) | (hexValue(at(i + 3)) << 8) | (hexValue(at(i + 4)) << 4) |
+                 hexValue(at(i + 5)));
             i += 6;
         } else if (s[i] == '%' && i + 2 < s.size() && isHex(at(i + 1)) && isHex(at(i + 2))) {
             unit((hexValue(at(i + 1)) << 4) | hexValue(at(i + 2)));
@@ -293,8 +328,8 @@ Document Document::parse(std::string_view data) {
         const std::size_t start = pos;
         if (data[start] == ';') {
             while (pos < data.size() && data[pos] != '\n' && data[pos] != '\r') ++pos;
-            doc.lines_.push_back({Line::Kind::Comment, std::string(data.substr(start, pos - start)),
-                                  general, {}, {}});
+            doc.lines_.push_back(
+                {Line::Kind::Comment, std::string(data.substr(start, pos - start)), general, {}, {}});
             continue;
         }
         // One logical line: a quoted part or an escaped line break runs on.

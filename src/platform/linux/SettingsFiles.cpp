@@ -20,7 +20,9 @@ namespace fs = std::filesystem;
 // Far beyond 125 keys of 10,000 characters; anything bigger is not ours.
 constexpr off_t kLargestFile = 16 * 1024 * 1024;
 
-std::string lastError() { return std::strerror(errno); }
+std::string lastError() {
+    return std::strerror(errno);
+}
 
 class Fd {
 public:
@@ -164,8 +166,7 @@ std::variant<fs::path, std::string> keepAside(const fs::path& file) {
         if (::link(file.c_str(), name.c_str()) == 0) return name;
         if (errno == EEXIST) continue;
         lastProblem = lastError();
-        if (errno != EPERM && errno != EMLINK && errno != EOPNOTSUPP && errno != EXDEV)
-            return lastProblem;
+        if (errno != EPERM && errno != EMLINK && errno != EOPNOTSUPP && errno != EXDEV) return lastProblem;
         if (auto problem = copyFile(file, name)) {
             if (errno == EEXIST) continue;
             return *problem;
@@ -188,8 +189,7 @@ FolderLock::FolderLock(const fs::path& folder)
     using namespace std::chrono_literals;
     const auto giveUp = std::chrono::steady_clock::now() + 2s;
     while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-        if ((errno != EWOULDBLOCK && errno != EINTR) ||
-            std::chrono::steady_clock::now() > giveUp) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() > giveUp) {
             return;
         }
         std::this_thread::sleep_for(5ms);

@@ -13,7 +13,9 @@ using form::colour::Red;
 namespace {
 
 const form::Font kDefaultFont{};  // MS Sans Serif 8.25 regular
-form::Font bold(const char* family, double points) { return {family, points, true, 0}; }
+form::Font bold(const char* family, double points) {
+    return {family, points, true, 0};
+}
 
 std::string slotName(int n, const char* what) {
     return "TASK_" + std::to_string(n) + "_" + what;
@@ -130,17 +132,17 @@ void MainForm::layOut() {
     PROCESS_HEADING.box = {9840, 240, 2295, 255};
     PROCESS_HEADING.font = bold("Arial", 8.25);
 
-    for (int y : {960, 1440, 2280, 7320}) lines.push_back({120, y, 5640, y, form::colour::SystemWindowText, 1});
+    for (int y : {960, 1440, 2280, 7320})
+        lines.push_back({120, y, 5640, y, form::colour::SystemWindowText, 1});
     for (int y : {1560, 2160, 7440, 8040}) lines.push_back({120, y, 5640, y, Green, 3});
 }
 
 std::vector<form::Control*> MainForm::controls() {
-    std::vector<form::Control*> all{&TARNHOLT_TITLE,         &APP_EXE_NAME_LABEL,     &AUTOSTART_TICKBOX,
-                                    &AUTOCLOSE_TICKBOX,      &AlwaysOnTopTimer_TICKBOX, &RIVA_AUTOSTART_TICKBOX,
-                                    &LAST_RUN_LABEL,         &LAST_RUN_TEXTBOX,       &AUTOSTART_TIMER_TEXTBOX,
-                                    &AUTOSTART_START_BUTTON, &SETTINGS_BUTTON,        &AUTOCLOSE_START_BUTTON,
-                                    &AUTOCLOSE_TIMER_TEXTBOX, &HEARTBEAT_COUNTDOWN_TEXTBOX, &RIVA_START_BUTTON,
-                                    &RIVA_BACKGROUND_LABEL};
+    std::vector<form::Control*> all{
+        &TARNHOLT_TITLE,           &APP_EXE_NAME_LABEL,          &AUTOSTART_TICKBOX, &AUTOCLOSE_TICKBOX,
+        &AlwaysOnTopTimer_TICKBOX, &RIVA_AUTOSTART_TICKBOX,      &LAST_RUN_LABEL,    &LAST_RUN_TEXTBOX,
+        &AUTOSTART_TIMER_TEXTBOX,  &AUTOSTART_START_BUTTON,      &SETTINGS_BUTTON,   &AUTOCLOSE_START_BUTTON,
+        &AUTOCLOSE_TIMER_TEXTBOX,  &HEARTBEAT_COUNTDOWN_TEXTBOX, &RIVA_START_BUTTON, &RIVA_BACKGROUND_LABEL};
     for (auto& lamp : RIVA_LABEL) all.push_back(lamp.get());
     all.push_back(&ABOUT_BUTTON);
     for (auto& s : slots_) {

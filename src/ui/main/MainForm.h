@@ -19,11 +19,11 @@ struct SlotRow {
     SlotRow(int n, form::Scheduler& scheduler);
 
     const int n;
-    form::TextBox light;    // TASK_n_LIGHT: the status light, shows n
-    form::TickBox enable;   // TASK_n_ENABLE_TICKBOX: caption is the slot's name
-    form::TickBox pause;    // TASK_n_PAUSE_TICKBOX: "P-4-P"
-    std::string command;      // TASK_n_CMD_TEXTBOX (never shown)
-    std::string processName;  // TASK_n_PROCESS_NAME_TEXTBOX (never shown)
+    form::TextBox light;        // TASK_n_LIGHT: the status light, shows n
+    form::TickBox enable;       // TASK_n_ENABLE_TICKBOX: caption is the slot's name
+    form::TickBox pause;        // TASK_n_PAUSE_TICKBOX: "P-4-P"
+    std::string command;        // TASK_n_CMD_TEXTBOX (never shown)
+    std::string processName;    // TASK_n_PROCESS_NAME_TEXTBOX (never shown)
     form::Timer& mainTimer;     // TASK_n_MAIN_TIMER
     form::Timer& watcherTimer;  // TASK_n_WATCHER_TIMER
 };
