@@ -27,7 +27,10 @@ numfile=$(mktemp "$dir/displayfd.XXXXXX")
 trap 'rm -f "$numfile"' EXIT
 
 # -displayfd lets Xvfb pick a free number and tell us once it accepts clients.
-setsid Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" -dpi 96 -nolisten tcp \
+# -noreset: by default Xvfb resets when its last client leaves, and a probe
+# that comes and goes before openbox has connected would pull the display
+# away from under openbox.
+setsid Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" -dpi 96 -nolisten tcp -noreset \
   3>"$numfile" </dev/null >"$dir/xvfb.log" 2>&1 &
 xvfb_pid=$!
 
@@ -51,18 +54,22 @@ if [[ -z $number ]]; then
 fi
 display=":$number"
 
-DISPLAY=$display setsid openbox --sm-disable </dev/null >"$dir/openbox.log" 2>&1 &
-openbox_pid=$!
-
 # openbox is managing once it has set the EWMH check window on the root.
+# An openbox that gave up at once (the display busy starting) is tried again.
 managed=0
-for _ in $(seq 1 200); do
-  if DISPLAY=$display xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
-    managed=1
-    break
-  fi
-  if ! kill -0 "$openbox_pid" 2>/dev/null; then break; fi
-  sleep 0.05
+for attempt in 1 2 3; do
+  DISPLAY=$display setsid openbox --sm-disable </dev/null >"$dir/openbox.log" 2>&1 &
+  openbox_pid=$!
+  for _ in $(seq 1 200); do
+    if DISPLAY=$display xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+      managed=1
+      break 2
+    fi
+    if ! kill -0 "$openbox_pid" 2>/dev/null; then break; fi
+    sleep 0.05
+  done
+  kill "$openbox_pid" 2>/dev/null || true
+  echo "start_display: openbox attempt $attempt did not take $display" >&2
 done
 if [[ $managed != 1 ]]; then
   echo "start_display: openbox did not start managing $display; its log:" >&2
