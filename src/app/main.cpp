@@ -54,6 +54,28 @@ std::optional<std::string> displayProblem() {
     return std::nullopt;
 }
 
+// Qt ends the program with exit() when its display goes away (the X server
+// stopped with the session, say), past every close path. Shut-down still
+// writes the ticks and the status line then; the window's last position is
+// the one it was given, as the display can no longer be asked.
+ui::MainForm* formAtExit = nullptr;
+
+void unloadAtExit() {
+    if (formAtExit && !formAtExit->unloaded()) formAtExit->Form_Unload();
+}
+
+// Points the exit handler at the form only while the form exists.
+struct UnloadAtExit {
+    explicit UnloadAtExit(ui::MainForm& form) {
+        formAtExit = &form;
+        static const bool registered = std::atexit(unloadAtExit) == 0;
+        if (!registered) std::fprintf(stderr, "velmora: cannot arrange shut-down at exit\n");
+    }
+    ~UnloadAtExit() { formAtExit = nullptr; }
+    UnloadAtExit(const UnloadAtExit&) = delete;
+    UnloadAtExit& operator=(const UnloadAtExit&) = delete;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -93,6 +115,7 @@ int main(int argc, char** argv) {
     QObject::connect(&application, &QCoreApplication::aboutToQuit, [&] { window.unload(); });
 
     form.Form_Load();
+    const UnloadAtExit exitGuard(form);
     window.show();
     return application.exec();
 }

@@ -127,6 +127,46 @@ INSTANTIATE_TEST_SUITE_P(Signals, SignalShutdown, ::testing::Values(SIGTERM, SIG
                                                            : std::string("SIGHUP");
                          });
 
+// The X server going away (the session torn down under the program) ends
+// the program from inside Qt; shut-down must still write the ticks.
+TEST(DisplayLost, ShutDownStillWritesTheTicks) {
+    const char* scripts = std::getenv("VELMORA_X11_SCRIPTS");
+    ASSERT_NE(scripts, nullptr) << "run through ctest";
+    TempDir tmp("display-lost");
+    // A display of its own, as this test ends it.
+    const fs::path state = tmp.path() / "display" / "state";
+    const std::string start =
+        "'" + std::string(scripts) + "/start_display.sh' '" + state.string() + "' >/dev/null";
+    ASSERT_EQ(std::system(start.c_str()), 0);
+    const Settings display = readSettings(state);  // KEY=VALUE lines
+    ASSERT_TRUE(display.count("DISPLAY") && display.count("XVFB_PID") && display.count("OPENBOX_PID"));
+
+    const std::string name = "vm-lost";
+    const fs::path config = tmp.path() / "config";
+    const fs::path file = settingsFile(config, name);
+    const Settings before = {
+        {"TASK_7_ENABLE_TICKBOX", "1"}, {"AUTOCLOSE_TICKBOX", "1"}, {"LAST_RUN", "RUNNING..."}};
+    writeSettings(file, before);
+    Program program(installCopy(tmp.path(), name), displayEnv(display.at("DISPLAY"), config),
+                    tmp.path() / "output.txt");
+    {
+        XSession x(display.at("DISPLAY"));
+        ASSERT_TRUE(x.ok());
+        ASSERT_TRUE(x.waitForClient(program.pid(), "VELMORA - " + name, kAppear)) << program.output();
+    }
+    ::kill(std::stoi(display.at("XVFB_PID")), SIGKILL);
+    const auto status = program.waitExit(10s);
+    ::kill(std::stoi(display.at("OPENBOX_PID")), SIGKILL);
+    ASSERT_TRUE(status) << "still running 10 s after its display went away";
+    EXPECT_TRUE(WIFEXITED(*status)) << describeStatus(*status) << program.output();
+
+    const Settings after = readSettings(file);
+    expectShutdownWrite(after, before);
+    EXPECT_EQ(after.at("TASK_7_ENABLE_TICKBOX"), "1");
+    EXPECT_EQ(after.at("AUTOCLOSE_TICKBOX"), "1");
+    EXPECT_EQ(after.at("LAST_RUN"), "RUNNING...");
+}
+
 TEST(NoDisplay, SaysSoAndExitsWithFailureWithoutCrashing) {
     TempDir tmp("nodisplay");
     const std::string name = "vm-nodisplay";
