@@ -77,11 +77,13 @@ void MainForm::layOut() {
     banner(TARNHOLT_TITLE, {120, 120, 2295, 315});
     banner(APP_EXE_NAME_LABEL, {2520, 120, 3135, 315});
 
-    auto tick = [&](form::TickBox& t, form::Rect r, int tab) {
-        t.box = r;
-        t.font = kDefaultFont;
-        t.tabIndex = tab;
+    // Tick boxes and buttons in the window's default font.
+    auto plain = [&](form::Control& c, form::Rect r, int tab) {
+        c.box = r;
+        c.font = kDefaultFont;
+        c.tabIndex = tab;
     };
+    auto& tick = plain;
     tick(AUTOSTART_TICKBOX, {480, 480, 1455, 195}, 3);
     tick(AUTOCLOSE_TICKBOX, {2880, 480, 2175, 195}, 5);
     tick(AlwaysOnTopTimer_TICKBOX, {480, 720, 1455, 195}, 4);
@@ -107,11 +109,7 @@ void MainForm::layOut() {
     HEARTBEAT_COUNTDOWN_TEXTBOX.setBackColour(Black);
     HEARTBEAT_COUNTDOWN_TEXTBOX.setForeColour(Green);
 
-    auto button = [&](form::Button& b, form::Rect r, int tab) {
-        b.box = r;
-        b.font = kDefaultFont;
-        b.tabIndex = tab;
-    };
+    auto& button = plain;
     button(AUTOSTART_START_BUTTON, {1200, 1680, 975, 375}, 0);
     button(SETTINGS_BUTTON, {2400, 1680, 1095, 375}, 1);
     button(AUTOCLOSE_START_BUTTON, {3720, 1680, 855, 375}, 2);
