@@ -2,6 +2,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -19,6 +21,16 @@ public:
     // Creates section and key as needed and replaces any previous value.
     virtual void write(const std::string& application, const std::string& section, const std::string& key,
                        const std::string& value) = 0;
+
+    // Key and value pairs in the order they were saved.
+    using Values = std::vector<std::pair<std::string, std::string>>;
+
+    // Writes all the values as one change, leaving what writing them one by
+    // one in this order would leave. A backend that can be interrupted holds
+    // either all of them or none afterwards.
+    virtual void writeAll(const std::string& application, const std::string& section, const Values& values) {
+        for (const auto& [key, value] : values) write(application, section, key, value);
+    }
 };
 
 }  // namespace platform

@@ -31,6 +31,10 @@ Store::Store(platform::SettingsBackend& backend, std::string section)
 
 std::string Store::GetSetting(const std::string& application, const std::string& section,
                               const std::string& key, const std::string& defaultValue) {
+    // A value saved in the open group is the newest one.
+    for (auto it = held_.rbegin(); it != held_.rend(); ++it) {
+        if (it->key == key && it->section == section && it->application == application) return it->value;
+    }
     auto stored = backend_.read(application, section, key);
     return stored ? std::move(*stored) : defaultValue;
 }
@@ -42,7 +46,34 @@ std::string Store::GetSetting(const std::string& application, const std::string&
 
 void Store::SaveSetting(const std::string& application, const std::string& section, const std::string& key,
                         const std::string& value) {
+    if (groupDepth_ > 0) {
+        held_.push_back({application, section, key, value});
+        return;
+    }
     backend_.write(application, section, key, value);
+}
+
+void Store::beginGroup() {
+    ++groupDepth_;
+}
+
+void Store::endGroup() {
+    if (--groupDepth_ > 0) return;
+    std::vector<Held> held = std::move(held_);
+    held_.clear();
+    // One change per section, each keeping the order of its saves.
+    std::vector<bool> done(held.size(), false);
+    for (std::size_t i = 0; i < held.size(); ++i) {
+        if (done[i]) continue;
+        platform::SettingsBackend::Values values;
+        for (std::size_t j = i; j < held.size(); ++j) {
+            if (done[j] || held[j].application != held[i].application || held[j].section != held[i].section)
+                continue;
+            done[j] = true;
+            values.emplace_back(std::move(held[j].key), std::move(held[j].value));
+        }
+        backend_.writeAll(held[i].application, held[i].section, values);
+    }
 }
 
 std::string Store::get(const std::string& key, const std::string& defaultValue) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/SettingsBackend.h"
 
@@ -16,8 +17,12 @@ inline constexpr const char* kApplication = "VELMORA";
 // started as (argv[0]), not the resolved file.
 std::string ExecutableName(std::string_view invokedAs);
 
+class WriteGroup;
+
 // GetSetting / SaveSetting over a backend, plus the thin key/default pair that
 // every window uses with application "VELMORA" and the executable's section.
+// While a WriteGroup over the store lives, saves are held and reach the
+// backend together when the group ends (see WriteGroup.h).
 class Store {
 public:
     Store(platform::SettingsBackend& backend, std::string section);
@@ -45,9 +50,22 @@ public:
     std::int16_t getTick(const std::string& key, std::int16_t defaultValue);
     void saveTick(const std::string& key, std::int16_t value);
 
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
+
 private:
+    friend class WriteGroup;
+    void beginGroup();
+    void endGroup();
+
+    struct Held {
+        std::string application, section, key, value;
+    };
+
     platform::SettingsBackend& backend_;
     std::string section_;
+    int groupDepth_ = 0;
+    std::vector<Held> held_;  // saves of the open group, in order
 };
 
 }  // namespace settings

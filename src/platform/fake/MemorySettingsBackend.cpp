@@ -10,8 +10,18 @@ std::optional<std::string> MemorySettingsBackend::read(const std::string& applic
 
 void MemorySettingsBackend::write(const std::string& application, const std::string& section,
                                   const std::string& key, const std::string& value) {
+    ++replaces;
     writes.push_back({section, key, value});
     values_[{application, section, key}] = value;
+}
+
+void MemorySettingsBackend::writeAll(const std::string& application, const std::string& section,
+                                     const Values& values) {
+    ++replaces;
+    for (const auto& [key, value] : values) {
+        writes.push_back({section, key, value});
+        values_[{application, section, key}] = value;
+    }
 }
 
 void MemorySettingsBackend::seed(const std::string& section, const std::string& key, const std::string& value,

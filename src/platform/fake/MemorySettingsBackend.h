@@ -11,7 +11,8 @@
 namespace platform {
 
 // Settings held in memory, for tests. Every write is also recorded in order,
-// so a test can check exactly what a shut-down wrote, and reads are counted.
+// so a test can check exactly what a shut-down wrote, and reads are counted;
+// `replaces` counts the changes (one per write, one per writeAll).
 class MemorySettingsBackend : public SettingsBackend {
 public:
     struct Write {
@@ -27,6 +28,7 @@ public:
                                     const std::string& key) override;
     void write(const std::string& application, const std::string& section, const std::string& key,
                const std::string& value) override;
+    void writeAll(const std::string& application, const std::string& section, const Values& values) override;
 
     // Puts a value in place without recording it as a write.
     void seed(const std::string& section, const std::string& key, const std::string& value,
@@ -39,6 +41,7 @@ public:
 
     std::vector<Write> writes;
     std::vector<Read> reads;
+    int replaces = 0;
 
 private:
     using Address = std::tuple<std::string, std::string, std::string>;

@@ -1,5 +1,6 @@
 #include "platform/linux/IniSettingsBackend.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 
@@ -69,11 +70,16 @@ std::optional<fs::path> IniSettingsBackend::locate(const std::string& applicatio
 std::optional<std::string> IniSettingsBackend::read(const std::string& application,
                                                     const std::string& section, const std::string& key) {
     if (const auto pending = unsaved_.find({application, section}); pending != unsaved_.end()) {
-        if (const auto value = pending->second.find(key); value != pending->second.end())
-            return value->second;
+        for (auto it = pending->second.rbegin(); it != pending->second.rend(); ++it)
+            if (it->first == key) return it->second;
     }
     const auto file = locate(application, section);
     if (!file) return std::nullopt;
+    // Unchanged since it was last parsed: no need to read it again.
+    if (const auto known = parsed_.find(*file); known != parsed_.end()) {
+        if (files::stampOf(*file) == known->second.stamp) return known->second.document.lookup(key);
+        parsed_.erase(known);
+    }
     auto loaded = files::load(*file);
     switch (loaded.state) {
         case files::Loaded::State::Missing:
@@ -89,56 +95,92 @@ std::optional<std::string> IniSettingsBackend::read(const std::string& applicati
         warn("settings file " + quoted(*file) + " is damaged (" + loaded.document.problems().front() +
              "); what could be read is used, the rest starts from defaults");
     }
-    return loaded.document.lookup(key);
+    auto value = loaded.document.lookup(key);
+    if (loaded.stamp) parsed_[*file] = {*loaded.stamp, std::move(loaded.document)};
+    return value;
+}
+
+void IniSettingsBackend::hold(const SectionId& id, const std::string& key, const std::string& value) {
+    auto& held = unsaved_[id];
+    // A key saved again keeps its first place, as in the file.
+    for (auto& [heldKey, heldValue] : held) {
+        if (heldKey == key) {
+            heldValue = value;
+            return;
+        }
+    }
+    held.emplace_back(key, value);
+    if (!ini::escapeKey(key))
+        warn("settings key '" + key + "' is not valid UTF-8 and cannot be saved" + kKept);
 }
 
 void IniSettingsBackend::write(const std::string& application, const std::string& section,
                                const std::string& key, const std::string& value) {
+    writeAll(application, section, {{key, value}});
+}
+
+void IniSettingsBackend::writeAll(const std::string& application, const std::string& section,
+                                  const Values& values) {
     const SectionId id{application, section};
-    // Held here until it reaches the file, so the session keeps seeing it.
-    unsaved_[id][key] = value;
-    if (!ini::escapeKey(key)) {
-        warn("settings key '" + key + "' is not valid UTF-8 and cannot be saved" + kKept);
-        return;
-    }
+    // Held here until they reach the file, so the session keeps seeing them.
+    for (const auto& [key, value] : values) hold(id, key, value);
     const auto file = locate(application, section);
-    if (file && saveSection(id, files::resolve(*file))) unsaved_.erase(id);
+    if (!file || !saveSection(id, files::resolve(*file))) return;
+    // Keys that cannot be written at all stay held for the session.
+    std::erase_if(unsaved_[id], [](const auto& held) { return ini::escapeKey(held.first).has_value(); });
+    if (unsaved_[id].empty()) unsaved_.erase(id);
 }
 
 bool IniSettingsBackend::saveSection(const SectionId& id, const fs::path& file) {
+    if (std::none_of(unsaved_[id].begin(), unsaved_[id].end(),
+                     [](const auto& held) { return ini::escapeKey(held.first).has_value(); }))
+        return false;
     if (auto problem = files::makeFolder(file.parent_path())) {
         warn("cannot save settings to " + quoted(file) + ": " + *problem + kKept);
         return false;
     }
     const files::FolderLock lock(file.parent_path());
-    auto loaded = files::load(file);
+    if (files::readOnly(file)) {
+        warn("settings file " + quoted(file) + " is read-only, so it is left as it is" + kKept);
+        return false;
+    }
     ini::Document document;
-    if (loaded.state == files::Loaded::State::Read && loaded.document.clean()) {
-        document = std::move(loaded.document);
-    } else if (loaded.state != files::Loaded::State::Missing) {
-        // Never replace what could not be read before a copy of it is safe.
-        if (!loaded.identity || !keptAside_.contains(*loaded.identity)) {
-            auto kept = files::keepAside(file);
-            if (const auto* problem = std::get_if<std::string>(&kept)) {
-                warn("settings file " + quoted(file) +
-                     " did not read cleanly and no copy of it could be kept (" + *problem +
-                     "), so it is left as it is" + kKept);
-                return false;
+    // The version parsed last is still the one on disk: no need to read it.
+    const auto known = parsed_.find(file);
+    if (known != parsed_.end() && files::stampOf(file) == known->second.stamp &&
+        known->second.document.clean()) {
+        document = known->second.document;
+    } else {
+        auto loaded = files::load(file);
+        if (loaded.state == files::Loaded::State::Read && loaded.document.clean()) {
+            document = std::move(loaded.document);
+        } else if (loaded.state != files::Loaded::State::Missing) {
+            // Never replace what could not be read before a copy of it is safe.
+            if (!loaded.identity || !keptAside_.contains(*loaded.identity)) {
+                auto kept = files::keepAside(file);
+                if (const auto* problem = std::get_if<std::string>(&kept)) {
+                    warn("settings file " + quoted(file) +
+                         " did not read cleanly and no copy of it could be kept (" + *problem +
+                         "), so it is left as it is" + kKept);
+                    return false;
+                }
+                warn("settings file " + quoted(file) + " did not read cleanly; it is kept as " +
+                     quoted(std::get<fs::path>(kept)) + " and a new one is written in its place");
+                if (loaded.identity) keptAside_.insert(*loaded.identity);
             }
-            warn("settings file " + quoted(file) + " did not read cleanly; it is kept as " +
-                 quoted(std::get<fs::path>(kept)) + " and a new one is written in its place");
-            if (loaded.identity) keptAside_.insert(*loaded.identity);
-        }
-        if (loaded.state == files::Loaded::State::Read) {
-            document = std::move(loaded.document);  // keep what did read well
-            document.dropMalformed();
+            if (loaded.state == files::Loaded::State::Read) {
+                document = std::move(loaded.document);  // keep what did read well
+                document.dropMalformed();
+            }
         }
     }
     for (const auto& [key, value] : unsaved_[id]) document.set(key, value);
-    if (auto problem = files::replace(file, document.text())) {
+    auto replaced = files::replace(file, document.text());
+    if (const auto* problem = std::get_if<std::string>(&replaced)) {
         warn("cannot save settings to " + quoted(file) + ": " + *problem + kKept);
         return false;
     }
+    parsed_[file] = {std::get<files::Stamp>(replaced), std::move(document)};
     return true;
 }
 

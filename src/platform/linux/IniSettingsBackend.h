@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/SettingsBackend.h"
+#include "platform/linux/SettingsFiles.h"
 
 namespace platform {
 
@@ -18,9 +19,12 @@ namespace platform {
 // <config root>/<application>/<section>.conf, where the config root is
 // $XDG_CONFIG_HOME or ~/.config.
 //
-// Every read goes to the file, so a value another running copy saved is seen
-// at once. Every write replaces the file atomically (a new file renamed over
-// the old one), so a crash leaves the old or the new file, never a torn one.
+// Every read looks at the file, so a value another running copy saved is seen
+// at once; the file is parsed again only when it changed (another identity,
+// size or time), so a start-up reads it once. Every write, and every group of
+// writes (writeAll), replaces the file atomically (a new file renamed over the
+// old one), so a crash leaves the old or the new file, never a torn one. A
+// file its user made read-only is left alone.
 // Files are 0600 and a folder this creates is 0700: command lines may be private.
 //
 // Problems never stop the program: a file that cannot be read yields defaults;
@@ -35,6 +39,7 @@ public:
                                     const std::string& key) override;
     void write(const std::string& application, const std::string& section, const std::string& key,
                const std::string& value) override;
+    void writeAll(const std::string& application, const std::string& section, const Values& values) override;
 
     // The file that holds a section; nothing when there is no settings folder
     // or the names cannot make a file name.
@@ -50,13 +55,22 @@ public:
 private:
     using SectionId = std::pair<std::string, std::string>;
 
+    // The last version of a file read or written, parsed.
+    struct Parsed {
+        settingsfiles::Stamp stamp;
+        ini::Document document;
+    };
+
     std::optional<std::filesystem::path> locate(const std::string& application, const std::string& section);
+    void hold(const SectionId& id, const std::string& key, const std::string& value);
     bool saveSection(const SectionId& id, const std::filesystem::path& file);
     void warn(const std::string& message);
 
     std::optional<std::filesystem::path> root_;
-    // Values whose save failed, by section; reads prefer them until they are saved.
-    std::map<SectionId, std::map<std::string, std::string>> unsaved_;
+    // Values whose save failed or is under way, by section, in the order they
+    // were saved; reads prefer them until they are saved.
+    std::map<SectionId, Values> unsaved_;
+    std::map<std::filesystem::path, Parsed> parsed_;
     // Damaged files (device, inode) already kept aside in this session.
     std::set<std::pair<dev_t, ino_t>> keptAside_;
     std::set<std::string> said_;

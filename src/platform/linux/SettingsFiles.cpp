@@ -1,5 +1,6 @@
 #include "platform/linux/SettingsFiles.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -9,6 +10,8 @@
 #include <chrono>
 #include <cstring>
 #include <ctime>
+#include <memory>
+#include <string_view>
 #include <thread>
 #include <utility>
 
@@ -86,7 +89,30 @@ std::optional<std::string> copyFile(const fs::path& from, const fs::path& to) {
     return problem;
 }
 
+Stamp stampFrom(const struct stat& info) {
+    return {info.st_dev, info.st_ino, info.st_size,
+            static_cast<long long>(info.st_mtim.tv_sec) * 1'000'000'000LL + info.st_mtim.tv_nsec};
+}
+
+constexpr std::string_view kTemporaryMark = ".new-";
+constexpr std::size_t kTemporaryTail = 6;  // mkostemp's XXXXXX
+
 }  // namespace
+
+std::optional<Stamp> stampOf(const fs::path& file) {
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0) return std::nullopt;
+    return stampFrom(info);
+}
+
+bool readOnly(const fs::path& file) {
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    // The bits, not just access(): root may write anything, yet a file its
+    // user made read-only is still meant to stay as it is.
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
+    return ::access(file.c_str(), W_OK) != 0 && errno != ENOENT;
+}
 
 Loaded load(const fs::path& file) {
     Loaded result;
@@ -114,7 +140,10 @@ Loaded load(const fs::path& file) {
         return result;
     }
     // The identity of what is actually read, which may differ from the stat above.
-    if (::fstat(fd.get(), &info) == 0) result.identity = std::pair{info.st_dev, info.st_ino};
+    if (::fstat(fd.get(), &info) == 0) {
+        result.identity = std::pair{info.st_dev, info.st_ino};
+        result.stamp = stampFrom(info);
+    }
     std::string data;
     if (auto problem = readAll(fd.get(), data)) {
         result.reason = *problem;
@@ -141,20 +170,47 @@ std::optional<std::string> makeFolder(const fs::path& folder) {
     return std::nullopt;
 }
 
-std::optional<std::string> replace(const fs::path& file, const std::string& text) {
-    std::string temporary = file.string() + ".new-XXXXXX";
+void removeStrayTemporaries(const fs::path& file) {
+    const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+    const std::string prefix = file.filename().string() + std::string(kTemporaryMark);
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string_view name(entry->d_name);
+        if (!name.starts_with(prefix) || name.size() != prefix.size() + kTemporaryTail) continue;
+        Fd stray(::openat(::dirfd(dir.get()), entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        if (stray.get() < 0) continue;
+        struct stat info {};
+        if (::fstat(stray.get(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+        // A writer holds a lock on its temporary file until it is renamed;
+        // the lock goes with the writer, so a free one was left by a dead writer.
+        if (::flock(stray.get(), LOCK_EX | LOCK_NB) != 0) continue;
+        ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
+    }
+}
+
+std::variant<Stamp, std::string> replace(const fs::path& file, const std::string& text) {
+    removeStrayTemporaries(file);
+    std::string temporary = file.string() + std::string(kTemporaryMark) + std::string(kTemporaryTail, 'X');
     // mkostemp creates the file 0600, so it is never readable by others.
     Fd fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.get() < 0) return lastError();
+    // Held until the rename, so nobody takes this file for a dead writer's.
+    ::flock(fd.get(), LOCK_EX | LOCK_NB);
     std::optional<std::string> problem;
+    struct stat info {};
     if (::fchmod(fd.get(), 0600) != 0 || !writeAll(fd.get(), text.data(), text.size()) ||
-        ::fsync(fd.get()) != 0) {
+        ::fsync(fd.get()) != 0 || ::fstat(fd.get(), &info) != 0) {
         problem = lastError();
     }
-    if (!problem && ::close(fd.release()) != 0) problem = lastError();
+    // Renamed while still open and locked; closing afterwards changes nothing on disk.
     if (!problem && ::rename(temporary.c_str(), file.c_str()) != 0) problem = lastError();
-    if (problem) ::unlink(temporary.c_str());
-    return problem;
+    if (problem) {
+        ::unlink(temporary.c_str());
+        return *problem;
+    }
+    ::close(fd.release());  // the data is synced and in place; nothing left to fail
+    return stampFrom(info);
 }
 
 std::variant<fs::path, std::string> keepAside(const fs::path& file) {
