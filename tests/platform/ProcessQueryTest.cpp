@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -264,7 +266,8 @@ TEST(ProcessQuery, FindsARealProcessUntilItEnds) {
         // sleep may be running on the machine.
         TempDir only;
         for (pid_t pid : {a, b})
-            std::filesystem::create_directory_symlink("/proc/" + std::to_string(pid), only / std::to_string(pid));
+            std::filesystem::create_directory_symlink("/proc/" + std::to_string(pid),
+                                                      only / std::to_string(pid));
         platform::LinuxPlatform copies;
         copies.setProcRoot(only.path().string());
         EXPECT_EQ(countOf(copies, shortName), 1);
@@ -283,4 +286,77 @@ TEST(ProcessQuery, FindsARealProcessUntilItEnds) {
 TEST(ProcessQuery, CountsOurOwnProcessToo) {
     platform::LinuxPlatform host;
     EXPECT_GE(countOf(host, "test_platform"), 1);
+}
+
+namespace {
+
+// Counts how often files named `leaf` are opened in each process folder.
+class OpenCounter {
+public:
+    OpenCounter(const std::filesystem::path& root, const std::string& leaf)
+        : leaf_(leaf), fd_(::inotify_init1(IN_NONBLOCK)) {
+        for (const auto& entry : std::filesystem::directory_iterator(root))
+            ::inotify_add_watch(fd_, entry.path().c_str(), IN_OPEN);
+    }
+    ~OpenCounter() { ::close(fd_); }
+    OpenCounter(const OpenCounter&) = delete;
+    OpenCounter& operator=(const OpenCounter&) = delete;
+    int take() {
+        int opens = 0;
+        alignas(inotify_event) std::array<char, 65536> buffer;
+        for (ssize_t got; (got = ::read(fd_, buffer.data(), buffer.size())) > 0;) {
+            for (ssize_t at = 0; at < got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer.data() + at);
+                if (event->len > 0 && leaf_ == event->name) ++opens;
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+        return opens;
+    }
+
+private:
+    std::string leaf_;
+    int fd_;
+};
+
+}  // namespace
+
+TEST(ProcessWatch, RepeatedPollsReadTheCostlyFactsOnlyOfNewOrChangedProcesses) {
+    FakeProcTree proc;
+    for (int pid = 100; pid < 200; ++pid)
+        proc.add(pid, {"idle", 'S', "/usr/bin/idle", args({"/usr/bin/idle", "--wait"})});
+    platform::LinuxPlatform host;
+    host.setProcRoot(proc.dir().path().string());
+    OpenCounter cmdlines(proc.dir().path(), "cmdline");
+    EXPECT_EQ(countOf(host, "job"), 0);
+    EXPECT_EQ(cmdlines.take(), 100) << "the first poll learns every process";
+    for (int poll = 0; poll < 10; ++poll) {
+        EXPECT_EQ(countOf(host, "job"), 0);
+        EXPECT_LE(cmdlines.take(), 10) << "a later poll reads a tenth afresh, no more";
+    }
+
+    // Appeared since: a new process, read in full.
+    proc.add(200, {"runner", 'S', std::nullopt, args({"/opt/job"})});
+    EXPECT_EQ(countOf(host, "job"), 1);
+    // Ran another program: its short name changed, so it is read afresh at once.
+    proc.dir().write("150/comm", "wrapper\n");
+    std::filesystem::remove(proc.dir().path() / "150" / "exe");
+    std::filesystem::create_symlink("/usr/bin/job", proc.dir().path() / "150" / "exe");
+    EXPECT_EQ(countOf(host, "job"), 2);
+    // Ended: no longer counted.
+    std::filesystem::remove_all(proc.dir().path() / "200");
+    EXPECT_EQ(countOf(host, "job"), 1);
+}
+
+TEST(ProcessWatch, AnExecThatKeepsTheShortNameIsSeenWithinTenPolls) {
+    FakeProcTree proc;
+    proc.add(300, {"bash", 'S', "/usr/bin/bash", args({"bash"})});
+    platform::LinuxPlatform host;
+    host.setProcRoot(proc.dir().path().string());
+    EXPECT_EQ(countOf(host, "job"), 0);
+    // exec -a job bash: the same program and short name, another first word.
+    proc.dir().write("300/cmdline", args({"job"}));
+    int polls = 1;
+    while (countOf(host, "job") == 0 && polls < 20) ++polls;
+    EXPECT_LE(polls, 10);
 }

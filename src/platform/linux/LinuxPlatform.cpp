@@ -57,7 +57,8 @@ void LinuxPlatform::Sleep(int ms) {
 }
 
 ProcessQuery LinuxPlatform::CountProcesses(const std::string& name) {
-    return linux_backend::countMatchingProcesses(procRoot_, name);
+    if (!processTable_) processTable_ = std::make_unique<linux_backend::ProcessTable>(procRoot_);
+    return processTable_->count(name);
 }
 
 Result LinuxPlatform::SendNumLock() {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/linux/ProcessTable.h"
 
 namespace platform {
 
@@ -27,11 +29,16 @@ public:
     void setBeforeSleep(std::function<void()> hook) { beforeSleep_ = std::move(hook); }
 
     // The process table to read; tests point it at a tree of their own.
-    void setProcRoot(std::string root) { procRoot_ = std::move(root); }
+    void setProcRoot(std::string root) {
+        procRoot_ = std::move(root);
+        processTable_.reset();
+    }
 
 private:
     std::function<void()> beforeSleep_;
     std::string procRoot_ = "/proc";
+    // What the process watch learnt in earlier polls; made at the first one.
+    std::unique_ptr<linux_backend::ProcessTable> processTable_;
     std::string lastChosen_;
 };
 

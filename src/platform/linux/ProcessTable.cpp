@@ -7,6 +7,7 @@
 #include <array>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -45,14 +46,21 @@ class ProcEntry final : public ProcessFacts {
 public:
     explicit ProcEntry(int procDir) : dir_(procDir) {}
 
-    // Reads the short name; false when the process is gone.
-    bool load(const char* pid) {
+    // Reads the short name; false when the process is gone. The exe link and
+    // command line come from `known` while it holds them, and are kept there.
+    bool load(const char* pid, ProcessTable::Known* known = nullptr) {
         pid_ = pid;
+        known_ = known;
         exeLoaded_ = cmdlineLoaded_ = false;
         const ssize_t n = readSmallFile(dir_, path("comm"), comm_);
         if (n <= 0) return false;
         commLength_ = static_cast<std::size_t>(n);
         if (comm_[commLength_ - 1] == '\n') --commLength_;
+        if (known_ && known_->comm != comm()) {
+            // A new process, or one that ran another program or renamed itself.
+            known_->comm.assign(comm());
+            known_->exeRead = known_->cmdlineRead = false;
+        }
         return true;
     }
 
@@ -75,23 +83,41 @@ public:
     std::string_view comm() override { return {comm_.data(), commLength_}; }
 
     std::optional<std::string_view> exe() override {
+        if (known_ && known_->exeRead) return known_->exe;
         if (!exeLoaded_) {
             exeLoaded_ = true;
             const ssize_t n = ::readlinkat(dir_, path("exe"), exe_.data(), exe_.size());
             exeLength_ = n > 0 ? static_cast<std::size_t>(n) : 0;
         }
-        if (exeLength_ == 0) return std::nullopt;
-        return std::string_view(exe_.data(), exeLength_);
+        std::optional<std::string_view> exe;
+        if (exeLength_ > 0) exe = std::string_view(exe_.data(), exeLength_);
+        if (known_) {
+            known_->exeRead = true;
+            known_->exe = exe;
+        }
+        return exe;
     }
 
     std::optional<std::string_view> cmdline() override {
+        if (known_ && known_->cmdlineRead) return known_->cmdline;
         if (!cmdlineLoaded_) {
             cmdlineLoaded_ = true;
             const ssize_t n = readSmallFile(dir_, path("cmdline"), cmdline_);
             cmdlineLength_ = n > 0 ? static_cast<std::size_t>(n) : 0;
         }
-        if (cmdlineLength_ == 0) return std::nullopt;
-        return std::string_view(cmdline_.data(), cmdlineLength_);
+        std::optional<std::string_view> cmdline;
+        if (cmdlineLength_ > 0) cmdline = std::string_view(cmdline_.data(), cmdlineLength_);
+        if (known_) {
+            known_->cmdlineRead = true;
+            // The matcher looks at the first two words only; the rest need not be kept.
+            if (cmdline) {
+                const auto first = cmdline->find('\0');
+                const auto second = first == std::string_view::npos ? first : cmdline->find('\0', first + 1);
+                if (second != std::string_view::npos) cmdline = cmdline->substr(0, second + 1);
+            }
+            known_->cmdline = cmdline;
+        }
+        return cmdline;
     }
 
 private:
@@ -116,6 +142,7 @@ private:
     }
 
     int dir_;
+    ProcessTable::Known* known_ = nullptr;
     const char* pid_ = "";
     std::array<char, 64> path_{};
     std::array<char, 64> comm_{};
@@ -136,19 +163,36 @@ struct DirCloser {
 }  // namespace
 
 ProcessQuery countMatchingProcesses(const std::string& procRoot, std::string_view name) {
-    const std::unique_ptr<DIR, DirCloser> dir(::opendir(procRoot.c_str()));
+    return ProcessTable(procRoot).count(name);
+}
+
+ProcessTable::ProcessTable(std::string procRoot) : root_(std::move(procRoot)) {}
+
+ProcessTable::~ProcessTable() = default;
+
+ProcessQuery ProcessTable::count(std::string_view name) {
+    const std::unique_ptr<DIR, DirCloser> dir(::opendir(root_.c_str()));
     if (!dir) {
         const int err = errno;
-        return {false, 0, "cannot read the process table " + procRoot + ": " + std::strerror(err)};
+        return {false, 0, "cannot read the process table " + root_ + ": " + std::strerror(err)};
     }
     if (name.empty()) return {};
 
+    constexpr unsigned kRefreshSpread = 10;
+    const unsigned pass = ++pass_;
     auto entry = std::make_unique<ProcEntry>(::dirfd(dir.get()));
     ProcessQuery answer;
     while (const dirent* d = ::readdir(dir.get())) {
         if (!isPid(d->d_name) || std::strlen(d->d_name) > 20) continue;
-        if (entry->load(d->d_name) && processMatches(name, *entry)) ++answer.count;
+        const long pid = std::strtol(d->d_name, nullptr, 10);
+        Known& known = known_[pid];
+        known.seenInPass = pass;
+        if (static_cast<unsigned long>(pid) % kRefreshSpread == pass % kRefreshSpread)
+            known.exeRead = known.cmdlineRead = false;
+        if (entry->load(d->d_name, &known) && processMatches(name, *entry)) ++answer.count;
     }
+    // Forget processes that have ended.
+    std::erase_if(known_, [pass](const auto& item) { return item.second.seenInPass != pass; });
     return answer;
 }
 
