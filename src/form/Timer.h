@@ -38,7 +38,7 @@ private:
 
     Scheduler& scheduler_;
     std::string name_;
-    std::size_t order_;
+    [[maybe_unused]] std::size_t order_;  // creation order; ties are broken by the scheduler
     int interval_ = 0;
     bool enabled_ = false;
     Millis due_ = 0;

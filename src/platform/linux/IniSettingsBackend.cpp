@@ -111,7 +111,7 @@ void IniSettingsBackend::hold(const SectionId& id, const std::string& key, const
     }
     held.emplace_back(key, value);
     if (!ini::escapeKey(key))
-        warn("settings key '" + key + "' is not valid UTF-8 and cannot be saved" + kKept);
+        warn("settings key '" + key + "' is empty or not valid UTF-8 and cannot be saved" + kKept);
 }
 
 void IniSettingsBackend::write(const std::string& application, const std::string& section,

@@ -246,6 +246,7 @@ std::optional<std::string> unescapeValue(std::string_view s) {
 }
 
 std::optional<std::string> escapeKey(std::string_view key) {
+    if (key.empty()) return std::nullopt;  // "=value" reads back as a damaged line
     std::string out;
     for (std::size_t i = 0; i < key.size();) {
         const auto ch = static_cast<unsigned char>(key[i]);
@@ -336,6 +337,9 @@ Document Document::parse(std::string_view data) {
         bool inQuotes = false;
         std::size_t equals = std::string_view::npos;
         std::size_t i = start;
+        // A backslash that ends the file escapes nothing and reads as nothing;
+        // kept, it would join the line written after it to this one.
+        bool danglingBackslash = false;
         while (i < data.size()) {
             const char ch = data[i];
             if (ch == '=' && !inQuotes && equals == std::string_view::npos) equals = i;
@@ -345,10 +349,14 @@ Document Document::parse(std::string_view data) {
                 ++i;
                 const char next = i + 1 < data.size() ? data[i + 1] : '\0';
                 if ((data[i] == '\n' && next == '\r') || (data[i] == '\r' && next == '\n')) ++i;
+            } else if (ch == '\\') {
+                danglingBackslash = true;
             }
             ++i;
         }
         pos = i;
+        if (danglingBackslash) --i;
+        if (i == start) continue;
         const std::string_view text = data.substr(start, i - start);
         Line line{Line::Kind::Malformed, std::string(text), general, {}, {}};
         if (inQuotes) {

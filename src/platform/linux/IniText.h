@@ -13,7 +13,7 @@ namespace platform::ini {
 std::string escapeValue(std::string_view value);
 // Nothing when the stored form is not text at all ("@Invalid()").
 std::optional<std::string> unescapeValue(std::string_view stored);
-// Nothing when the key is not valid UTF-8 (it could not be read back).
+// Nothing when the key is empty or not valid UTF-8 (it could not be read back).
 std::optional<std::string> escapeKey(std::string_view key);
 std::string unescapeKey(std::string_view stored);
 
