@@ -11,9 +11,9 @@
 #include <algorithm>
 #include <map>
 
-#include "ui/main/ControlViews.h"
-#include "ui/main/ViewGeometry.h"
-#include "ui/main/ViewStyle.h"
+#include "ui/controls/ControlViews.h"
+#include "ui/controls/ViewGeometry.h"
+#include "ui/controls/ViewStyle.h"
 
 namespace ui {
 
@@ -43,7 +43,7 @@ constexpr int kFallbackTwips = 1000;
 
 }  // namespace
 
-MainWindow::MainWindow(MainForm& form, QWidget* parent)
+MainWindow::MainWindow(model::MainForm& form, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       form_(form),

@@ -5,7 +5,7 @@
 #include <QSize>
 #include <QWidget>
 
-#include "ui/main/MainForm.h"
+#include "model/main/MainForm.h"
 
 namespace ui {
 
@@ -15,7 +15,7 @@ namespace ui {
 // user's clicks, double-clicks and the close.
 class MainWindow : public QWidget {
 public:
-    explicit MainWindow(MainForm& form, QWidget* parent = nullptr);
+    explicit MainWindow(model::MainForm& form, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Logical dpi / 96 of the screen the window was built for.
@@ -48,7 +48,7 @@ private:
     void fitFrame();
     QSize clientSize() const;
 
-    MainForm& form_;
+    model::MainForm& form_;
     double scale_ = 1.0;
     QPoint framePos_;
     QSize frameSize_;

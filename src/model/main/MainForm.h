@@ -10,7 +10,7 @@
 #include "form/Scheduler.h"
 #include "settings/Store.h"
 
-namespace ui {
+namespace model {
 
 inline constexpr int kSlots = 20;
 
@@ -111,4 +111,4 @@ private:
     bool unloaded_ = false;
 };
 
-}  // namespace ui
+}  // namespace model

@@ -1,9 +1,9 @@
-#include "ui/main/MainForm.h"
+#include "model/main/MainForm.h"
 
 #include "form/TimeValue.h"
 #include "settings/Keys.h"
 
-namespace ui {
+namespace model {
 
 namespace keys = settings::keys;
 using form::colour::Black;
@@ -239,4 +239,4 @@ void MainForm::Close() {
     scheduler_.disableAll();
 }
 
-}  // namespace ui
+}  // namespace model
