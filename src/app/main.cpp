@@ -15,10 +15,10 @@
 #include "engine/Engine.h"
 #include "form/Clock.h"
 #include "form/Scheduler.h"
+#include "model/main/MainForm.h"
 #include "platform/linux/IniSettingsBackend.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "settings/Store.h"
-#include "model/main/MainForm.h"
 #include "ui/main/MainWindow.h"
 
 // Last: Xlib defines macros that clash with names in Qt headers.

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "platform/Platform.h"
 #include "model/main/MainForm.h"
+#include "platform/Platform.h"
 
 namespace engine {
 

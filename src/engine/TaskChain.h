@@ -4,8 +4,8 @@
 #include <string>
 
 #include "engine/RunRecord.h"
-#include "platform/Platform.h"
 #include "model/main/MainForm.h"
+#include "platform/Platform.h"
 
 namespace engine {
 

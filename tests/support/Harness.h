@@ -5,10 +5,10 @@
 
 #include "engine/Engine.h"
 #include "form/VirtualTime.h"
+#include "model/main/MainForm.h"
 #include "platform/fake/FakePlatform.h"
 #include "platform/fake/MemorySettingsBackend.h"
 #include "settings/Store.h"
-#include "model/main/MainForm.h"
 
 namespace testing_support {
 

@@ -19,12 +19,12 @@
 
 #include "engine/Engine.h"
 #include "form/VirtualTime.h"
+#include "model/main/MainForm.h"
 #include "platform/fake/FakePlatform.h"
 #include "platform/fake/MemorySettingsBackend.h"
 #include "settings/Store.h"
-#include "model/main/MainForm.h"
-#include "ui/main/MainWindow.h"
 #include "ui/controls/ViewStyle.h"
+#include "ui/main/MainWindow.h"
 
 namespace {
 
