@@ -19,6 +19,7 @@
 #include "platform/linux/IniSettingsBackend.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "settings/Store.h"
+#include "ui/controls/QtWindowHost.h"
 #include "ui/main/MainWindow.h"
 
 // Last: Xlib defines macros that clash with names in Qt headers.
@@ -99,6 +100,9 @@ int main(int argc, char** argv) {
     model::MainForm form(scheduler, store, executableName);
     engine::Engine engine(form, platform);  // before Form_Load: start-up runs its tick handlers
     ui::MainWindow window(form);
+    // Shows the settings and About windows modally over their owners.
+    ui::QtWindowHost windowHost;
+    windowHost.addWindow(window);
     app::QtSchedulerDriver driver(scheduler);
     // A light painted just before a launch's blocking sleep must be on screen.
     platform.setBeforeSleep([&window] { window.paintNow(); });
