@@ -15,10 +15,11 @@
 #include "engine/Engine.h"
 #include "form/Clock.h"
 #include "form/Scheduler.h"
+#include "model/main/MainForm.h"
 #include "platform/linux/IniSettingsBackend.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "settings/Store.h"
-#include "ui/main/MainForm.h"
+#include "ui/controls/QtWindowHost.h"
 #include "ui/main/MainWindow.h"
 
 // Last: Xlib defines macros that clash with names in Qt headers.
@@ -58,7 +59,7 @@ std::optional<std::string> displayProblem() {
 // stopped with the session, say), past every close path. Shut-down still
 // writes the ticks and the status line then; the window's last position is
 // the one it was given, as the display can no longer be asked.
-ui::MainForm* formAtExit = nullptr;
+model::MainForm* formAtExit = nullptr;
 
 void unloadAtExit() {
     if (formAtExit && !formAtExit->unloaded()) formAtExit->Form_Unload();
@@ -66,7 +67,7 @@ void unloadAtExit() {
 
 // Points the exit handler at the form only while the form exists.
 struct UnloadAtExit {
-    explicit UnloadAtExit(ui::MainForm& form) {
+    explicit UnloadAtExit(model::MainForm& form) {
         formAtExit = &form;
         static const bool registered = std::atexit(unloadAtExit) == 0;
         if (!registered) std::fprintf(stderr, "velmora: cannot arrange shut-down at exit\n");
@@ -96,9 +97,12 @@ int main(int argc, char** argv) {
     form::Scheduler scheduler(clock, kTimerJitterMs);
     platform::LinuxPlatform platform;
 
-    ui::MainForm form(scheduler, store, executableName);
+    model::MainForm form(scheduler, store, executableName);
     engine::Engine engine(form, platform);  // before Form_Load: start-up runs its tick handlers
     ui::MainWindow window(form);
+    // Shows the settings and About windows modally over their owners.
+    ui::QtWindowHost windowHost;
+    windowHost.addWindow(window);
     app::QtSchedulerDriver driver(scheduler);
     // A light painted just before a launch's blocking sleep must be on screen.
     platform.setBeforeSleep([&window] { window.paintNow(); });

@@ -2,8 +2,8 @@
 
 #include <memory>
 
+#include "model/main/MainForm.h"
 #include "platform/Platform.h"
-#include "ui/main/MainForm.h"
 
 namespace engine {
 
@@ -16,7 +16,7 @@ struct RunRecord;
 // window's Form_Load: start-up relies on the autoclose tick's click behaviour.
 class Engine {
 public:
-    Engine(ui::MainForm& form, platform::Platform& platform);
+    Engine(model::MainForm& form, platform::Platform& platform);
     ~Engine();
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
