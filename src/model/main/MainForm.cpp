@@ -2,6 +2,7 @@
 
 #include "form/TimeValue.h"
 #include "settings/Keys.h"
+#include "settings/WriteGroup.h"
 
 namespace model {
 
@@ -220,6 +221,9 @@ void MainForm::Form_Load() {
 void MainForm::Form_Unload() {
     if (shutDown_) return;
     shutDown_ = true;
+    // All of it in one replace of the settings file: a shut-down cut short
+    // leaves the old values or the new ones, never a mix.
+    const settings::WriteGroup group(store_);
     store_.saveGeometry(keys::MainLeft, left);
     store_.saveGeometry(keys::MainTop, top);
     store_.saveTick(keys::AlwaysOnTopTick, AlwaysOnTopTimer_TICKBOX.value());

@@ -161,6 +161,7 @@ TEST(MainFormShutDown, WritesExactlyTheFortySevenValuesInOrder) {
     f.slot(2).enable.setCaption("changed on screen only");
     f.Close();
     ASSERT_TRUE(f.unloaded());
+    EXPECT_EQ(h.backend.replaces, 1) << "one change of the store for the whole shut-down";
     const auto& w = h.backend.writes;
     ASSERT_EQ(w.size(), 47u);
     EXPECT_EQ(w[0].key, "MAIN-Left");
@@ -192,6 +193,7 @@ TEST(MainFormShutDown, WritesExactlyTheFortySevenValuesInOrder) {
     f.Close();
     f.Form_Unload();
     EXPECT_EQ(h.backend.writes.size(), 47u);
+    EXPECT_EQ(h.backend.replaces, 1);
 }
 
 TEST(MainFormShutDown, TimersStopWithTheWindow) {
