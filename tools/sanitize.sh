@@ -23,7 +23,7 @@ cmake --build "$build" -j"$(nproc)"
 reports=$(realpath "$build")/sanitizer-reports
 rm -rf "$reports"
 mkdir -p "$reports"
-export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1:log_path=$reports/asan"
+export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:log_path=$reports/asan"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$reports/ubsan"
 export LSAN_OPTIONS="suppressions=$(realpath tools/lsan.supp):print_suppressions=0"
 
