@@ -53,3 +53,18 @@ TEST(FuzzFindings, ALoneBackslashAtTheEndDoesNotSwallowTheNextKey) {
     EXPECT_EQ(fresh.read("VELMORA", "velmora", "MAIN-Left"), "1");
     EXPECT_EQ(fresh.read("VELMORA", "velmora", "TASK_1_CMD"), before);
 }
+
+// A line ending in a backslash and a CR before a comment: written back with
+// LF after it, the CR and LF read as one escaped line break, so every write
+// added a line and the next line's meaning could change.
+TEST(FuzzFindings, ALineEndingInAnEscapedCarriageReturnWritesBackUnchanged) {
+    const std::string start = "TASK_1_CMD=run\\\r; note\nTASK_2_CMD=two\n";
+    ini::Document document = ini::Document::parse(start);
+    ASSERT_TRUE(document.set("MAIN-Left", "1"));
+    const std::string written = document.text();
+    const auto reread = ini::Document::parse(written);
+    EXPECT_EQ(reread.text(), written);
+    EXPECT_EQ(reread.lookup("TASK_1_CMD"), document.lookup("TASK_1_CMD"));
+    EXPECT_EQ(reread.lookup("TASK_2_CMD"), "two");
+    EXPECT_EQ(reread.lookup("MAIN-Left"), "1");
+}

@@ -443,7 +443,9 @@ std::string Document::text() const {
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         if (i > 0 && lines_[i].kind == Line::Kind::Section) out += '\n';
         out += lines_[i].raw;
-        out += '\n';
+        // A line that ends in an escaped CR must not be followed by LF: the
+        // two would read as one escaped line break and join the next line on.
+        out += lines_[i].raw.ends_with('\r') ? '\r' : '\n';
     }
     return out;
 }
