@@ -45,7 +45,8 @@ SlotRow::SlotRow(int number, form::Scheduler& scheduler)
     pause.tabIndex = 8 + 2 * number;
 }
 
-MainForm::MainForm(form::Scheduler& scheduler, settings::Store& store, std::string executableName)
+MainForm::MainForm(form::Scheduler& scheduler, settings::Store& store, std::string executableName,
+                   platform::Platform& platform)
     : AUTOSTART_TIMER(scheduler.create("AUTOSTART_TIMER")),
       AUTOCLOSE_TIMER(scheduler.create("AUTOCLOSE_TIMER")),
       AlwaysOnTopTimer(scheduler.create("AlwaysOnTopTimer")),
@@ -54,7 +55,8 @@ MainForm::MainForm(form::Scheduler& scheduler, settings::Store& store, std::stri
       NUMLOCK_TIMER_2(scheduler.create("NUMLOCK_TIMER_2")),
       scheduler_(scheduler),
       store_(store),
-      executableName_(std::move(executableName)) {
+      executableName_(std::move(executableName)),
+      platform_(platform) {
     for (int n = 1; n <= kSlots; ++n) slots_[n - 1] = std::make_unique<SlotRow>(n, scheduler);
     for (int k = 1; k <= 16; ++k)
         RIVA_RED_TIMER[k - 1] = &scheduler.create("RIVA_RED_TIMER_" + std::to_string(k));
@@ -63,6 +65,7 @@ MainForm::MainForm(form::Scheduler& scheduler, settings::Store& store, std::stri
     // The one timer that starts enabled; it has no interval until start-up.
     AlwaysOnTopTimer.setEnabled(true);
     layOut();
+    wireDesktopFeatures();
 }
 
 void MainForm::layOut() {
@@ -212,11 +215,14 @@ void MainForm::Form_Load() {
     HEARTBEAT_TIMER.setEnabled(riva);
     RIVA_RED_TIMER[0]->setEnabled(riva);
     RIVA_START_BUTTON.setCaption(riva ? "STOP" : "START");
+
+    checkDesktopFeatures();
 }
 
 void MainForm::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
+    finishNumLockPulse();
     store_.saveGeometry(keys::MainLeft, left);
     store_.saveGeometry(keys::MainTop, top);
     store_.saveTick(keys::AlwaysOnTopTick, AlwaysOnTopTimer_TICKBOX.value());

@@ -8,6 +8,7 @@
 
 #include "form/Controls.h"
 #include "form/Scheduler.h"
+#include "platform/Platform.h"
 #include "settings/Store.h"
 
 namespace model {
@@ -33,7 +34,8 @@ struct SlotRow {
 // user's clicks. Features add their handlers to the controls before Form_Load.
 class MainForm {
 public:
-    MainForm(form::Scheduler& scheduler, settings::Store& store, std::string executableName);
+    MainForm(form::Scheduler& scheduler, settings::Store& store, std::string executableName,
+             platform::Platform& platform);
     MainForm(const MainForm&) = delete;
     MainForm& operator=(const MainForm&) = delete;
 
@@ -93,6 +95,26 @@ public:
     std::function<void()> onCloseRequested;
     bool unloaded() const { return unloaded_; }
 
+    // Always on top (AlwaysOnTop.cpp).
+    void AlwaysOnTopTimer_Timer();
+    void AlwaysOnTopTimer_TICKBOX_Click();
+    // Scanner (Scanner.cpp); step n = 1..16 is RIVA_RED_TIMER_n's tick.
+    void RIVA_START_BUTTON_Click();
+    void RIVA_RED_TIMER_Timer(int n);
+    // Heartbeat and NumLock keep-alive (Heartbeat.cpp).
+    void HEARTBEAT_TIMER_Timer();
+    void NUMLOCK_TIMER_1_Timer();
+    void NUMLOCK_TIMER_2_Timer();
+    void HEARTBEAT_COUNTDOWN_TEXTBOX_DblClick();
+
+    // The open window's native handle, asked anew at each use; 0 while there
+    // is none. The view provides it.
+    std::function<platform::WindowHandle()> windowHandle;
+    // A desktop feature that cannot work here, said once per feature (the
+    // program prints it on standard error); the affected control's tooltip
+    // says so too.
+    std::function<void(const std::string&)> onNotice;
+
     // Every visible control, for the view (hidden headings included, off-area).
     std::vector<form::Control*> controls();
 
@@ -103,12 +125,20 @@ public:
 private:
     void layOut();
     void restoreGeometry();
+    void wireDesktopFeatures();
+    void checkDesktopFeatures();
+    void unavailable(platform::DesktopFeature feature, const std::string& why);
+    platform::WindowHandle mainHandle() const { return windowHandle ? windowHandle() : 0; }
+    void finishNumLockPulse();
 
     form::Scheduler& scheduler_;
     settings::Store& store_;
     std::string executableName_;
+    platform::Platform& platform_;
     std::array<std::unique_ptr<SlotRow>, kSlots> slots_;
     bool unloaded_ = false;
+    bool keyInjectionAnnounced_ = false;
+    bool windowStackingAnnounced_ = false;
 };
 
 }  // namespace model

@@ -27,6 +27,19 @@ _XDisplay* qtX11Display() {
     return x11 != nullptr ? x11->display() : nullptr;
 }
 
+// Why there is no X11 connection to work with.
+std::string noX11Reason() {
+    if (qGuiApp == nullptr) return "no X11 display";
+    const QString name = QGuiApplication::platformName();
+    if (name == QLatin1String("xcb")) return "no X11 display";
+    return "this session does not run on X11 (display platform \"" + name.toStdString() + "\")";
+}
+
+Result withReason(Result r) {
+    if (!r.ok && r.error == "no X11 display") r.error = noX11Reason();
+    return r;
+}
+
 std::string searchPath() {
     if (const char* path = std::getenv("PATH")) return path;
     return "/usr/local/bin:/usr/bin:/bin";
@@ -71,6 +84,17 @@ WindowHandle LinuxPlatform::GetForegroundWindow() {
 Result LinuxPlatform::SetTopMost(WindowHandle window, bool on) {
     if (window == 0) return Result::failure("no window");
     return linux_backend::setKeepAbove(qtX11Display(), window, on);
+}
+
+Result LinuxPlatform::Available(DesktopFeature feature) {
+    _XDisplay* display = qtX11Display();
+    switch (feature) {
+        case DesktopFeature::KeyInjection:
+            return withReason(linux_backend::keyInjectionAvailable(display));
+        case DesktopFeature::WindowStacking:
+            return withReason(linux_backend::windowStackingAvailable(display));
+    }
+    return Result::failure("unknown feature");
 }
 
 std::string LinuxPlatform::ChooseFileToRun(const std::string& title, const std::string& filter,

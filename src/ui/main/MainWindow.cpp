@@ -57,12 +57,18 @@ MainWindow::MainWindow(model::MainForm& form, QWidget* parent)
         close();
         unload();  // in case the close event could not be delivered
     };
+    // The top-level's own native window (on X11 the one the window manager
+    // manages), asked for at each use; none before it has been created.
+    form_.windowHandle = [this]() -> platform::WindowHandle {
+        return testAttribute(Qt::WA_WState_Created) ? static_cast<platform::WindowHandle>(winId()) : 0;
+    };
     applyWindow();
 }
 
 MainWindow::~MainWindow() {
     form_.onWindowChanged = nullptr;
     form_.onCloseRequested = nullptr;
+    form_.windowHandle = nullptr;
 }
 
 void MainWindow::buildControls() {
