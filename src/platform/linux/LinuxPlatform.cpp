@@ -2,6 +2,7 @@
 
 #include <time.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <QApplication>
 #include <QFileDialog>
@@ -24,7 +25,13 @@ namespace {
 _XDisplay* qtX11Display() {
     if (qGuiApp == nullptr) return nullptr;
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 != nullptr ? x11->display() : nullptr;
+    if (x11 == nullptr) return nullptr;
+    // A connection that broke (the X server went away, and Qt is ending the
+    // program) must not be used: Xlib would end the program a second time
+    // from inside its error path.
+    xcb_connection_t* connection = x11->connection();
+    if (connection == nullptr || xcb_connection_has_error(connection) != 0) return nullptr;
+    return x11->display();
 }
 
 // Why there is no X11 connection to work with.
