@@ -71,31 +71,39 @@ TEST(AlwaysOnTop, ClearingTheTickStopsPollingAndKeepsOurPlaceTickingResumes) {
     EXPECT_EQ(h.stacking().size(), 2u);
 }
 
-TEST(AlwaysOnTop, StartUpFollowsTheStoredTick) {
-    for (const char* stored : {"0", "1"}) {
-        SCOPED_TRACE(stored);
-        TopHarness h(stored);
+// A feature the display cannot carry: said once, on the affected control's
+// tooltip too, and its timers run on.
+TEST(DesktopFeatures, AnUnavailableFeatureIsSaidOnceAndItsTimersRunOn) {
+    struct Case {
+        platform::DesktopFeature feature;
+        std::string notice;
+        form::Control& (*control)(model::MainForm&);
+    };
+    const std::vector<Case> cases = {
+        {platform::DesktopFeature::KeyInjection, "NumLock keep-alive unavailable: not here",
+         [](model::MainForm& f) -> form::Control& { return f.RIVA_START_BUTTON; }},
+        {platform::DesktopFeature::WindowStacking, "Always On Top unavailable: not here",
+         [](model::MainForm& f) -> form::Control& { return f.AlwaysOnTopTimer_TICKBOX; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.notice);
+        Harness h;
+        h.seed("RIVA_AUTOSTART_TICKBOX", "1");
+        h.platform.setUnavailable(c.feature, "not here");
         h.platform.setForegroundWindow(0x600001);
-        h.vt.advance(3000);
-        EXPECT_EQ(h.form->AlwaysOnTopTimer.enabled(), std::string(stored) == "1");
-        EXPECT_EQ(h.stacking().size(), std::string(stored) == "1" ? 6u : 0u);
+        h.platform.failNumLock(c.feature == platform::DesktopFeature::KeyInjection, "not here");
+        std::vector<std::string> notices;
+        h.store = std::make_unique<settings::Store>(h.backend, h.section);
+        h.form = std::make_unique<model::MainForm>(h.vt.scheduler, *h.store, h.section, h.platform);
+        h.form->onNotice = [&](const std::string& n) { notices.push_back(n); };
+        h.form->Form_Load();
+        h.vt.advance(2 * 301'000 + 2000);  // two pulses, whose presses fail too
+        EXPECT_EQ(notices, std::vector<std::string>{c.notice});
+        EXPECT_EQ(c.control(*h.form).toolTip(), c.notice);
+        EXPECT_EQ(h.platform.callsOf(Op::SendNumLock).size(), 4u);
+        EXPECT_EQ(h.platform.callsOf(Op::SetTopMost).size(), 2u * 604);
+        EXPECT_EQ(h.form->RIVA_BACKGROUND_LABEL.backColour(), form::colour::Black);
     }
-}
-
-TEST(AlwaysOnTop, WithoutAWindowManagerTheTickBoxSaysWhyAndTheTimerRuns) {
-    Harness h;
-    std::vector<std::string> notices;
-    h.platform.setUnavailable(platform::DesktopFeature::WindowStacking, "no EWMH window manager is running");
-    h.store = std::make_unique<settings::Store>(h.backend, h.section);
-    h.form = std::make_unique<model::MainForm>(h.vt.scheduler, *h.store, h.section, h.platform);
-    h.form->onNotice = [&](const std::string& n) { notices.push_back(n); };
-    h.form->Form_Load();
-    h.vt.advance(5000);
-    EXPECT_EQ(notices,
-              std::vector<std::string>{"Always On Top unavailable: no EWMH window manager is running"});
-    EXPECT_EQ(h.form->AlwaysOnTopTimer_TICKBOX.toolTip(), notices.at(0));
-    EXPECT_EQ(h.form->RIVA_START_BUTTON.toolTip(), "");
-    EXPECT_TRUE(h.form->AlwaysOnTopTimer.enabled());
 }
 
 }  // namespace

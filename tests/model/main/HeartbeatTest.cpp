@@ -74,7 +74,7 @@ TEST(Heartbeat, PulsesStayExactly301sApartForADayAndZeroIsNeverLeftShown) {
     EXPECT_NE(h.text(), "00:00:00");
 }
 
-TEST(Heartbeat, DoubleClickAt7sRestartsFrom5MinutesWithoutAPulse) {
+TEST(Heartbeat, DoubleClickRestartsFromFiveMinutesRunningOrStopped) {
     HeartbeatHarness h;
     h.vt.advance(294'000);
     ASSERT_EQ(h.text(), "00:00:07");
@@ -85,11 +85,7 @@ TEST(Heartbeat, DoubleClickAt7sRestartsFrom5MinutesWithoutAPulse) {
     h.vt.advance(20'000);  // well past the old expiry
     EXPECT_TRUE(h.presses().empty());
     EXPECT_EQ(h.backdrop(), Black);
-}
 
-TEST(Heartbeat, DoubleClickWhileStoppedShowsFiveMinutesUntilStartedAgain) {
-    HeartbeatHarness h;
-    h.vt.advance(10'000);
     h.form->RIVA_START_BUTTON.click();  // stop
     h.form->HEARTBEAT_COUNTDOWN_TEXTBOX.dblClick();
     EXPECT_EQ(h.text(), "00:05:00");
@@ -125,27 +121,6 @@ TEST(Heartbeat, ClosingTheWindowMidPulseCompletesThePair) {
         h.vt.advance(5000);
         EXPECT_EQ(h.presses().size(), into < 750 ? 0u : 2u);
         EXPECT_FALSE(h.platform.numLockOn());
-    }
-}
-
-TEST(Heartbeat, KeyInjectionUnavailableIsSaidOnceAndTheCountStillRuns) {
-    for (const bool atStart : {true, false}) {
-        SCOPED_TRACE(atStart);
-        Harness h;
-        std::vector<std::string> notices;
-        h.seed("RIVA_AUTOSTART_TICKBOX", "1");
-        if (atStart) h.platform.setUnavailable(platform::DesktopFeature::KeyInjection, "no XTest");
-        h.platform.failNumLock(true, "no XTest");
-        h.store = std::make_unique<settings::Store>(h.backend, h.section);
-        h.form = std::make_unique<model::MainForm>(h.vt.scheduler, *h.store, h.section, h.platform);
-        h.form->onNotice = [&](const std::string& n) { notices.push_back(n); };
-        h.form->Form_Load();
-        h.vt.advance(3 * 301'000 + 2000);
-        EXPECT_EQ(notices, std::vector<std::string>{"NumLock keep-alive unavailable: no XTest"});
-        EXPECT_EQ(h.form->RIVA_START_BUTTON.toolTip(), notices.at(0));
-        EXPECT_EQ(h.form->AlwaysOnTopTimer_TICKBOX.toolTip(), "");
-        EXPECT_EQ(h.platform.callsOf(Op::SendNumLock).size(), 6u);
-        EXPECT_EQ(h.form->RIVA_BACKGROUND_LABEL.backColour(), Black);
     }
 }
 
