@@ -10,7 +10,7 @@ namespace platform::linux_backend {
 
 namespace {
 
-// One window id from a root-level property of type WINDOW, 0 if absent.
+// The window id held in a WINDOW property of `owner`, 0 if absent.
 Window windowProperty(Display* display, Window owner, const char* name) {
     const Atom property = XInternAtom(display, name, False);
     Atom type = 0;
@@ -27,7 +27,8 @@ Window windowProperty(Display* display, Window owner, const char* name) {
 }
 
 // An X error in a check (a stale window id) must not end the program through
-// Xlib's default handler; the check only needs to know that it failed.
+// Xlib's default handler; the check only needs to know that it failed. The
+// handler is process-wide in Xlib, hence a flag at file level.
 bool lastCheckFailed = false;
 int noteError(Display*, XErrorEvent*) {
     lastCheckFailed = true;
