@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs the whole test suite.
-# The real-display tests start their own Xvfb and openbox; no desktop needed.
+# The real-display tests start their own Xvfb with openbox or jwm; no desktop needed.
 #
 #   ./test.sh [CTEST ARGS...]        e.g. ./test.sh -L x11
 #   VELMORA_BUILD_DIR=/some/dir ./test.sh
@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 source tools/install-missing.sh
-install_missing test.sh "${build_packages[@]}" xvfb openbox x11-utils
+install_missing test.sh "${build_packages[@]}" xvfb openbox jwm x11-utils
 
 build=${VELMORA_BUILD_DIR:-build}
 jobs=$(nproc)

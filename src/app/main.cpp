@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -35,9 +36,17 @@ std::string env(const char* name) {
     return v ? v : "";
 }
 
+struct CloseDisplay {
+    void operator()(Display* d) const { XCloseDisplay(d); }
+};
+using DisplayConnection = std::unique_ptr<Display, CloseDisplay>;
+
 // Why no window could be shown, if so. Qt aborts when it cannot reach a
 // display; a clear line and a plain failure status serve a user better.
-std::optional<std::string> displayProblem() {
+// The check's connection is handed to the caller, to be held until Qt has
+// its own: a bare X server resets when its last client leaves, and Qt
+// connecting while it resets aborts the program.
+std::optional<std::string> displayProblem(DisplayConnection& held) {
     const std::string platform = env("QT_QPA_PLATFORM");
     if (!platform.empty() && platform.rfind("xcb", 0) != 0) return std::nullopt;  // Qt's choice
     const std::string display = env("DISPLAY");
@@ -49,9 +58,8 @@ std::optional<std::string> displayProblem() {
         if (wayland && platform.empty()) return std::nullopt;
         return "no graphical display (DISPLAY is not set); start VELMORA from a desktop session";
     }
-    Display* connection = XOpenDisplay(display.c_str());
-    if (!connection) return "cannot open the graphical display \"" + display + "\"";
-    XCloseDisplay(connection);
+    held.reset(XOpenDisplay(display.c_str()));
+    if (!held) return "cannot open the graphical display \"" + display + "\"";
     return std::nullopt;
 }
 
@@ -80,7 +88,8 @@ struct UnloadAtExit {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const auto problem = displayProblem()) {
+    DisplayConnection check;
+    if (const auto problem = displayProblem(check)) {
         std::fprintf(stderr, "velmora: %s\n", problem->c_str());
         return 1;
     }
@@ -89,6 +98,7 @@ int main(int argc, char** argv) {
     const std::string executableName = settings::ExecutableName(argc > 0 ? argv[0] : "velmora");
 
     QApplication application(argc, argv);
+    check.reset();                     // Qt's own connection is up now
     QApplication::setStyle("Fusion");  // the same look on every desktop
 
     platform::IniSettingsBackend settingsBackend;
@@ -97,7 +107,9 @@ int main(int argc, char** argv) {
     form::Scheduler scheduler(clock, kTimerJitterMs);
     platform::LinuxPlatform platform;
 
-    model::MainForm form(scheduler, store, executableName);
+    model::MainForm form(scheduler, store, executableName, platform);
+    // A desktop feature the display cannot carry is said once, here.
+    form.onNotice = [](const std::string& text) { std::fprintf(stderr, "velmora: %s\n", text.c_str()); };
     engine::Engine engine(form, platform);  // before Form_Load: start-up runs its tick handlers
     ui::MainWindow window(form);
     // Shows the settings and About windows modally over their owners.

@@ -24,6 +24,12 @@ struct ProcessQuery {
 
 using WindowHandle = std::uint64_t;  // 0 is the null handle
 
+// Desktop features that depend on the display server and its window manager.
+enum class DesktopFeature {
+    KeyInjection,    // SendNumLock
+    WindowStacking,  // GetForegroundWindow and SetTopMost
+};
+
 // Window style passed to LaunchCommand: a normal window that takes the focus.
 inline constexpr int kNormalFocus = 1;
 
@@ -52,6 +58,9 @@ public:
     // Puts the window into (on) or out of (off) the top-most group without
     // moving or resizing it.
     virtual Result SetTopMost(WindowHandle window, bool on) = 0;
+
+    // Whether the feature can work on this display; if not, `error` says why.
+    virtual Result Available(DesktopFeature feature) = 0;
 
     // Shows the file chooser; returns the path last confirmed in it, or "".
     virtual std::string ChooseFileToRun(const std::string& title, const std::string& filter,

@@ -20,7 +20,7 @@ struct Harness {
     // Builds the window and runs its start-up over whatever the store holds.
     void load() {
         store = std::make_unique<settings::Store>(backend, section);
-        form = std::make_unique<model::MainForm>(vt.scheduler, *store, section);
+        form = std::make_unique<model::MainForm>(vt.scheduler, *store, section, platform);
         engine = std::make_unique<engine::Engine>(*form, platform);
         form->Form_Load();
         backend.reads.clear();

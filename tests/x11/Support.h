@@ -152,6 +152,23 @@ public:
 
     Image grab(int x, int y, int width, int height);
 
+    // --- focus and stacking, as a user's desktop changes them ---
+    // The window manager's active window (_NET_ACTIVE_WINDOW), 0 if none.
+    unsigned long activeWindow();
+    // Asks the window manager to activate the window, as a pager would.
+    void activate(unsigned long window);
+    // Asks the window manager to add or remove the window's "above" state.
+    void setAbove(unsigned long window, bool on);
+    bool hasAbove(unsigned long window);
+    // A plain top-level window of this connection, mapped; it goes when the
+    // session closes.
+    unsigned long createWindow(const std::string& name, int x, int y, int width, int height);
+    // A left click at a place on the screen, through XTest.
+    void click(int x, int y);
+    // A viewable top-level window of process `pid` with this caption, without
+    // a window manager's help (a bare server has none).
+    std::optional<unsigned long> waitForTopLevel(pid_t pid, const std::string& caption, Millis timeout);
+
 private:
     void sendToRoot(unsigned long window, const char* message, const long (&data)[5]);
 

@@ -57,6 +57,12 @@ Result FakePlatform::SetTopMost(WindowHandle window, bool on) {
     return Result::success();
 }
 
+Result FakePlatform::Available(DesktopFeature feature) {
+    const auto found = unavailable_.find(feature);
+    if (found == unavailable_.end() || found->second.empty()) return Result::success();
+    return Result::failure(found->second);
+}
+
 std::string FakePlatform::ChooseFileToRun(const std::string& title, const std::string& /*filter*/,
                                           const std::string& /*defaultExtension*/,
                                           const std::string& /*startFolder*/) {

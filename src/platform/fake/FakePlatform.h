@@ -43,6 +43,7 @@ public:
     Result SendNumLock() override;
     WindowHandle GetForegroundWindow() override;
     Result SetTopMost(WindowHandle window, bool on) override;
+    Result Available(DesktopFeature feature) override;
     std::string ChooseFileToRun(const std::string& title, const std::string& filter,
                                 const std::string& defaultExtension, const std::string& startFolder) override;
     std::string ProgramFolder() override;
@@ -63,6 +64,10 @@ public:
     void failProcessQueries(bool fail, std::string reason = "process table unavailable");
     void failNumLock(bool fail, std::string reason = "no X11 display");
     void setForegroundWindow(WindowHandle window) { foreground_ = window; }
+    // The feature reports itself unavailable for `reason` (empty: available).
+    void setUnavailable(DesktopFeature feature, std::string reason) {
+        unavailable_[feature] = std::move(reason);
+    }
     void setProgramFolder(std::string folder) { programFolder_ = std::move(folder); }
     // The chooser's next answers in order; nullopt is a cancel.
     void queueChooserAnswer(std::optional<std::string> path);
@@ -87,6 +92,7 @@ private:
     std::optional<std::string> numLockFailure_;
     WindowHandle foreground_ = 0;
     std::set<WindowHandle> topMost_;
+    std::map<DesktopFeature, std::string> unavailable_;
     std::deque<std::optional<std::string>> chooserAnswers_;
     std::string lastChosen_;
     std::string programFolder_ = "/opt/velmora";

@@ -2,6 +2,7 @@
 
 #include <time.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <QApplication>
 #include <QFileDialog>
@@ -24,7 +25,26 @@ namespace {
 _XDisplay* qtX11Display() {
     if (qGuiApp == nullptr) return nullptr;
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 != nullptr ? x11->display() : nullptr;
+    if (x11 == nullptr) return nullptr;
+    // A connection that broke (the X server went away, and Qt is ending the
+    // program) must not be used: Xlib would end the program a second time
+    // from inside its error path.
+    xcb_connection_t* connection = x11->connection();
+    if (connection == nullptr || xcb_connection_has_error(connection) != 0) return nullptr;
+    return x11->display();
+}
+
+// Why there is no X11 connection to work with.
+std::string noX11Reason() {
+    if (qGuiApp == nullptr) return "no X11 display";
+    const QString name = QGuiApplication::platformName();
+    if (name == QLatin1String("xcb")) return "no X11 display";
+    return "this session does not run on X11 (display platform \"" + name.toStdString() + "\")";
+}
+
+Result withReason(Result r) {
+    if (!r.ok && r.error == "no X11 display") r.error = noX11Reason();
+    return r;
 }
 
 std::string searchPath() {
@@ -71,6 +91,17 @@ WindowHandle LinuxPlatform::GetForegroundWindow() {
 Result LinuxPlatform::SetTopMost(WindowHandle window, bool on) {
     if (window == 0) return Result::failure("no window");
     return linux_backend::setKeepAbove(qtX11Display(), window, on);
+}
+
+Result LinuxPlatform::Available(DesktopFeature feature) {
+    _XDisplay* display = qtX11Display();
+    switch (feature) {
+        case DesktopFeature::KeyInjection:
+            return withReason(linux_backend::keyInjectionAvailable(display));
+        case DesktopFeature::WindowStacking:
+            return withReason(linux_backend::windowStackingAvailable(display));
+    }
+    return Result::failure("unknown feature");
 }
 
 std::string LinuxPlatform::ChooseFileToRun(const std::string& title, const std::string& filter,

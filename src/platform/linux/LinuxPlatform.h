@@ -18,6 +18,7 @@ public:
     Result SendNumLock() override;
     WindowHandle GetForegroundWindow() override;
     Result SetTopMost(WindowHandle window, bool on) override;
+    Result Available(DesktopFeature feature) override;
     std::string ChooseFileToRun(const std::string& title, const std::string& filter,
                                 const std::string& defaultExtension, const std::string& startFolder) override;
     std::string ProgramFolder() override;

@@ -29,6 +29,15 @@ MainWindow::MainWindow(model::MainForm& form, QWidget* parent)
                      Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
     setWindowIcon(programIcon());
     buildControls();
+    // The top-level's own native window (on X11 the one the window manager
+    // manages), asked for at each use; none before it has been created.
+    form.windowHandle = [this]() -> platform::WindowHandle {
+        return testAttribute(Qt::WA_WState_Created) ? static_cast<platform::WindowHandle>(winId()) : 0;
+    };
+}
+
+MainWindow::~MainWindow() {
+    static_cast<model::MainForm&>(model()).windowHandle = nullptr;
 }
 
 void MainWindow::paintNow() {
