@@ -6,6 +6,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -430,6 +431,13 @@ void XSession::moveFrame(unsigned long window, int x, int y) {
 void XSession::closeViaWindowManager(unsigned long window) {
     const long data[5] = {CurrentTime, 2, 0, 0, 0};
     sendToRoot(window, "_NET_CLOSE_WINDOW", data);
+}
+
+void XSession::click(int x, int y) {
+    XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
+    XTestFakeButtonEvent(display_, 1, True, CurrentTime);
+    XTestFakeButtonEvent(display_, 1, False, CurrentTime);
+    XFlush(display_);
 }
 
 Image XSession::grab(int x, int y, int width, int height) {

@@ -149,6 +149,8 @@ public:
     void moveFrame(unsigned long window, int x, int y);
     // Asks the window manager to close the window, as its close box does.
     void closeViaWindowManager(unsigned long window);
+    // A left click at x, y on the root, as the user's mouse would make it.
+    void click(int x, int y);
 
     Image grab(int x, int y, int width, int height);
 
