@@ -16,10 +16,12 @@
 #include "engine/Engine.h"
 #include "form/Clock.h"
 #include "form/Scheduler.h"
+#include "model/about/AboutButton.h"
 #include "model/main/MainForm.h"
 #include "platform/linux/IniSettingsBackend.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "settings/Store.h"
+#include "ui/about/AboutView.h"
 #include "ui/controls/QtWindowHost.h"
 #include "ui/main/MainWindow.h"
 
@@ -115,6 +117,8 @@ int main(int argc, char** argv) {
     // Shows the settings and About windows modally over their owners.
     ui::QtWindowHost windowHost;
     windowHost.addWindow(window);
+    ui::registerAboutViews(windowHost);
+    model::AboutButton aboutButton(form, windowHost);
     app::QtSchedulerDriver driver(scheduler);
     // A light painted just before a launch's blocking sleep must be on screen.
     platform.setBeforeSleep([&window] { window.paintNow(); });

@@ -433,6 +433,13 @@ void XSession::closeViaWindowManager(unsigned long window) {
     sendToRoot(window, "_NET_CLOSE_WINDOW", data);
 }
 
+void XSession::click(int x, int y) {
+    XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
+    XTestFakeButtonEvent(display_, 1, True, CurrentTime);
+    XTestFakeButtonEvent(display_, 1, False, CurrentTime);
+    XFlush(display_);
+}
+
 Image XSession::grab(int x, int y, int width, int height) {
     Image image;
     XImage* shot = XGetImage(display_, DefaultRootWindow(display_), x, y, static_cast<unsigned>(width),
@@ -488,13 +495,6 @@ unsigned long XSession::createWindow(const std::string& name, int x, int y, int 
     XMapWindow(display_, w);
     XFlush(display_);
     return w;
-}
-
-void XSession::click(int x, int y) {
-    XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
-    XTestFakeButtonEvent(display_, 1, True, CurrentTime);
-    XTestFakeButtonEvent(display_, 1, False, CurrentTime);
-    XFlush(display_);
 }
 
 std::optional<unsigned long> XSession::waitForTopLevel(pid_t pid, const std::string& caption,

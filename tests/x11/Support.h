@@ -149,6 +149,8 @@ public:
     void moveFrame(unsigned long window, int x, int y);
     // Asks the window manager to close the window, as its close box does.
     void closeViaWindowManager(unsigned long window);
+    // A left click at x, y on the root, as the user's mouse would make it.
+    void click(int x, int y);
 
     Image grab(int x, int y, int width, int height);
 
@@ -163,8 +165,6 @@ public:
     // A plain top-level window of this connection, mapped; it goes when the
     // session closes.
     unsigned long createWindow(const std::string& name, int x, int y, int width, int height);
-    // A left click at a place on the screen, through XTest.
-    void click(int x, int y);
     // A viewable top-level window of process `pid` with this caption, without
     // a window manager's help (a bare server has none).
     std::optional<unsigned long> waitForTopLevel(pid_t pid, const std::string& caption, Millis timeout);

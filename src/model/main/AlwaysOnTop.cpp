@@ -7,7 +7,11 @@
 namespace model {
 
 void MainForm::AlwaysOnTopTimer_Timer() {
-    if (platform_.GetForegroundWindow() == mainHandle()) return;  // ours has the focus: nothing to do
+    const platform::WindowHandle foreground = platform_.GetForegroundWindow();
+    if (foreground == mainHandle()) return;  // ours has the focus: nothing to do
+    // A settings or About window of ours is modal over the main window: putting
+    // the main window above it would hide the one window that takes input.
+    if (foreground != 0 && ownsWindow && ownsWindow(foreground)) return;
     // Neither result matters: a null foreground window fails harmlessly, and
     // the next tick tries again.
     platform_.SetTopMost(platform_.GetForegroundWindow(), false);

@@ -96,6 +96,9 @@ public:
     // The open window's native handle, asked anew at each use; 0 while there
     // is none. The view provides it.
     std::function<platform::WindowHandle()> windowHandle;
+    // Whether a native handle is another open window of this program (one
+    // shown modally over this one). The view provides it.
+    std::function<bool(platform::WindowHandle)> ownsWindow;
     // A desktop feature that cannot work here, said once per feature (the
     // program prints it on standard error); the affected control's tooltip
     // says so too.

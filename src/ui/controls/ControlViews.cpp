@@ -1,6 +1,7 @@
 #include "ui/controls/ControlViews.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QStyleFactory>
@@ -154,8 +155,13 @@ void TextBoxView::mouseDoubleClickEvent(QMouseEvent* event) {
     box_.dblClick();
 }
 
+// The focus leaves the box only when it moves on within the window. A menu
+// popping up (the box's own copy menu) or another window coming to the front
+// keeps it here, and the box keeps its selection then too.
 void TextBoxView::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
+    const Qt::FocusReason why = event->reason();
+    if (why == Qt::PopupFocusReason || why == Qt::ActiveWindowFocusReason) return;
     if (box_.onLostFocus) box_.onLostFocus();
 }
 

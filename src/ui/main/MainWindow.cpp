@@ -1,9 +1,12 @@
 #include "ui/main/MainWindow.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
+
+#include <algorithm>
 
 namespace ui {
 
@@ -34,10 +37,19 @@ MainWindow::MainWindow(model::MainForm& form, QWidget* parent)
     form.windowHandle = [this]() -> platform::WindowHandle {
         return testAttribute(Qt::WA_WState_Created) ? static_cast<platform::WindowHandle>(winId()) : 0;
     };
+    form.ownsWindow = [](platform::WindowHandle handle) {
+        const auto widgets = QApplication::topLevelWidgets();
+        return std::any_of(widgets.begin(), widgets.end(), [handle](const QWidget* w) {
+            return w->isVisible() && w->testAttribute(Qt::WA_WState_Created) &&
+                   static_cast<platform::WindowHandle>(w->winId()) == handle;
+        });
+    };
 }
 
 MainWindow::~MainWindow() {
-    static_cast<model::MainForm&>(model()).windowHandle = nullptr;
+    auto& form = static_cast<model::MainForm&>(model());
+    form.windowHandle = nullptr;
+    form.ownsWindow = nullptr;
 }
 
 void MainWindow::paintNow() {

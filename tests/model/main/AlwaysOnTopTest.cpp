@@ -55,6 +55,19 @@ TEST(AlwaysOnTop, EachTickPutsOurWindowAboveAnyOtherForegroundWindow) {
     }
 }
 
+TEST(AlwaysOnTop, AModalWindowOfOursInTheForegroundIsLeftAboveTheMainWindow) {
+    TopHarness h;
+    constexpr platform::WindowHandle kSettings = 0x400099;
+    h.form->ownsWindow = [](platform::WindowHandle w) { return w == kSettings; };
+    h.platform.setForegroundWindow(kSettings);
+    h.vt.advance(3000);
+    EXPECT_TRUE(h.stacking().empty());
+    h.platform.setForegroundWindow(0x600001);  // the user moved on to another program
+    h.vt.advance(1000);
+    EXPECT_EQ(h.stacking(),
+              (std::vector<std::pair<platform::WindowHandle, bool>>{{0x600001, false}, {kMain, true}}));
+}
+
 TEST(AlwaysOnTop, ClearingTheTickStopsPollingAndKeepsOurPlaceTickingResumes) {
     TopHarness h;
     h.platform.setForegroundWindow(0x600001);
