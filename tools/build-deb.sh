@@ -11,6 +11,7 @@ source tools/install-missing.sh
 install_missing build-deb.sh "${build_packages[@]}"
 
 build=${VELMORA_DEB_BUILD_DIR:-build-deb}
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
 LDFLAGS="$(dpkg-buildflags --get LDFLAGS)" \
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELMORA_WERROR=OFF \

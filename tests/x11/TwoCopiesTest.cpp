@@ -20,7 +20,6 @@ TEST(TwoCopies, SameNameShareTheFileAndTheLastToCloseWins) {
     const std::string name = "vm-twice";
     const fs::path config = tmp.path() / "config";
     const fs::path file = settingsFile(config, name);
-    // A caption only the settings windows write: neither shut-down may drop it.
     writeSettings(file, {{"MAIN-Left", "12000"},
                          {"MAIN-Top", "750"},
                          {"TASK_2_TICKBOX_CAPTION", "Mail"},
@@ -47,6 +46,12 @@ TEST(TwoCopies, SameNameShareTheFileAndTheLastToCloseWins) {
     moveTo(*firstWindow, 811, 203);
     moveTo(*secondWindow, 1233, 407);
 
+    // A task list saved while both run (as either copy's settings window
+    // does): neither shut-down writes captions, so neither may undo it.
+    Settings saved = readSettings(file);
+    saved["TASK_2_TICKBOX_CAPTION"] = "Mail, saved later";
+    writeSettings(file, saved);
+
     // The first copy closes first, the second last.
     x.closeViaWindowManager(*firstWindow);
     auto status = first.waitExit(10s);
@@ -63,7 +68,7 @@ TEST(TwoCopies, SameNameShareTheFileAndTheLastToCloseWins) {
     const Settings after = readSettings(file);
     EXPECT_EQ(after.at("MAIN-Left"), std::to_string(1233 * 15));
     EXPECT_EQ(after.at("MAIN-Top"), std::to_string(407 * 15));
-    EXPECT_EQ(after.at("TASK_2_TICKBOX_CAPTION"), "Mail");
+    EXPECT_EQ(after.at("TASK_2_TICKBOX_CAPTION"), "Mail, saved later");
     EXPECT_EQ(after.at("TASK_4_ENABLE_TICKBOX"), "1");
     for (const auto& key : shutdownKeys()) EXPECT_TRUE(after.count(key)) << key << " not written";
     // Neither copy found the file damaged or failed to write it.
