@@ -16,10 +16,11 @@
 #include "engine/Engine.h"
 #include "form/Clock.h"
 #include "form/Scheduler.h"
+#include "model/main/MainForm.h"
 #include "platform/linux/IniSettingsBackend.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "settings/Store.h"
-#include "ui/main/MainForm.h"
+#include "ui/controls/QtWindowHost.h"
 #include "ui/main/MainWindow.h"
 
 // Last: Xlib defines macros that clash with names in Qt headers.
@@ -74,7 +75,7 @@ engine::PassLog passLogTo(std::FILE* stream, std::string name) {
 // stopped with the session, say), past every close path. Shut-down still
 // writes the ticks and the status line then; the window's last position is
 // the one it was given, as the display can no longer be asked.
-ui::MainForm* formAtExit = nullptr;
+model::MainForm* formAtExit = nullptr;
 
 void unloadAtExit() {
     if (formAtExit && !formAtExit->unloaded()) formAtExit->Form_Unload();
@@ -82,7 +83,7 @@ void unloadAtExit() {
 
 // Points the exit handler at the form only while the form exists.
 struct UnloadAtExit {
-    explicit UnloadAtExit(ui::MainForm& form) {
+    explicit UnloadAtExit(model::MainForm& form) {
         formAtExit = &form;
         static const bool registered = std::atexit(unloadAtExit) == 0;
         if (!registered) std::fprintf(stderr, "velmora: cannot arrange shut-down at exit\n");
@@ -112,10 +113,13 @@ int main(int argc, char** argv) {
     form::Scheduler scheduler(clock, kTimerJitterMs);
     platform::LinuxPlatform platform;
 
-    ui::MainForm form(scheduler, store, executableName);
+    model::MainForm form(scheduler, store, executableName);
     // Before Form_Load: start-up runs its tick handlers.
     engine::Engine engine(form, platform, passLogTo(stderr, executableName));
     ui::MainWindow window(form);
+    // Shows the settings and About windows modally over their owners.
+    ui::QtWindowHost windowHost;
+    windowHost.addWindow(window);
     app::QtSchedulerDriver driver(scheduler);
     // A light painted just before a launch's blocking sleep must be on screen.
     platform.setBeforeSleep([&window] { window.paintNow(); });

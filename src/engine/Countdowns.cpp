@@ -7,7 +7,7 @@ namespace engine {
 
 using namespace form::colour;
 
-Countdowns::Countdowns(ui::MainForm& form, RunRecord& record) : form_(form), record_(record) {
+Countdowns::Countdowns(model::MainForm& form, RunRecord& record) : form_(form), record_(record) {
     form_.AUTOSTART_TIMER.onTick = [this] { AUTOSTART_TIMER_Timer(); };
     form_.AUTOSTART_START_BUTTON.onClick = [this] { AUTOSTART_START_BUTTON_Click(); };
     form_.AUTOSTART_TIMER_TEXTBOX.onDblClick = [this] { AUTOSTART_TIMER_TEXTBOX_DblClick(); };

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/RunRecord.h"
-#include "ui/main/MainForm.h"
+#include "model/main/MainForm.h"
 
 namespace engine {
 
@@ -10,7 +10,7 @@ namespace engine {
 // the window eleven seconds after a pass has ended.
 class Countdowns {
 public:
-    Countdowns(ui::MainForm& form, RunRecord& record);
+    Countdowns(model::MainForm& form, RunRecord& record);
 
     void AUTOSTART_TIMER_Timer();
     void AUTOSTART_START_BUTTON_Click();
@@ -27,7 +27,7 @@ public:
 private:
     void status(const char* text, form::Colour back);
 
-    ui::MainForm& form_;
+    model::MainForm& form_;
     RunRecord& record_;
 };
 

@@ -5,7 +5,7 @@
 
 namespace engine {
 
-Engine::Engine(ui::MainForm& form, platform::Platform& platform, PassLog log)
+Engine::Engine(model::MainForm& form, platform::Platform& platform, PassLog log)
     : record_(std::make_unique<RunRecord>()),
       chain_(std::make_unique<TaskChain>(form, platform, *record_)),
       countdowns_(std::make_unique<Countdowns>(form, *record_)) {

@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "engine/RunRecord.h"
+#include "model/main/MainForm.h"
 #include "platform/Platform.h"
-#include "ui/main/MainForm.h"
 
 namespace engine {
 
@@ -17,7 +17,7 @@ class Countdowns;
 // `log` receives the pass's trace lines (see PassLog).
 class Engine {
 public:
-    Engine(ui::MainForm& form, platform::Platform& platform, PassLog log = {});
+    Engine(model::MainForm& form, platform::Platform& platform, PassLog log = {});
     ~Engine();
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;

@@ -4,21 +4,21 @@ namespace engine {
 
 using namespace form::colour;
 
-TaskChain::TaskChain(ui::MainForm& form, platform::Platform& platform, RunRecord& record)
+TaskChain::TaskChain(model::MainForm& form, platform::Platform& platform, RunRecord& record)
     : form_(form), platform_(platform), record_(record) {
-    for (int n = 1; n <= ui::kSlots; ++n) {
+    for (int n = 1; n <= model::kSlots; ++n) {
         form_.slot(n).mainTimer.onTick = [this, n] { TASK_MAIN_TIMER_Timer(n); };
         form_.slot(n).watcherTimer.onTick = [this, n] { TASK_WATCHER_TIMER_Timer(n); };
     }
 }
 
 form::Timer& TaskChain::successor(int n) {
-    return n < ui::kSlots ? form_.slot(n + 1).mainTimer : form_.AUTOCLOSE_TIMER;
+    return n < model::kSlots ? form_.slot(n + 1).mainTimer : form_.AUTOCLOSE_TIMER;
 }
 
 void TaskChain::passOn(int n) {
     successor(n).setEnabled(true);
-    if (n < ui::kSlots) return;
+    if (n < model::kSlots) return;
     std::string line = "pass finished";
     if (record_.anyFailed()) {
         line += record_.failedSlots.size() == 1 ? " with errors (slot " : " with errors (slots ";
@@ -30,16 +30,16 @@ void TaskChain::passOn(int n) {
                  std::to_string(record_.skipped) + " skipped");
 }
 
-std::string TaskChain::slotName(const ui::SlotRow& row) const {
+std::string TaskChain::slotName(const model::SlotRow& row) const {
     return "slot " + std::to_string(row.n) + " \"" + row.enable.caption() + "\"";
 }
 
-void TaskChain::paint(ui::SlotRow& row, form::Colour colour) {
+void TaskChain::paint(model::SlotRow& row, form::Colour colour) {
     const bool failed = failed_[static_cast<std::size_t>(row.n - 1)];
     row.light.setBackColour(failed && (colour == Cyan || colour == Green) ? Magenta : colour);
 }
 
-void TaskChain::fail(ui::SlotRow& row, const std::string& reason) {
+void TaskChain::fail(model::SlotRow& row, const std::string& reason) {
     failed_[static_cast<std::size_t>(row.n - 1)] = true;
     record_.failed(row.n);
     row.light.setToolTip(reason);
@@ -47,7 +47,7 @@ void TaskChain::fail(ui::SlotRow& row, const std::string& reason) {
 }
 
 void TaskChain::TASK_MAIN_TIMER_Timer(int n) {
-    ui::SlotRow& row = form_.slot(n);
+    model::SlotRow& row = form_.slot(n);
     if (!row.enable.ticked()) {
         paint(row, Red);
         row.mainTimer.setEnabled(false);
@@ -82,7 +82,7 @@ void TaskChain::TASK_MAIN_TIMER_Timer(int n) {
 }
 
 void TaskChain::TASK_WATCHER_TIMER_Timer(int n) {
-    ui::SlotRow& row = form_.slot(n);
+    model::SlotRow& row = form_.slot(n);
     const bool running = IsProcessRunning(row.processName);
     if (!lastQueryError_.empty()) fail(row, "Could not look for running processes: " + lastQueryError_);
     row.pause.setBackColour(Green);

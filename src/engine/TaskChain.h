@@ -4,8 +4,8 @@
 #include <string>
 
 #include "engine/RunRecord.h"
+#include "model/main/MainForm.h"
 #include "platform/Platform.h"
-#include "ui/main/MainForm.h"
 
 namespace engine {
 
@@ -15,7 +15,7 @@ namespace engine {
 // it on once no process of the slot's name is running.
 class TaskChain {
 public:
-    TaskChain(ui::MainForm& form, platform::Platform& platform, RunRecord& record);
+    TaskChain(model::MainForm& form, platform::Platform& platform, RunRecord& record);
 
     void TASK_MAIN_TIMER_Timer(int n);
     void TASK_WATCHER_TIMER_Timer(int n);
@@ -25,16 +25,16 @@ private:
     form::Timer& successor(int n);
     // Enables the successor; after slot 20 the pass is over and says how it went.
     void passOn(int n);
-    std::string slotName(const ui::SlotRow& row) const;
+    std::string slotName(const model::SlotRow& row) const;
     // Paints the light; a slot whose launch or query failed in this visit
     // shows magenta in place of cyan or green.
-    void paint(ui::SlotRow& row, form::Colour colour);
-    void fail(ui::SlotRow& row, const std::string& reason);
+    void paint(model::SlotRow& row, form::Colour colour);
+    void fail(model::SlotRow& row, const std::string& reason);
 
-    ui::MainForm& form_;
+    model::MainForm& form_;
     platform::Platform& platform_;
     RunRecord& record_;
-    std::array<bool, ui::kSlots> failed_{};  // per slot, for the current visit
+    std::array<bool, model::kSlots> failed_{};  // per slot, for the current visit
     std::string lastQueryError_;
 };
 

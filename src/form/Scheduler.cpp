@@ -17,11 +17,26 @@ void Timer::setEnabled(bool on) {
 
 Timer& Scheduler::create(std::string name) {
     // Timer's constructor is private to keep every timer under a scheduler.
-    timers_.push_back(std::unique_ptr<Timer>(new Timer(*this, std::move(name), timers_.size())));
+    timers_.push_back(std::unique_ptr<Timer>(new Timer(*this, std::move(name), created_++)));
     return *timers_.back();
 }
 
+void Scheduler::release(Timer& timer) {
+    timer.enabled_ = false;
+    timer.released_ = true;
+    released_ = true;
+    // A handler may be running on it: it is forgotten once no tick runs.
+    if (!inTick_) sweepReleased();
+}
+
+void Scheduler::sweepReleased() {
+    if (!released_) return;
+    released_ = false;
+    std::erase_if(timers_, [](const std::unique_ptr<Timer>& t) { return t->released_; });
+}
+
 void Scheduler::changed(Timer& timer, bool freshInterval) {
+    if (timer.released_) return;
     if (freshInterval && timer.armed()) timer.due_ = clock_.now() + timer.interval_;
     if (inTick_) {
         changedDuringRun_ = true;
@@ -74,6 +89,7 @@ int Scheduler::runDue() {
             }
             inTick_ = false;
         }
+        sweepReleased();
     }
     if ((delivered > 0 || changedDuringRun_) && onChanged_) onChanged_();
     return delivered;

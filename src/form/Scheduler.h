@@ -28,6 +28,9 @@ public:
     Scheduler& operator=(const Scheduler&) = delete;
 
     Timer& create(std::string name);
+    // Stops `timer` and forgets it; the reference is dead afterwards. A timer
+    // may be released from inside its own tick.
+    void release(Timer& timer);
 
     Millis now() const { return clock_.now(); }
 
@@ -51,10 +54,13 @@ private:
     friend class Timer;
     void changed(Timer& timer, bool freshInterval);
     Timer* nextReady(Millis now);
+    void sweepReleased();
 
     const Clock& clock_;
     Millis jitter_;
     std::vector<std::unique_ptr<Timer>> timers_;  // creation order
+    std::size_t created_ = 0;
+    bool released_ = false;  // some timer waits to be forgotten
     bool inTick_ = false;
     bool changedDuringRun_ = false;
     std::function<void()> onChanged_;

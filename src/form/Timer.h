@@ -34,13 +34,14 @@ private:
     Timer(Scheduler& scheduler, std::string name, std::size_t order)
         : scheduler_(scheduler), name_(std::move(name)), order_(order) {}
 
-    bool armed() const { return enabled_ && interval_ > 0; }
+    bool armed() const { return enabled_ && interval_ > 0 && !released_; }
 
     Scheduler& scheduler_;
     std::string name_;
     std::size_t order_;
     int interval_ = 0;
     bool enabled_ = false;
+    bool released_ = false;
     Millis due_ = 0;
 };
 

@@ -9,7 +9,7 @@ namespace {
 
 struct Countdown : ::testing::Test {
     ChainHarness h;
-    ui::MainForm& f() { return *h.form; }
+    model::MainForm& f() { return *h.form; }
     // Records the autostart display after every tick.
     std::vector<std::string> shown;
     void watchAutostartDisplay() {

@@ -16,7 +16,7 @@ struct LaunchChain : ::testing::Test {
 TEST_F(LaunchChain, SlotOneAloneHandsOverAfterTwentyOneSeconds) {
     h.enableSlots({1});
     std::vector<std::pair<form::Millis, int>> redAt;
-    for (int n = 2; n <= ui::kSlots; ++n)
+    for (int n = 2; n <= model::kSlots; ++n)
         h.form->slot(n).light.setObserver([&, n](form::Property) { redAt.push_back({h.vt.now(), n}); });
     std::vector<form::Colour> light1;
     h.form->slot(1).light.setObserver([&](form::Property) { light1.push_back(h.light(1)); });
@@ -33,13 +33,13 @@ TEST_F(LaunchChain, SlotOneAloneHandsOverAfterTwentyOneSeconds) {
 }
 
 TEST_F(LaunchChain, TwentyLaunchedSlotsTakeFortySecondsTwoApart) {
-    for (int n = 1; n <= ui::kSlots; ++n) h.enableSlots({n});
+    for (int n = 1; n <= model::kSlots; ++n) h.enableSlots({n});
     h.startPass();
     EXPECT_EQ(h.runUntilAutoclose(), 40'000);
     const auto times = h.launchTimes();
     ASSERT_EQ(times.size(), 20u);
     for (int i = 0; i < 20; ++i) EXPECT_EQ(times[i], 1000 + 2000 * i);
-    for (int n = 1; n <= ui::kSlots; ++n) {
+    for (int n = 1; n <= model::kSlots; ++n) {
         EXPECT_EQ(h.light(n), Green);
         EXPECT_FALSE(h.form->slot(n).mainTimer.enabled());
         EXPECT_FALSE(h.form->slot(n).watcherTimer.enabled());

@@ -5,10 +5,10 @@
 
 #include "engine/Engine.h"
 #include "form/VirtualTime.h"
+#include "model/main/MainForm.h"
 #include "platform/fake/FakePlatform.h"
 #include "platform/fake/MemorySettingsBackend.h"
 #include "settings/Store.h"
-#include "ui/main/MainForm.h"
 
 namespace testing_support {
 
@@ -20,7 +20,7 @@ struct Harness {
     // Builds the window and runs its start-up over whatever the store holds.
     void load() {
         store = std::make_unique<settings::Store>(backend, section);
-        form = std::make_unique<ui::MainForm>(vt.scheduler, *store, section);
+        form = std::make_unique<model::MainForm>(vt.scheduler, *store, section);
         engine = std::make_unique<engine::Engine>(*form, platform, passLog);
         form->Form_Load();
         backend.reads.clear();
@@ -35,7 +35,7 @@ struct Harness {
     platform::FakePlatform platform{vt.clock};
     platform::MemorySettingsBackend backend;
     std::unique_ptr<settings::Store> store;
-    std::unique_ptr<ui::MainForm> form;
+    std::unique_ptr<model::MainForm> form;
     std::unique_ptr<engine::Engine> engine;
     engine::PassLog passLog;  // set before load() to read the pass's trace
 };

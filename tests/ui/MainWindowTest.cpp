@@ -19,12 +19,12 @@
 
 #include "engine/Engine.h"
 #include "form/VirtualTime.h"
+#include "model/main/MainForm.h"
 #include "platform/fake/FakePlatform.h"
 #include "platform/fake/MemorySettingsBackend.h"
 #include "settings/Store.h"
-#include "ui/main/MainForm.h"
+#include "ui/controls/ViewStyle.h"
 #include "ui/main/MainWindow.h"
-#include "ui/main/ViewStyle.h"
 
 namespace {
 
@@ -32,13 +32,13 @@ class MainWindowTest : public ::testing::Test {
 protected:
     // Builds the window as the program does, after seeding the store.
     void open() {
-        form_ = std::make_unique<ui::MainForm>(time_.scheduler, store_, "velmora");
+        form_ = std::make_unique<model::MainForm>(time_.scheduler, store_, "velmora");
         engine_ = std::make_unique<engine::Engine>(*form_, platform_);
         window_ = std::make_unique<ui::MainWindow>(*form_);
         form_->Form_Load();
     }
 
-    ui::MainForm& form() { return *form_; }
+    model::MainForm& form() { return *form_; }
     ui::MainWindow& window() { return *window_; }
 
     template <typename W = QWidget>
@@ -58,7 +58,7 @@ protected:
     platform::MemorySettingsBackend backend_;
     settings::Store store_{backend_, "velmora"};
     platform::FakePlatform platform_{time_.clock};
-    std::unique_ptr<ui::MainForm> form_;
+    std::unique_ptr<model::MainForm> form_;
     std::unique_ptr<engine::Engine> engine_;
     std::unique_ptr<ui::MainWindow> window_;
 };

@@ -6,8 +6,8 @@
 
 #include <limits>
 
-#include "ui/main/ViewGeometry.h"
-#include "ui/main/ViewStyle.h"
+#include "ui/controls/ViewGeometry.h"
+#include "ui/controls/ViewStyle.h"
 
 using namespace ui::view;
 

@@ -1,4 +1,4 @@
-#include "ui/main/ViewGeometry.h"
+#include "ui/controls/ViewGeometry.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "ui/main/ViewStyle.h"
+#include "ui/controls/ViewStyle.h"
 
 #include <QFontDatabase>
 

@@ -1,9 +1,9 @@
-#include "ui/main/MainForm.h"
+#include "model/main/MainForm.h"
 
 #include "form/TimeValue.h"
 #include "settings/Keys.h"
 
-namespace ui {
+namespace model {
 
 namespace keys = settings::keys;
 using form::colour::Black;
@@ -46,13 +46,13 @@ SlotRow::SlotRow(int number, form::Scheduler& scheduler)
 }
 
 MainForm::MainForm(form::Scheduler& scheduler, settings::Store& store, std::string executableName)
-    : AUTOSTART_TIMER(scheduler.create("AUTOSTART_TIMER")),
+    : form::Window("VELMORA_MAIN", scheduler),
+      AUTOSTART_TIMER(scheduler.create("AUTOSTART_TIMER")),
       AUTOCLOSE_TIMER(scheduler.create("AUTOCLOSE_TIMER")),
       AlwaysOnTopTimer(scheduler.create("AlwaysOnTopTimer")),
       HEARTBEAT_TIMER(scheduler.create("HEARTBEAT_TIMER")),
       NUMLOCK_TIMER_1(scheduler.create("NUMLOCK_TIMER_1")),
       NUMLOCK_TIMER_2(scheduler.create("NUMLOCK_TIMER_2")),
-      scheduler_(scheduler),
       store_(store),
       executableName_(std::move(executableName)) {
     for (int n = 1; n <= kSlots; ++n) slots_[n - 1] = std::make_unique<SlotRow>(n, scheduler);
@@ -62,6 +62,9 @@ MainForm::MainForm(form::Scheduler& scheduler, settings::Store& store, std::stri
         RIVA_LABEL[k - 1] = std::make_unique<form::Label>("RIVA_LABEL_" + std::to_string(k));
     // The one timer that starts enabled; it has no interval until start-up.
     AlwaysOnTopTimer.setEnabled(true);
+    caption = "VELMORA";
+    clientWidth = 15885;
+    clientHeight = 10830;
     layOut();
 }
 
@@ -164,7 +167,7 @@ void MainForm::Form_Load() {
     restoreGeometry();
     APP_EXE_NAME_LABEL.setCaption(executableName_);
     caption = "VELMORA - " + APP_EXE_NAME_LABEL.caption();
-    if (onWindowChanged) onWindowChanged();
+    windowChanged();
     LAST_RUN_TEXTBOX.setText(store_.get(keys::LastRun, ""));
 
     AUTOSTART_TICKBOX.setValue(store_.getTick(keys::AutostartTick, 0));
@@ -215,8 +218,8 @@ void MainForm::Form_Load() {
 }
 
 void MainForm::Form_Unload() {
-    if (unloaded_) return;
-    unloaded_ = true;
+    if (shutDown_) return;
+    shutDown_ = true;
     store_.saveGeometry(keys::MainLeft, left);
     store_.saveGeometry(keys::MainTop, top);
     store_.saveTick(keys::AlwaysOnTopTick, AlwaysOnTopTimer_TICKBOX.value());
@@ -228,15 +231,4 @@ void MainForm::Form_Unload() {
     store_.save(keys::LastRun, LAST_RUN_TEXTBOX.text());
 }
 
-void MainForm::Close() {
-    if (unloaded_) return;
-    if (onCloseRequested) {
-        onCloseRequested();
-        return;
-    }
-    Form_Unload();
-    // The window, its controls and its timers go away with it.
-    scheduler_.disableAll();
-}
-
-}  // namespace ui
+}  // namespace model

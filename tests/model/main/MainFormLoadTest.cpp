@@ -15,7 +15,7 @@ namespace {
 TEST(MainFormStartUp, FirstRunWithAnEmptyStoreShowsEveryDefault) {
     Harness h;
     h.load();
-    ui::MainForm& f = *h.form;
+    model::MainForm& f = *h.form;
     EXPECT_EQ(f.left, 1000);
     EXPECT_EQ(f.top, 1000);
     EXPECT_EQ(f.width, 5865);
@@ -28,7 +28,7 @@ TEST(MainFormStartUp, FirstRunWithAnEmptyStoreShowsEveryDefault) {
     EXPECT_EQ(f.AlwaysOnTopTimer_TICKBOX.value(), 1);
     EXPECT_TRUE(f.AlwaysOnTopTimer.enabled());
     EXPECT_EQ(f.AlwaysOnTopTimer.interval(), 1000);
-    for (int n = 1; n <= ui::kSlots; ++n) {
+    for (int n = 1; n <= model::kSlots; ++n) {
         SCOPED_TRACE(n);
         EXPECT_EQ(f.slot(n).enable.value(), 0);
         EXPECT_EQ(f.slot(n).pause.value(), 0);
@@ -56,12 +56,12 @@ TEST(MainFormStartUp, FirstRunWithAnEmptyStoreShowsEveryDefault) {
 TEST(MainFormStartUp, FirstRunReadsEveryMainWindowKeyOnceAndWritesNothing) {
     Harness h;
     h.store = std::make_unique<settings::Store>(h.backend, h.section);
-    h.form = std::make_unique<ui::MainForm>(h.vt.scheduler, *h.store, h.section);
+    h.form = std::make_unique<model::MainForm>(h.vt.scheduler, *h.store, h.section);
     h.engine = std::make_unique<engine::Engine>(*h.form, h.platform);
     h.form->Form_Load();
     EXPECT_TRUE(h.backend.writes.empty());
     // 4 geometry + status + 4 feature ticks + 5 per slot.
-    EXPECT_EQ(h.backend.reads.size(), 9u + 5u * ui::kSlots);
+    EXPECT_EQ(h.backend.reads.size(), 9u + 5u * model::kSlots);
     std::set<std::string> distinct;
     for (const auto& r : h.backend.reads) distinct.insert(r.key);
     EXPECT_EQ(distinct.size(), h.backend.reads.size());
@@ -81,7 +81,7 @@ TEST(MainFormStartUp, RestoresTicksCaptionsCommandsNamesAndStatus) {
     h.seed("TASK_3_CMD", "\"/opt/my apps/mail\" --quiet");
     h.seed("TASK_20_PROCESS_NAME_TEXTBOX", "backup-job");
     h.load();
-    ui::MainForm& f = *h.form;
+    model::MainForm& f = *h.form;
     EXPECT_EQ(f.left, 3000);
     EXPECT_EQ(f.top, -45);
     EXPECT_EQ(f.LAST_RUN_TEXTBOX.text(), "COMPLETED SUCCESSFULLY");
@@ -123,7 +123,7 @@ TEST(MainFormStartUp, StoredAutostartArmsTheCountdownAndRivaTheScannerAndHeartbe
     h.seed("AUTOSTART_TICKBOX", "1");
     h.seed("RIVA_AUTOSTART_TICKBOX", "1");
     h.load();
-    ui::MainForm& f = *h.form;
+    model::MainForm& f = *h.form;
     EXPECT_TRUE(f.AUTOSTART_TIMER.enabled());
     EXPECT_EQ(f.AUTOSTART_START_BUTTON.caption(), "STOP");
     EXPECT_FALSE(f.SETTINGS_BUTTON.enabled());
@@ -151,7 +151,7 @@ TEST(MainFormShutDown, WritesExactlyTheFortySevenValuesInOrder) {
     Harness h;
     h.seed("MAIN-Width", "6000");
     h.load();
-    ui::MainForm& f = *h.form;
+    model::MainForm& f = *h.form;
     f.left = 1815;
     f.top = -120;
     f.AUTOSTART_TICKBOX.setValue(1);
@@ -172,7 +172,7 @@ TEST(MainFormShutDown, WritesExactlyTheFortySevenValuesInOrder) {
     EXPECT_EQ(w[3].value, "1");
     EXPECT_EQ(w[4].key, "AUTOCLOSE_TICKBOX");
     EXPECT_EQ(w[5].key, "RIVA_AUTOSTART_TICKBOX");
-    for (int n = 1; n <= ui::kSlots; ++n) {
+    for (int n = 1; n <= model::kSlots; ++n) {
         EXPECT_EQ(w[5 + n].key, "TASK_" + std::to_string(n) + "_ENABLE_TICKBOX");
         EXPECT_EQ(w[5 + n].value, n == 7 ? "1" : "0");
         EXPECT_EQ(w[25 + n].key, "TASK_" + std::to_string(n) + "_PAUSE_TICKBOX");
@@ -225,7 +225,7 @@ TEST(MainFormSections, RenamingTheExecutableStartsFromDefaultsAndLeavesTheOldSec
 TEST(MainFormLayout, ControlsSitAtTheirTwipBoxesWithTheirTabOrder) {
     Harness h;
     h.load();
-    ui::MainForm& f = *h.form;
+    model::MainForm& f = *h.form;
     EXPECT_EQ(f.slot(1).light.box, (form::Rect{120, 2400, 375, 255}));
     EXPECT_EQ(f.slot(20).enable.box, (form::Rect{600, 6960, 4095, 255}));
     EXPECT_EQ(f.slot(20).pause.box, (form::Rect{4800, 6960, 735, 255}));

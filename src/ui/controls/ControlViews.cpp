@@ -1,11 +1,11 @@
-#include "ui/main/ControlViews.h"
+#include "ui/controls/ControlViews.h"
 
 #include <QApplication>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QStyleFactory>
 
-#include "ui/main/ViewGeometry.h"
+#include "ui/controls/ViewGeometry.h"
 
 namespace ui::view {
 

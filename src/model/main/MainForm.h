@@ -8,9 +8,10 @@
 
 #include "form/Controls.h"
 #include "form/Scheduler.h"
+#include "form/Window.h"
 #include "settings/Store.h"
 
-namespace ui {
+namespace model {
 
 inline constexpr int kSlots = 20;
 
@@ -31,17 +32,9 @@ struct SlotRow {
 // Model of the main window VELMORA_MAIN: every control in its initial state,
 // start-up and shut-down. Toolkit-free; a view renders it and forwards the
 // user's clicks. Features add their handlers to the controls before Form_Load.
-class MainForm {
+class MainForm : public form::Window {
 public:
     MainForm(form::Scheduler& scheduler, settings::Store& store, std::string executableName);
-    MainForm(const MainForm&) = delete;
-    MainForm& operator=(const MainForm&) = delete;
-
-    // Window: caption and outer geometry in twips.
-    std::string caption = "VELMORA";
-    float left = 0, top = 0, width = 0, height = 0;
-    static constexpr int kClientWidth = 15885, kClientHeight = 10830;
-    std::function<void()> onWindowChanged;  // caption or geometry set by the model
 
     form::Label TARNHOLT_TITLE{"TARNHOLT_TITLE", "TARNHOLT"};
     form::Label APP_EXE_NAME_LABEL{"APP_EXE_NAME_LABEL", "APP_EXE_NAME"};
@@ -64,7 +57,6 @@ public:
     // Headings over the hidden slot texts; outside the visible area.
     form::Label CMD_HEADING{"CMD_HEADING", "Full Run Command"};
     form::Label PROCESS_HEADING{"PROCESS_HEADING", " P-4-P - Process.exe Name"};
-    std::vector<form::Line> lines;
 
     SlotRow& slot(int n) { return *slots_.at(static_cast<std::size_t>(n - 1)); }
     const SlotRow& slot(int n) const { return *slots_.at(static_cast<std::size_t>(n - 1)); }
@@ -83,32 +75,28 @@ public:
     double HEARTBEAT_REMAINING = 0;
 
     // Start-up: restores the window from the store and arms what its ticks ask.
-    void Form_Load();
+    void Form_Load() override;
     // Shut-down: writes position, ticks and the status line. Runs once.
-    void Form_Unload();
-
-    // Closes the window as its close box would. With a view attached the view
-    // closes (and runs Form_Unload); without one Form_Unload runs here.
-    void Close();
-    std::function<void()> onCloseRequested;
-    bool unloaded() const { return unloaded_; }
+    void Form_Unload() override;
 
     // Every visible control, for the view (hidden headings included, off-area).
-    std::vector<form::Control*> controls();
+    std::vector<form::Control*> controls() override;
 
     const std::string& executableName() const { return executableName_; }
     settings::Store& store() { return store_; }
-    form::Scheduler& scheduler() { return scheduler_; }
+
+protected:
+    // The program's timers all stop when the main window goes.
+    void stopTimers() override { scheduler().disableAll(); }
 
 private:
     void layOut();
     void restoreGeometry();
 
-    form::Scheduler& scheduler_;
     settings::Store& store_;
     std::string executableName_;
     std::array<std::unique_ptr<SlotRow>, kSlots> slots_;
-    bool unloaded_ = false;
+    bool shutDown_ = false;
 };
 
-}  // namespace ui
+}  // namespace model
