@@ -82,7 +82,8 @@ sleep 2.6
 
 window=$(DISPLAY=$display xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) "VELMORA - velmora".*/\1/p' | head -n1)
 [[ -n $window ]] || { echo "screenshot.sh: no main window" >&2; exit 1; }
-DISPLAY=$display import -silent -frame -window "$window" "$out"
+# No time chunks: an unchanged window gives an unchanged file.
+DISPLAY=$display import -silent -frame -window "$window" -define png:exclude-chunks=date,time "$out"
 echo "screenshot.sh: wrote $out"
 echo "screenshot.sh: the program's trace meanwhile:"
 cat "$tmp/velmora.log"
