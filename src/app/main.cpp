@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <ctime>
 #include <optional>
 #include <string>
 
@@ -65,6 +66,21 @@ std::optional<std::string> displayProblem(DisplayConnection& held) {
     return std::nullopt;
 }
 
+// The pass's trace: "<name>: HH:MM:SS <line>" on standard error, written in
+// one piece so lines of two copies cannot interleave. A desktop session's
+// journal keeps a login program's standard error.
+engine::PassLog passLogTo(std::FILE* stream, std::string name) {
+    return [stream, name = std::move(name)](const std::string& line) {
+        const std::time_t now = std::time(nullptr);
+        char stamp[16] = "??:??:??";
+        if (const std::tm* local = std::localtime(&now))
+            std::strftime(stamp, sizeof stamp, "%H:%M:%S", local);
+        const std::string text = name + ": " + stamp + " " + line + "\n";
+        std::fwrite(text.data(), 1, text.size(), stream);
+        std::fflush(stream);
+    };
+}
+
 // Qt ends the program with exit() when its display goes away (the X server
 // stopped with the session, say), past every close path. Shut-down still
 // writes the ticks and the status line then; the window's last position is
@@ -112,7 +128,8 @@ int main(int argc, char** argv) {
     model::MainForm form(scheduler, store, executableName, platform);
     // A desktop feature the display cannot carry is said once, here.
     form.onNotice = [](const std::string& text) { std::fprintf(stderr, "velmora: %s\n", text.c_str()); };
-    engine::Engine engine(form, platform);  // before Form_Load: start-up runs its tick handlers
+    // Before Form_Load: start-up runs its tick handlers.
+    engine::Engine engine(form, platform, passLogTo(stderr, executableName));
     ui::MainWindow window(form);
     // Shows the settings and About windows modally over their owners.
     ui::QtWindowHost windowHost;

@@ -51,7 +51,11 @@ std::string toDialogFilters(std::string_view filter) {
             result += description;
             result += ' ';
         }
-        result += "(" + dialogPatterns(parts[i + 1]) + ")";
+        // Appended piece by piece: GCC 12 at -O3 misreads "(" + std::string as
+        // an overlapping copy (-Wrestrict).
+        result += '(';
+        result += dialogPatterns(parts[i + 1]);
+        result += ')';
     }
     return result;
 }
