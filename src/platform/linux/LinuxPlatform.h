@@ -18,8 +18,9 @@ public:
     Result SendNumLock() override;
     WindowHandle GetForegroundWindow() override;
     Result SetTopMost(WindowHandle window, bool on) override;
-    std::string ChooseFileToRun(const std::string& title, const std::string& filter,
-                                const std::string& defaultExtension, const std::string& startFolder) override;
+    std::optional<std::string> ChooseFileToRun(const std::string& title, const std::string& filter,
+                                               const std::string& defaultExtension,
+                                               const std::string& startFolder) override;
     std::string ProgramFolder() override;
 
     // Called just before Sleep blocks, so that what was painted last (a
@@ -32,7 +33,6 @@ public:
 private:
     std::function<void()> beforeSleep_;
     std::string procRoot_ = "/proc";
-    std::string lastChosen_;
 };
 
 }  // namespace platform

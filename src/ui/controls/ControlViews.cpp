@@ -1,6 +1,7 @@
 #include "ui/controls/ControlViews.h"
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QStyleFactory>
@@ -107,6 +108,7 @@ LabelView::LabelView(form::Label& label, QWidget* parent, double scale) : QLabel
     setAlignment((label.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
     setText(qs(label.caption()));
     showColours(*this, label, kLabelRoles);
+    if (label.onClick) setCursor(Qt::PointingHandCursor);  // a label that does something on a click
     label.setObserver([this](form::Property p) { refresh(p); });
 }
 
@@ -117,6 +119,11 @@ LabelView::~LabelView() {
 void LabelView::refresh(form::Property p) {
     if (refreshCommon(*this, label_, p, kLabelRoles)) return;
     if (p == form::Property::Text) setText(qs(label_.caption()));
+}
+
+void LabelView::mouseReleaseEvent(QMouseEvent* event) {
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) label_.click();
 }
 
 void LabelView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -24,6 +24,7 @@ public:
     ~LabelView() override;
 
 protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
