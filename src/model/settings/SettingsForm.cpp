@@ -38,6 +38,7 @@ SettingsRow::SettingsRow(int number)
     process.box = {6240 + shift, top, 2295, 315};
     light.readOnly = true;
     light.centred = true;
+    light.tabIndex = -1;  // outside the keyboard order
     process.setToolTip(kProcessTip);
     // Cancel first, then each slot's three fields, then Save.
     name.tabIndex = 1 + 3 * (number - 1);

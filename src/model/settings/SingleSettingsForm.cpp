@@ -67,6 +67,7 @@ void SingleSettingsForm::layOut() {
     TASK_LIGHT.box = {600, 2280, 495, 315};
     TASK_LIGHT.readOnly = true;
     TASK_LIGHT.centred = true;
+    TASK_LIGHT.tabIndex = -1;  // outside the keyboard order
     TASK_1_NAME_TEXTBOX.box = {1320, 2280, 6495, 315};
     TASK_1_PROCESS_NAME_TEXTBOX.box = {8040, 2280, 3015, 315};
     TASK_1_PROCESS_NAME_TEXTBOX.setToolTip(
