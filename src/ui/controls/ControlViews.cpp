@@ -137,7 +137,7 @@ TextBoxView::TextBoxView(form::TextBox& box, QWidget* parent, double scale) : QL
     setUpCommon(*this, box, scale);
     setReadOnly(box.readOnly);
     if (box.centred) setAlignment(Qt::AlignCenter);
-    setText(qs(box.text()));
+    showText();
     showColours(*this, box, kTextBoxRoles);
     connect(this, &QLineEdit::textEdited, this,
             [this](const QString& text) { box_.setText(text.toStdString()); });
@@ -152,8 +152,14 @@ void TextBoxView::refresh(form::Property p) {
     if (refreshCommon(*this, box_, p, kTextBoxRoles)) return;
     if (p != form::Property::Text) return;
     // Skip our own echo while the user types, or the cursor would jump.
-    const QString text = qs(box_.text());
-    if (this->text() != text) setText(text);
+    if (text() != qs(box_.text())) showText();
+}
+
+// A text the program puts in a box shows from its start, as a long command
+// line's program is more telling than its last argument.
+void TextBoxView::showText() {
+    setText(qs(box_.text()));
+    setCursorPosition(0);
 }
 
 void TextBoxView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -43,6 +43,7 @@ protected:
 
 private:
     void refresh(form::Property p);
+    void showText();
     form::TextBox& box_;
 };
 
