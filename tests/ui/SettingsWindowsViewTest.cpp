@@ -160,11 +160,11 @@ TEST_F(SettingsWindowsView, SingleTaskWindowLoadsTypesSavesAndOpensTheAllSetting
         mouseClick(creator);
         EXPECT_EQ(creator->text(), model::kCreatorEmail);
 
-        type(child<QLineEdit>(w, "TASK_20_NAME_TEXTBOX"), "Last one");
+        type(child<QLineEdit>(w, "TASK_20_NAME_TEXTBOX"), "Tom & Jerry <b>");
         auto* cancel = child<QPushButton>(w, "CANCEL_BUTTON");
         child<QPushButton>(w, "SAVE_BUTTON")->click();
         EXPECT_EQ(cancel->text(), "Close");
-        EXPECT_EQ(form_.slot(20).enable.caption(), "Last one");
+        EXPECT_EQ(form_.slot(20).enable.caption(), "Tom & Jerry <b>");
         cancel->click();
     };
     // The main window's button, as the user presses it.
@@ -172,8 +172,11 @@ TEST_F(SettingsWindowsView, SingleTaskWindowLoadsTypesSavesAndOpensTheAllSetting
     EXPECT_TRUE(singleSeen);
     EXPECT_TRUE(host_.modals().empty());
     EXPECT_EQ(backend_.value("velmora", "TASK_3_CMD"), "/opt/new tool --x");
-    EXPECT_EQ(backend_.value("velmora", "TASK_20_TICKBOX_CAPTION"), "Last one");
-    EXPECT_EQ(child<QCheckBox>(mainView_, "TASK_20_ENABLE_TICKBOX")->text(), "Last one");
+    EXPECT_EQ(backend_.value("velmora", "TASK_20_TICKBOX_CAPTION"), "Tom & Jerry <b>");
+    // Shown as typed: the '&' doubled so that it is no shortcut mark.
+    auto* tick = child<QCheckBox>(mainView_, "TASK_20_ENABLE_TICKBOX");
+    EXPECT_EQ(tick->text(), "Tom && Jerry <b>");
+    EXPECT_TRUE(tick->shortcut().isEmpty());
     EXPECT_TRUE(backend_.value("velmora", "SINGLE_SETTINGS-Left").has_value());
     EXPECT_TRUE(backend_.value("velmora", "SETTINGS-Top").has_value());
 }

@@ -16,6 +16,12 @@ QString qs(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+// A caption exactly as the user typed it: Qt would take a single '&' as the
+// mark of a keyboard shortcut and hide it.
+QString caption(const std::string& s) {
+    return qs(s).replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
 // Name, place, font and state shared by every kind of control.
 void setUpCommon(QWidget& w, const form::Control& c, double scale) {
     w.setObjectName(qs(c.name()));
@@ -106,6 +112,7 @@ LabelView::LabelView(form::Label& label, QWidget* parent, double scale) : QLabel
     setUpCommon(*this, label, scale);
     // Captions sit at the top of their box, centred or flush left.
     setAlignment((label.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+    setTextFormat(Qt::PlainText);  // a caption is text, never markup
     setText(qs(label.caption()));
     showColours(*this, label, kLabelRoles);
     if (label.onClick) setCursor(Qt::PointingHandCursor);  // a label that does something on a click
@@ -177,7 +184,7 @@ void TextBoxView::focusOutEvent(QFocusEvent* event) {
 TickBoxView::TickBoxView(form::TickBox& box, QWidget* parent, double scale) : QCheckBox(parent), box_(box) {
     setStyle(tickBoxStyle());
     setUpCommon(*this, box, scale);
-    setText(qs(box.caption()));
+    setText(caption(box.caption()));
     showValue();
     showColours(*this, box, kTickBoxRoles);
     box.setObserver([this](form::Property p) { refresh(p); });
@@ -195,7 +202,7 @@ void TickBoxView::showValue() {
 
 void TickBoxView::refresh(form::Property p) {
     if (refreshCommon(*this, box_, p, kTickBoxRoles)) return;
-    if (p == form::Property::Text) setText(qs(box_.caption()));
+    if (p == form::Property::Text) setText(caption(box_.caption()));
     if (p == form::Property::Value) showValue();
 }
 
@@ -211,7 +218,7 @@ void TickBoxView::nextCheckState() {
 ButtonView::ButtonView(form::Button& button, QWidget* parent, double scale)
     : QPushButton(parent), button_(button) {
     setUpCommon(*this, button, scale);
-    setText(qs(button.caption()));
+    setText(caption(button.caption()));
     setAutoDefault(false);
     showColours(*this, button, kButtonRoles);
     connect(this, &QPushButton::clicked, this, [this] { button_.click(); });
@@ -224,7 +231,7 @@ ButtonView::~ButtonView() {
 
 void ButtonView::refresh(form::Property p) {
     if (refreshCommon(*this, button_, p, kButtonRoles)) return;
-    if (p == form::Property::Text) setText(qs(button_.caption()));
+    if (p == form::Property::Text) setText(caption(button_.caption()));
 }
 
 }  // namespace ui::view
