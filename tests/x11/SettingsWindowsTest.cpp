@@ -2,7 +2,9 @@
 // keyboard: "Settings" opens the single-task window, a slot button loads slot
 // 1, a typed command is saved, "VIEW ALL SETTINGS" opens the all-settings
 // window over it, both close by their buttons, and the next pass runs the
-// saved command. Both windows are photographed for review.
+// saved command. Both windows are photographed for review. When the pass
+// ends the program with both windows open again, they close first, without
+// saving an edit, each storing its place.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -33,6 +35,7 @@ constexpr Spot kSingleSave = centre(4920, 3600, 2055, 495);
 constexpr Spot kViewAll = centre(1200, 3600, 2415, 495);
 constexpr Spot kSingleOk = centre(8880, 3600, 1815, 495);
 constexpr Spot kAllCancel = centre(9240, 4920, 1575, 615);
+constexpr Spot kAllTask2Command = centre(3000, 1200, 3135, 315);
 
 class SettingsWindows : public ::testing::Test {
 protected:
@@ -67,9 +70,11 @@ TEST_F(SettingsWindows, OpenFromTheMainWindowSaveACommandCloseBothAndThePassRuns
     // A path with a blank, typed as it is: the whole text names the program.
     const fs::path script = tools / "run me.sh";
     writeScript(script, "echo \"ran $#\" >> '" + log.string() + "'\n");
-    writeSettings(
-        settingsFile(config, name),
-        {{"AlwaysOnTopTimer_TICKBOX", "0"}, {"TASK_1_ENABLE_TICKBOX", "1"}, {"TASK_1_CMD", "stale"}});
+    writeSettings(settingsFile(config, name), {{"AlwaysOnTopTimer_TICKBOX", "0"},
+                                               {"AUTOCLOSE_TICKBOX", "1"},
+                                               {"TASK_1_ENABLE_TICKBOX", "1"},
+                                               {"TASK_1_CMD", "stale"},
+                                               {"TASK_2_CMD", "kept"}});
 
     Program program(installCopy(tmp.path(), name),
                     {{"DISPLAY", display}, {"QT_QPA_PLATFORM", "xcb"}, {"XDG_CONFIG_HOME", config.string()}},
@@ -132,10 +137,42 @@ TEST_F(SettingsWindows, OpenFromTheMainWindowSaveACommandCloseBothAndThePassRuns
     std::getline(in, line);
     EXPECT_EQ(line, "ran 0") << program.output();
 
-    x->closeViaWindowManager(*main);
-    const auto status = program.waitExit(10s);
-    ASSERT_TRUE(status) << "the program did not end after its close";
+    // STOP ends the countdown's hold on "Settings"; the pass goes on. Both
+    // windows open again, the all-settings one moved and edited, unsaved.
+    clickIn(*mainFrame, kAutostartButton);
+    clickIn(*mainFrame, kSettingsButton);
+    const auto single2 = x->waitForClient(program.pid(), "VELMORA - SINGLE SETTINGS", kAppear);
+    ASSERT_TRUE(single2) << "\"Settings\" opened no window during the pass:\n" << program.output();
+    const auto single2Frame = settled(*single2);
+    ASSERT_TRUE(single2Frame);
+    clickIn(*single2Frame, kViewAll);
+    const auto all2 = x->waitForClient(program.pid(), "VELMORA - SETTINGS", kAppear);
+    ASSERT_TRUE(all2);
+    x->moveFrame(*all2, 300, 600);
+    const auto all2Frame = x->waitForFrame(
+        *all2, [](const Frame& f) { return f.x == 300 && f.y == 600; }, 5s);
+    ASSERT_TRUE(all2Frame && all2Frame->x == 300 && all2Frame->y == 600);
+    ASSERT_TRUE(settled(*all2));
+    clickIn(*all2Frame, kAllTask2Command);
+    x->type("\b\b\b\bunsaved");
+    ASSERT_TRUE(program.running()) << "the pass ended before the windows were open; its output:\n"
+                                   << program.output();
+
+    // Slots 2 to 20 are off: the autoclose countdown ends the program within
+    // about half a minute of the launch.
+    const auto status = program.waitExit(45s);
+    ASSERT_TRUE(status) << "the program did not close itself with the settings windows open; status line "
+                        << readSettings(settingsFile(config, name))["LAST_RUN"] << "; single "
+                        << x->waitForGone(*single2, 0ms) << " all " << x->waitForGone(*all2, 0ms) << " main "
+                        << x->waitForGone(*main, 0ms) << "\n"
+                        << program.output();
     EXPECT_EQ(describeStatus(*status), "exit 0") << program.output();
+    const Settings after = readSettings(settingsFile(config, name));
+    EXPECT_EQ(after.count("LAST_RUN") ? after.at("LAST_RUN") : "<none>", "COMPLETED SUCCESSFULLY");
+    EXPECT_EQ(after.count("SETTINGS-Left") ? after.at("SETTINGS-Left") : "<none>", "4500");
+    EXPECT_EQ(after.count("SETTINGS-Top") ? after.at("SETTINGS-Top") : "<none>", "9000");
+    EXPECT_EQ(after.count("TASK_2_CMD") ? after.at("TASK_2_CMD") : "<none>", "kept");
+    EXPECT_EQ(after.count("TASK_1_CMD") ? after.at("TASK_1_CMD") : "<none>", script.string());
 }
 
 }  // namespace
