@@ -2,9 +2,9 @@
 
 namespace model {
 
-const std::string& FileChooser::ShowOpen() {
+const std::string& FileChooser::show() {
     if (std::optional<std::string> chosen =
-            platform_.ChooseFileToRun(DialogTitle, Filter, DefaultExt, InitDir))
+            platform_.ChooseFileToRun(title, filter, defaultExtension, startFolder))
         fileName_ = std::move(*chosen);
     return fileName_;
 }

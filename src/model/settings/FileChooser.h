@@ -14,11 +14,11 @@ class FileChooser {
 public:
     explicit FileChooser(platform::Platform& platform) : platform_(platform) {}
 
-    std::string DialogTitle, Filter, DefaultExt, InitDir;
+    std::string title, filter, defaultExtension, startFolder;
 
     // Shows the chooser; returns the file name it holds when it closes.
-    const std::string& ShowOpen();
-    const std::string& FileName() const { return fileName_; }
+    const std::string& show();
+    const std::string& fileName() const { return fileName_; }
 
 private:
     platform::Platform& platform_;

@@ -136,11 +136,11 @@ void SingleSettingsForm::SAVE_BUTTON_Click() {
 }
 
 void SingleSettingsForm::BROWSE_FILE_BUTTON_Click() {
-    chooser_.DialogTitle = "Select File To Run";
-    chooser_.Filter = "Applications (*.exe)|*.exe|CMD Batch Files (*.bat)|*.bat|All files (*.*)|*.*";
-    chooser_.DefaultExt = "exe";
-    chooser_.InitDir = platform_.ProgramFolder();
-    TASK_1_CMD_TEXTBOX.setText(chooser_.ShowOpen());
+    chooser_.title = "Select File To Run";
+    chooser_.filter = "Applications (*.exe)|*.exe|CMD Batch Files (*.bat)|*.bat|All files (*.*)|*.*";
+    chooser_.defaultExtension = "exe";
+    chooser_.startFolder = platform_.ProgramFolder();
+    TASK_1_CMD_TEXTBOX.setText(chooser_.show());
 }
 
 void SingleSettingsForm::VIEW_ALL_SETTINGS_BUTTON_Click() {
