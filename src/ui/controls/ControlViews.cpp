@@ -112,7 +112,6 @@ LabelView::LabelView(form::Label& label, QWidget* parent, double scale) : QLabel
     setUpCommon(*this, label, scale);
     // Captions sit at the top of their box, centred or flush left.
     setAlignment((label.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
-    setTextFormat(Qt::PlainText);  // a caption is text, never markup
     setText(qs(label.caption()));
     showColours(*this, label, kLabelRoles);
     if (label.onClick) setCursor(Qt::PointingHandCursor);  // a label that does something on a click
