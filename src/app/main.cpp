@@ -19,12 +19,14 @@
 #include "form/Scheduler.h"
 #include "model/about/AboutButton.h"
 #include "model/main/MainForm.h"
+#include "model/settings/SettingsWindows.h"
 #include "platform/linux/IniSettingsBackend.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "settings/Store.h"
 #include "ui/about/AboutView.h"
 #include "ui/controls/QtWindowHost.h"
 #include "ui/main/MainWindow.h"
+#include "ui/settings/SettingsViews.h"
 
 // Last: Xlib defines macros that clash with names in Qt headers.
 #include <X11/Xlib.h>
@@ -136,6 +138,8 @@ int main(int argc, char** argv) {
     windowHost.addWindow(window);
     ui::registerAboutViews(windowHost);
     model::AboutButton aboutButton(form, windowHost);
+    ui::registerSettingsViews(windowHost);
+    model::SettingsWindows settingsWindows(form, windowHost, platform);
     app::QtSchedulerDriver driver(scheduler);
     // A light painted just before a launch's blocking sleep must be on screen.
     platform.setBeforeSleep([&window] { window.paintNow(); });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -62,10 +63,13 @@ public:
     // Whether the feature can work on this display; if not, `error` says why.
     virtual Result Available(DesktopFeature feature) = 0;
 
-    // Shows the file chooser; returns the path last confirmed in it, or "".
-    virtual std::string ChooseFileToRun(const std::string& title, const std::string& filter,
-                                        const std::string& defaultExtension,
-                                        const std::string& startFolder) = 0;
+    // Shows the file chooser; returns the path the user confirmed, or nothing
+    // after a cancel. The window that owns the chooser remembers the last
+    // confirmed path for as long as it is open (a window of its own, a memory
+    // of its own), so the platform keeps none.
+    virtual std::optional<std::string> ChooseFileToRun(const std::string& title, const std::string& filter,
+                                                       const std::string& defaultExtension,
+                                                       const std::string& startFolder) = 0;
 
     // The folder the program file lives in.
     virtual std::string ProgramFolder() = 0;

@@ -3,6 +3,7 @@
 // Qt before Xlib: Xlib's macros (Status, CursorShape) break Qt's headers.
 #include <QImage>
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -14,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -433,11 +435,42 @@ void XSession::closeViaWindowManager(unsigned long window) {
     sendToRoot(window, "_NET_CLOSE_WINDOW", data);
 }
 
+bool XSession::waitForGone(unsigned long window, Millis timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const Window root = DefaultRootWindow(display_);
+    do {
+        const auto clients = property<Window>(display_, root, "_NET_CLIENT_LIST", XA_WINDOW);
+        if (std::find(clients.begin(), clients.end(), window) == clients.end()) return true;
+        std::this_thread::sleep_for(kPoll);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
+}
+
 void XSession::click(int x, int y) {
     XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
+    XSync(display_, False);
+    std::this_thread::sleep_for(100ms);
     XTestFakeButtonEvent(display_, 1, True, CurrentTime);
     XTestFakeButtonEvent(display_, 1, False, CurrentTime);
-    XFlush(display_);
+    XSync(display_, False);
+    std::this_thread::sleep_for(200ms);
+}
+
+void XSession::type(const std::string& text) {
+    const KeyCode shift = XKeysymToKeycode(display_, XK_Shift_L);
+    for (const char c : text) {
+        // Printable ASCII characters are their own keysyms.
+        const KeySym symbol = c == '\b' ? XK_BackSpace : static_cast<unsigned char>(c);
+        const KeyCode code = XKeysymToKeycode(display_, symbol);
+        if (code == 0) throw std::runtime_error(std::string("no key types '") + c + "'");
+        const bool shifted = XkbKeycodeToKeysym(display_, code, 0, 0) != symbol;
+        if (shifted) XTestFakeKeyEvent(display_, shift, True, CurrentTime);
+        XTestFakeKeyEvent(display_, code, True, CurrentTime);
+        XTestFakeKeyEvent(display_, code, False, CurrentTime);
+        if (shifted) XTestFakeKeyEvent(display_, shift, False, CurrentTime);
+        XSync(display_, False);
+        std::this_thread::sleep_for(10ms);
+    }
 }
 
 Image XSession::grab(int x, int y, int width, int height) {

@@ -149,8 +149,14 @@ public:
     void moveFrame(unsigned long window, int x, int y);
     // Asks the window manager to close the window, as its close box does.
     void closeViaWindowManager(unsigned long window);
-    // A left click at x, y on the root, as the user's mouse would make it.
+
+    // Whether the window manager no longer lists the window, within `timeout`.
+    bool waitForGone(unsigned long window, Millis timeout);
+    // A left click at x, y on the root, as the user's mouse would.
     void click(int x, int y);
+    // Types printable ASCII text ('\b' for backspace) into whatever has the
+    // keyboard focus.
+    void type(const std::string& text);
 
     Image grab(int x, int y, int width, int height);
 

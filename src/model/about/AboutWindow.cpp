@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "model/Contact.h"
 #include "model/about/DonationsWindow.h"
+#include "model/main/Contact.h"
 #include "settings/Keys.h"
 
 namespace model {

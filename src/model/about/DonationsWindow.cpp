@@ -1,7 +1,7 @@
 #include "model/about/DonationsWindow.h"
 
-#include "model/Contact.h"
 #include "model/about/Wallets.h"
+#include "model/main/Contact.h"
 #include "settings/Keys.h"
 
 namespace model {

@@ -44,14 +44,20 @@ public:
     WindowHandle GetForegroundWindow() override;
     Result SetTopMost(WindowHandle window, bool on) override;
     Result Available(DesktopFeature feature) override;
-    std::string ChooseFileToRun(const std::string& title, const std::string& filter,
-                                const std::string& defaultExtension, const std::string& startFolder) override;
+    std::optional<std::string> ChooseFileToRun(const std::string& title, const std::string& filter,
+                                               const std::string& defaultExtension,
+                                               const std::string& startFolder) override;
     std::string ProgramFolder() override;
 
     // --- the record ---
     const std::vector<Call>& calls() const { return calls_; }
     std::vector<Call> callsOf(Op op) const;
     void clearCalls() { calls_.clear(); }
+    // What each chooser call was given, in order.
+    struct ChooserRequest {
+        std::string title, filter, defaultExtension, startFolder;
+    };
+    const std::vector<ChooserRequest>& chooserRequests() const { return chooserRequests_; }
 
     // --- the script ---
     // Launching exactly this command text fails with `reason`.
@@ -69,7 +75,8 @@ public:
         unavailable_[feature] = std::move(reason);
     }
     void setProgramFolder(std::string folder) { programFolder_ = std::move(folder); }
-    // The chooser's next answers in order; nullopt is a cancel.
+    // The chooser's next answers in order; nullopt is a cancel, as is a call
+    // with none queued.
     void queueChooserAnswer(std::optional<std::string> path);
 
     // --- effects, for checking ---
@@ -94,7 +101,7 @@ private:
     std::set<WindowHandle> topMost_;
     std::map<DesktopFeature, std::string> unavailable_;
     std::deque<std::optional<std::string>> chooserAnswers_;
-    std::string lastChosen_;
+    std::vector<ChooserRequest> chooserRequests_;
     std::string programFolder_ = "/opt/velmora";
     bool numLockOn_ = false;
 };

@@ -19,8 +19,9 @@ public:
     WindowHandle GetForegroundWindow() override;
     Result SetTopMost(WindowHandle window, bool on) override;
     Result Available(DesktopFeature feature) override;
-    std::string ChooseFileToRun(const std::string& title, const std::string& filter,
-                                const std::string& defaultExtension, const std::string& startFolder) override;
+    std::optional<std::string> ChooseFileToRun(const std::string& title, const std::string& filter,
+                                               const std::string& defaultExtension,
+                                               const std::string& startFolder) override;
     std::string ProgramFolder() override;
 
     // Called just before Sleep blocks, so that what was painted last (a
@@ -33,7 +34,6 @@ public:
 private:
     std::function<void()> beforeSleep_;
     std::string procRoot_ = "/proc";
-    std::string lastChosen_;
 };
 
 }  // namespace platform
