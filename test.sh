@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs the whole test suite.
-# The real-display tests start their own Xvfb and openbox; no desktop needed.
+# The real-display tests start their own Xvfb with openbox or jwm; no desktop needed.
 #
 #   ./test.sh [CTEST ARGS...]        e.g. ./test.sh -L x11
 #   VELMORA_BUILD_DIR=/some/dir ./test.sh
@@ -8,11 +8,12 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 source tools/install-missing.sh
-install_missing test.sh "${build_packages[@]}" xvfb openbox x11-utils
+install_missing test.sh "${build_packages[@]}" "${test_packages[@]}"
 
 build=${VELMORA_BUILD_DIR:-build}
 jobs=$(nproc)
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Warnings stop a development or CI build (a package build leaves them as warnings).
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_WERROR=ON
 cmake --build "$build" -j"$jobs"
 # A test that hangs fails after 5 minutes instead of holding the run for 25.
 ctest --test-dir "$build" --output-on-failure --timeout 300 -j"$jobs" "$@"

@@ -20,6 +20,7 @@
 
 #include "form/VirtualTime.h"
 #include "model/main/MainForm.h"
+#include "platform/fake/FakePlatform.h"
 #include "platform/linux/IniSettingsBackend.h"
 #include "platform/linux/SettingsFiles.h"
 #include "settings/Keys.h"
@@ -90,8 +91,9 @@ struct Figures {
 // One start-up and one shut-down of the main window over `backend`.
 void measure(platform::SettingsBackend& backend, Figures& into) {
     form::VirtualTime vt;
+    platform::FakePlatform platform(vt.clock);
     settings::Store store(backend, "velmora");
-    model::MainForm form(vt.scheduler, store, "velmora");
+    model::MainForm form(vt.scheduler, store, "velmora", platform);
     auto start = Clock::now();
     form.Form_Load();
     into.startUp.push_back(millisSince(start));

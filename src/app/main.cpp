@@ -7,6 +7,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <ctime>
 #include <optional>
 #include <string>
 
@@ -15,12 +17,16 @@
 #include "engine/Engine.h"
 #include "form/Clock.h"
 #include "form/Scheduler.h"
+#include "model/about/AboutButton.h"
 #include "model/main/MainForm.h"
+#include "model/settings/SettingsWindows.h"
 #include "platform/linux/IniSettingsBackend.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "settings/Store.h"
+#include "ui/about/AboutView.h"
 #include "ui/controls/QtWindowHost.h"
 #include "ui/main/MainWindow.h"
+#include "ui/settings/SettingsViews.h"
 
 // Last: Xlib defines macros that clash with names in Qt headers.
 #include <X11/Xlib.h>
@@ -35,9 +41,17 @@ std::string env(const char* name) {
     return v ? v : "";
 }
 
+struct CloseDisplay {
+    void operator()(Display* d) const { XCloseDisplay(d); }
+};
+using DisplayConnection = std::unique_ptr<Display, CloseDisplay>;
+
 // Why no window could be shown, if so. Qt aborts when it cannot reach a
 // display; a clear line and a plain failure status serve a user better.
-std::optional<std::string> displayProblem() {
+// The check's connection is handed to the caller, to be held until Qt has
+// its own: a bare X server resets when its last client leaves, and Qt
+// connecting while it resets aborts the program.
+std::optional<std::string> displayProblem(DisplayConnection& held) {
     const std::string platform = env("QT_QPA_PLATFORM");
     if (!platform.empty() && platform.rfind("xcb", 0) != 0) return std::nullopt;  // Qt's choice
     const std::string display = env("DISPLAY");
@@ -49,10 +63,24 @@ std::optional<std::string> displayProblem() {
         if (wayland && platform.empty()) return std::nullopt;
         return "no graphical display (DISPLAY is not set); start VELMORA from a desktop session";
     }
-    Display* connection = XOpenDisplay(display.c_str());
-    if (!connection) return "cannot open the graphical display \"" + display + "\"";
-    XCloseDisplay(connection);
+    held.reset(XOpenDisplay(display.c_str()));
+    if (!held) return "cannot open the graphical display \"" + display + "\"";
     return std::nullopt;
+}
+
+// The pass's trace: "<name>: HH:MM:SS <line>" on standard error, written in
+// one piece so lines of two copies cannot interleave. A desktop session's
+// journal keeps a login program's standard error.
+engine::PassLog passLogTo(std::FILE* stream, std::string name) {
+    return [stream, name = std::move(name)](const std::string& line) {
+        const std::time_t now = std::time(nullptr);
+        char stamp[16] = "??:??:??";
+        if (const std::tm* local = std::localtime(&now))
+            std::strftime(stamp, sizeof stamp, "%H:%M:%S", local);
+        const std::string text = name + ": " + stamp + " " + line + "\n";
+        std::fwrite(text.data(), 1, text.size(), stream);
+        std::fflush(stream);
+    };
 }
 
 // Qt ends the program with exit() when its display goes away (the X server
@@ -80,7 +108,8 @@ struct UnloadAtExit {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const auto problem = displayProblem()) {
+    DisplayConnection check;
+    if (const auto problem = displayProblem(check)) {
         std::fprintf(stderr, "velmora: %s\n", problem->c_str());
         return 1;
     }
@@ -89,6 +118,7 @@ int main(int argc, char** argv) {
     const std::string executableName = settings::ExecutableName(argc > 0 ? argv[0] : "velmora");
 
     QApplication application(argc, argv);
+    check.reset();                     // Qt's own connection is up now
     QApplication::setStyle("Fusion");  // the same look on every desktop
 
     platform::IniSettingsBackend settingsBackend;
@@ -97,12 +127,19 @@ int main(int argc, char** argv) {
     form::Scheduler scheduler(clock, kTimerJitterMs);
     platform::LinuxPlatform platform;
 
-    model::MainForm form(scheduler, store, executableName);
-    engine::Engine engine(form, platform);  // before Form_Load: start-up runs its tick handlers
+    model::MainForm form(scheduler, store, executableName, platform);
+    // A desktop feature the display cannot carry is said once, here.
+    form.onNotice = [](const std::string& text) { std::fprintf(stderr, "velmora: %s\n", text.c_str()); };
+    // Before Form_Load: start-up runs its tick handlers.
+    engine::Engine engine(form, platform, passLogTo(stderr, executableName));
     ui::MainWindow window(form);
     // Shows the settings and About windows modally over their owners.
     ui::QtWindowHost windowHost;
     windowHost.addWindow(window);
+    ui::registerAboutViews(windowHost);
+    model::AboutButton aboutButton(form, windowHost);
+    ui::registerSettingsViews(windowHost);
+    model::SettingsWindows settingsWindows(form, windowHost, platform);
     app::QtSchedulerDriver driver(scheduler);
     // A light painted just before a launch's blocking sleep must be on screen.
     platform.setBeforeSleep([&window] { window.paintNow(); });

@@ -32,12 +32,13 @@ void Countdowns::AUTOSTART_TIMER_Timer() {
 
     display.setText("-- --");
     if (form_.slot(1).enable.ticked()) {
-        record_.anyFailed = false;  // a new pass begins
+        record_.newPass();
         form_.slot(1).mainTimer.setEnabled(true);
         form_.AUTOSTART_TIMER.setEnabled(false);
         return;
     }
     form_.AUTOSTART_TIMER.setEnabled(false);
+    record_.note("pass not run: slot 1 is not enabled, so no slot starts");
     const bool autoclose = form_.AUTOCLOSE_TICKBOX.ticked();
     form_.AUTOCLOSE_TIMER.setEnabled(autoclose);
     form_.AUTOCLOSE_START_BUTTON.setCaption(autoclose ? "STOP" : "START");
@@ -76,7 +77,7 @@ void Countdowns::AUTOCLOSE_TIMER_Timer() {
     display.setText("-- --");
     // A pass in which a slot could not start or could not be watched is not
     // a success, so the next start shows red.
-    form_.LAST_RUN_TEXTBOX.setText(record_.anyFailed ? kErrors : kSuccess);
+    form_.LAST_RUN_TEXTBOX.setText(record_.anyFailed() ? kErrors : kSuccess);
     form_.store().save(settings::keys::LastRun, form_.LAST_RUN_TEXTBOX.text());
     form_.AUTOCLOSE_TIMER.setEnabled(false);
     form_.Close();

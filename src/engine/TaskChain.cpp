@@ -16,6 +16,24 @@ form::Timer& TaskChain::successor(int n) {
     return n < model::kSlots ? form_.slot(n + 1).mainTimer : form_.AUTOCLOSE_TIMER;
 }
 
+void TaskChain::passOn(int n) {
+    successor(n).setEnabled(true);
+    if (n < model::kSlots) return;
+    std::string line = "pass finished";
+    if (record_.anyFailed()) {
+        line += record_.failedSlots.size() == 1 ? " with errors (slot " : " with errors (slots ";
+        for (std::size_t i = 0; i < record_.failedSlots.size(); ++i)
+            line += (i ? ", " : "") + std::to_string(record_.failedSlots[i]);
+        line += ")";
+    }
+    record_.note(line + ": " + std::to_string(record_.started) + " started, " +
+                 std::to_string(record_.skipped) + " skipped");
+}
+
+std::string TaskChain::slotName(const model::SlotRow& row) const {
+    return "slot " + std::to_string(row.n) + " \"" + row.enable.caption() + "\"";
+}
+
 void TaskChain::paint(model::SlotRow& row, form::Colour colour) {
     const bool failed = failed_[static_cast<std::size_t>(row.n - 1)];
     row.light.setBackColour(failed && (colour == Cyan || colour == Green) ? Magenta : colour);
@@ -23,7 +41,7 @@ void TaskChain::paint(model::SlotRow& row, form::Colour colour) {
 
 void TaskChain::fail(model::SlotRow& row, const std::string& reason) {
     failed_[static_cast<std::size_t>(row.n - 1)] = true;
-    record_.anyFailed = true;
+    record_.failed(row.n);
     row.light.setToolTip(reason);
     row.light.setBackColour(Magenta);
 }
@@ -33,7 +51,8 @@ void TaskChain::TASK_MAIN_TIMER_Timer(int n) {
     if (!row.enable.ticked()) {
         paint(row, Red);
         row.mainTimer.setEnabled(false);
-        successor(n).setEnabled(true);
+        ++record_.skipped;
+        passOn(n);
         return;
     }
     // A new visit: forget what an earlier pass left.
@@ -41,16 +60,23 @@ void TaskChain::TASK_MAIN_TIMER_Timer(int n) {
     row.light.setToolTip("");
     paint(row, Cyan);
     const platform::Result launched = platform_.LaunchCommand(row.command, platform::kNormalFocus);
-    if (!launched.ok) fail(row, "Could not start: " + launched.error);
+    if (launched.ok) {
+        ++record_.started;
+        record_.note(slotName(row) + " started: " + row.command);
+    } else {
+        fail(row, "Could not start: " + launched.error);
+        record_.note(slotName(row) + " could not start: " + launched.error);
+    }
     platform_.Sleep(1000);
     if (row.pause.ticked()) {
+        record_.note(slotName(row) + " P-4-P: waiting until no \"" + row.processName + "\" runs");
         // Slot 1 shows green while it waits; the others stay cyan until the wait ends.
         if (n == 1) paint(row, Green);
         row.watcherTimer.setEnabled(true);
         row.mainTimer.setEnabled(false);
         return;
     }
-    successor(n).setEnabled(true);
+    passOn(n);
     row.mainTimer.setEnabled(false);
     paint(row, Green);
 }
@@ -61,8 +87,13 @@ void TaskChain::TASK_WATCHER_TIMER_Timer(int n) {
     if (!lastQueryError_.empty()) fail(row, "Could not look for running processes: " + lastQueryError_);
     row.pause.setBackColour(Green);
     if (running) return;
+    record_.note(slotName(row) + " P-4-P: " +
+                 (lastQueryError_.empty()
+                      ? "no \"" + row.processName + "\" runs any more"
+                      : "could not look for running processes (" + lastQueryError_ + ")") +
+                 ", going on");
     paint(row, Green);
-    successor(n).setEnabled(true);
+    passOn(n);
     row.watcherTimer.setEnabled(false);
 }
 

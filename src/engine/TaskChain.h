@@ -23,6 +23,9 @@ public:
 
 private:
     form::Timer& successor(int n);
+    // Enables the successor; after slot 20 the pass is over and says how it went.
+    void passOn(int n);
+    std::string slotName(const model::SlotRow& row) const;
     // Paints the light; a slot whose launch or query failed in this visit
     // shows magenta in place of cyan or green.
     void paint(model::SlotRow& row, form::Colour colour);

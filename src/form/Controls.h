@@ -19,7 +19,11 @@ public:
     const std::string& caption() const { return caption_; }
     void setCaption(const std::string& c) { set(caption_, c, Property::Text); }
 
+    Handler onClick;
     Handler onDblClick;
+    void click() {
+        if (enabled() && onClick) onClick();
+    }
     void dblClick() {
         if (onDblClick) onDblClick();
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -23,6 +24,12 @@ struct ProcessQuery {
 };
 
 using WindowHandle = std::uint64_t;  // 0 is the null handle
+
+// Desktop features that depend on the display server and its window manager.
+enum class DesktopFeature {
+    KeyInjection,    // SendNumLock
+    WindowStacking,  // GetForegroundWindow and SetTopMost
+};
 
 // Window style passed to LaunchCommand: a normal window that takes the focus.
 inline constexpr int kNormalFocus = 1;
@@ -53,10 +60,16 @@ public:
     // moving or resizing it.
     virtual Result SetTopMost(WindowHandle window, bool on) = 0;
 
-    // Shows the file chooser; returns the path last confirmed in it, or "".
-    virtual std::string ChooseFileToRun(const std::string& title, const std::string& filter,
-                                        const std::string& defaultExtension,
-                                        const std::string& startFolder) = 0;
+    // Whether the feature can work on this display; if not, `error` says why.
+    virtual Result Available(DesktopFeature feature) = 0;
+
+    // Shows the file chooser; returns the path the user confirmed, or nothing
+    // after a cancel. The window that owns the chooser remembers the last
+    // confirmed path for as long as it is open (a window of its own, a memory
+    // of its own), so the platform keeps none.
+    virtual std::optional<std::string> ChooseFileToRun(const std::string& title, const std::string& filter,
+                                                       const std::string& defaultExtension,
+                                                       const std::string& startFolder) = 0;
 
     // The folder the program file lives in.
     virtual std::string ProgramFolder() = 0;

@@ -80,9 +80,12 @@ public:
     platform::Result SendNumLock() override { return platform::Result::failure("no keyboard here"); }
     platform::WindowHandle GetForegroundWindow() override { return 0; }
     platform::Result SetTopMost(platform::WindowHandle, bool) override { return {}; }
-    std::string ChooseFileToRun(const std::string&, const std::string&, const std::string&,
-                                const std::string&) override {
-        return {};
+    platform::Result Available(platform::DesktopFeature) override {
+        return platform::Result::failure("no desktop here");
+    }
+    std::optional<std::string> ChooseFileToRun(const std::string&, const std::string&, const std::string&,
+                                               const std::string&) override {
+        return std::nullopt;
     }
     std::string ProgramFolder() override { return "/"; }
 
@@ -97,7 +100,7 @@ private:
 struct Program {
     explicit Program(const fs::path& config) : backend(config), store(backend, "velmora") {}
     void start() {
-        form = std::make_unique<model::MainForm>(vt.scheduler, store, "velmora");
+        form = std::make_unique<model::MainForm>(vt.scheduler, store, "velmora", platform);
         engine = std::make_unique<engine::Engine>(*form, platform);
         form->Form_Load();
     }

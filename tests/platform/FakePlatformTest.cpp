@@ -65,13 +65,14 @@ TEST(FakePlatform, NumLockFlipsPerPressAndCanBeUnavailable) {
     EXPECT_FALSE(fake.numLockOn());
 }
 
-TEST(FakePlatform, ChooserCancelGivesTheLastConfirmedPath) {
+TEST(FakePlatform, ChooserAnswersInOrderAndCancelsWhenItHasNoneLeft) {
     form::VirtualClock clock;
     FakePlatform fake(clock);
     fake.queueChooserAnswer(std::nullopt);
     fake.queueChooserAnswer("/usr/bin/a");
-    fake.queueChooserAnswer(std::nullopt);
-    EXPECT_EQ(fake.ChooseFileToRun("Select File To Run", "", "", ""), "");
-    EXPECT_EQ(fake.ChooseFileToRun("Select File To Run", "", "", ""), "/usr/bin/a");
-    EXPECT_EQ(fake.ChooseFileToRun("Select File To Run", "", "", ""), "/usr/bin/a");
+    EXPECT_EQ(fake.ChooseFileToRun("Select File To Run", "F", "exe", "/opt"), std::nullopt);
+    EXPECT_EQ(fake.ChooseFileToRun("Select File To Run", "F", "exe", "/opt"), "/usr/bin/a");
+    EXPECT_EQ(fake.ChooseFileToRun("Select File To Run", "F", "exe", "/opt"), std::nullopt);
+    ASSERT_EQ(fake.chooserRequests().size(), 3u);
+    EXPECT_EQ(fake.chooserRequests()[2].startFolder, "/opt");
 }

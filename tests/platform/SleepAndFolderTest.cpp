@@ -68,12 +68,28 @@ TEST(ProgramFolder, IsTheFolderOfTheRunningProgramFile) {
 
 TEST(FileFilter, PipeSeparatedPairsBecomeDialogFilters) {
     using platform::linux_backend::toDialogFilters;
-    EXPECT_EQ(toDialogFilters("Executable Files (*.exe)|*.exe|Batch Files (*.bat)|*.bat|"
-                              "All Files (*.*)|*.*"),
-              "Executable Files (*.exe);;Batch Files (*.bat);;All Files (*)");
+    // Programs here carry no ".exe": that entry lists executable files instead.
+    EXPECT_EQ(toDialogFilters("Applications (*.exe)|*.exe|CMD Batch Files (*.bat)|*.bat|"
+                              "All files (*.*)|*.*"),
+              "Applications (*);;CMD Batch Files (*.bat);;All files (*)");
     EXPECT_EQ(toDialogFilters("Programs|*.exe;*.com"), "Programs (*.exe *.com)");
     EXPECT_EQ(toDialogFilters("Old label (*.txt)|*.log"), "Old label (*.log)");
     EXPECT_EQ(toDialogFilters("|*.sh"), "(*.sh)");
     EXPECT_EQ(toDialogFilters("Scripts (*.sh);;Everything (*)"), "Scripts (*.sh);;Everything (*)");
     EXPECT_EQ(toDialogFilters("Text|*.txt|Dangling"), "Text (*.txt)");
+}
+
+TEST(FileFilter, OnlyAnEntryOfProgramsAloneListsExecutables) {
+    using platform::linux_backend::dialogFilters;
+    struct Case {
+        const char* filter;
+        bool executablesOnly;
+    };
+    for (const Case& c : {Case{"Apps|*.exe", true}, Case{"Apps|*.EXE", true}, Case{"Apps|*.exe;*.exe", true},
+                          Case{"Apps|*.exe;*.com", false}, Case{"Apps|*.exes", false}, Case{"All|*.*", false},
+                          Case{"Apps (*)", false}}) {
+        const auto entries = dialogFilters(c.filter);
+        ASSERT_EQ(entries.size(), 1u) << c.filter;
+        EXPECT_EQ(entries[0].executablesOnly, c.executablesOnly) << c.filter;
+    }
 }

@@ -50,6 +50,12 @@ TEST(X11DesktopMissing, WithoutAnX11DisplayTheCallsFailPolitely) {
     EXPECT_EQ(host.GetForegroundWindow(), 0u);
     EXPECT_EQ(host.SetTopMost(0, true).error, "no window");
     EXPECT_EQ(host.SetTopMost(1234, true).error, "no X11 display");
+    for (const auto feature :
+         {platform::DesktopFeature::KeyInjection, platform::DesktopFeature::WindowStacking}) {
+        const auto usable = host.Available(feature);
+        EXPECT_FALSE(usable.ok);
+        EXPECT_EQ(usable.error, "this session does not run on X11 (display platform \"offscreen\")");
+    }
 }
 
 TEST_F(X11Desktop, NumLockPressFlipsTheStateAndASecondRestoresIt) {

@@ -20,8 +20,8 @@ struct Harness {
     // Builds the window and runs its start-up over whatever the store holds.
     void load() {
         store = std::make_unique<settings::Store>(backend, section);
-        form = std::make_unique<model::MainForm>(vt.scheduler, *store, section);
-        engine = std::make_unique<engine::Engine>(*form, platform);
+        form = std::make_unique<model::MainForm>(vt.scheduler, *store, section, platform);
+        engine = std::make_unique<engine::Engine>(*form, platform, passLog);
         form->Form_Load();
         backend.reads.clear();
         backend.writes.clear();
@@ -37,6 +37,7 @@ struct Harness {
     std::unique_ptr<settings::Store> store;
     std::unique_ptr<model::MainForm> form;
     std::unique_ptr<engine::Engine> engine;
+    engine::PassLog passLog;  // set before load() to read the pass's trace
 };
 
 }  // namespace testing_support

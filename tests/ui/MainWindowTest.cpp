@@ -32,7 +32,7 @@ class MainWindowTest : public ::testing::Test {
 protected:
     // Builds the window as the program does, after seeding the store.
     void open() {
-        form_ = std::make_unique<model::MainForm>(time_.scheduler, store_, "velmora");
+        form_ = std::make_unique<model::MainForm>(time_.scheduler, store_, "velmora", platform_);
         engine_ = std::make_unique<engine::Engine>(*form_, platform_);
         window_ = std::make_unique<ui::MainWindow>(*form_);
         form_->Form_Load();
@@ -320,6 +320,25 @@ TEST_F(MainWindowTest, AModelChangeTouchesOnlyItsWidget) {
     form().caption = "VELMORA - other";
     form().onWindowChanged();
     EXPECT_EQ(window().windowTitle(), "VELMORA - other");
+}
+
+// Ten scanner steps a second: each must repaint its two lamps and nothing else.
+TEST_F(MainWindowTest, AScannerStepTouchesOnlyItsTwoLamps) {
+    open();
+    form().RIVA_START_BUTTON.click();
+    time_.advance(100);  // step 1 lights lamp 1
+    PaletteWatch watch(window());
+    time_.advance(100);  // step 2: lamp 1 dark, lamp 2 lit
+    EXPECT_EQ(watch.changed, (std::map<QString, int>{{"RIVA_LABEL_1", 1}, {"RIVA_LABEL_2", 1}}));
+    EXPECT_EQ(find("RIVA_LABEL_2")->palette().color(QPalette::Window), QColor(255, 0, 0));
+    EXPECT_EQ(find("RIVA_LABEL_1")->palette().color(QPalette::Window), QColor(0, 0, 0));
+}
+
+TEST_F(MainWindowTest, AnUnavailableDesktopFeatureShowsItsReasonAsTooltip) {
+    platform_.setUnavailable(platform::DesktopFeature::KeyInjection, "no XTest");
+    open();
+    EXPECT_EQ(find("RIVA_START_BUTTON")->toolTip(), "NumLock keep-alive unavailable: no XTest");
+    EXPECT_EQ(find("AlwaysOnTopTimer_TICKBOX")->toolTip(), "");
 }
 
 // --- the window ---

@@ -80,6 +80,13 @@ TEST(FontFamilies, ClassicWindowsFacesMapToAnInstalledSans) {
     EXPECT_EQ(resolveFamily("arial", {"Arial", "Liberation Sans"}), "Liberation Sans");
 }
 
+TEST(FontFamilies, ClassicSerifFacesMapToAnInstalledSerifElseSans) {
+    EXPECT_EQ(resolveFamily("MS Serif", {"DejaVu Sans", "DejaVu Serif", "Liberation Serif"}),
+              "Liberation Serif");
+    EXPECT_EQ(resolveFamily("Times New Roman", {"Nimbus Roman", "Liberation Sans"}), "Nimbus Roman");
+    EXPECT_EQ(resolveFamily("MS Serif", {"MS Serif", "Liberation Sans"}), "Liberation Sans");
+}
+
 TEST(FontFamilies, OtherFamiliesAreUsedWhenInstalledElseSans) {
     EXPECT_EQ(resolveFamily("Courier New", {"Courier New", "DejaVu Sans"}), "Courier New");
     EXPECT_EQ(resolveFamily("Wingdings", {"DejaVu Sans"}), "DejaVu Sans");

@@ -210,7 +210,7 @@ TEST_P(WriteUnderKill, EveryKillLeavesTheCompleteOldOrTheCompleteNewState) {
 INSTANTIATE_TEST_SUITE_P(Writes, WriteUnderKill, ::testing::ValuesIn(scenarios()),
                          [](const auto& info) { return info.param.name; });
 
-TEST(TwoCopies, ClosingAtTheSameMomentLeaveOneCopysCompleteState) {
+TEST(CopiesClosingTogether, LeaveOneCopysCompleteState) {
     TempDir tmp("two");
     const std::string name = "vm-two";
     const fs::path config = tmp.path() / "config";

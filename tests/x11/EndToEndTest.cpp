@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -309,6 +310,24 @@ TEST_F(EndToEnd, MissingProgramIsReportedAndTheRestStillRuns) {
 
     const Settings after = readSettings(settingsFile(config, name));
     EXPECT_EQ(after.at("LAST_RUN"), "COMPLETED WITH ERRORS");
+
+    // Which slot failed and why stays on standard error, one stamped line per
+    // event, for a session's journal to keep.
+    std::vector<std::string> trace;
+    std::istringstream output(run.output);
+    const std::regex stamped("^" + name + R"(: \d\d:\d\d:\d\d (.*)$)");
+    for (std::string line; std::getline(output, line);) {
+        std::smatch m;
+        if (std::regex_match(line, m, stamped)) trace.push_back(m[1]);
+    }
+    const std::string program = (work / "no-such-program").string();
+    EXPECT_EQ(trace, (std::vector<std::string>{
+                         "slot 1 \"TASK 1\" started: " + (work / "A.sh").string(),
+                         "slot 2 \"TASK 2\" could not start: program not found: " + program,
+                         "slot 3 \"TASK 3\" started: " + (work / "C.sh").string(),
+                         "pass finished with errors (slot 2): 2 started, 17 skipped",
+                     }))
+        << run.output;
 
     const Image status = statusLineAtNextStart(name);
     ASSERT_EQ(status.width, kStatusW);

@@ -139,7 +139,7 @@ TEST(DisplayLost, ShutDownStillWritesTheTicks) {
         "'" + std::string(scripts) + "/start_display.sh' '" + state.string() + "' >/dev/null";
     ASSERT_EQ(std::system(start.c_str()), 0);
     const Settings display = readSettings(state);  // KEY=VALUE lines
-    ASSERT_TRUE(display.count("DISPLAY") && display.count("XVFB_PID") && display.count("OPENBOX_PID"));
+    ASSERT_TRUE(display.count("DISPLAY") && display.count("XVFB_PID") && display.count("WM_PID"));
 
     const std::string name = "vm-lost";
     const fs::path config = tmp.path() / "config";
@@ -156,7 +156,7 @@ TEST(DisplayLost, ShutDownStillWritesTheTicks) {
     }
     ::kill(std::stoi(display.at("XVFB_PID")), SIGKILL);
     const auto status = program.waitExit(10s);
-    ::kill(std::stoi(display.at("OPENBOX_PID")), SIGKILL);
+    ::kill(std::stoi(display.at("WM_PID")), SIGKILL);
     ASSERT_TRUE(status) << "still running 10 s after its display went away";
     EXPECT_TRUE(WIFEXITED(*status)) << describeStatus(*status) << program.output();
 

@@ -3,9 +3,11 @@
 // Qt before Xlib: Xlib's macros (Status, CursorShape) break Qt's headers.
 #include <QImage>
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -13,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -432,6 +435,44 @@ void XSession::closeViaWindowManager(unsigned long window) {
     sendToRoot(window, "_NET_CLOSE_WINDOW", data);
 }
 
+bool XSession::waitForGone(unsigned long window, Millis timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const Window root = DefaultRootWindow(display_);
+    do {
+        const auto clients = property<Window>(display_, root, "_NET_CLIENT_LIST", XA_WINDOW);
+        if (std::find(clients.begin(), clients.end(), window) == clients.end()) return true;
+        std::this_thread::sleep_for(kPoll);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
+}
+
+void XSession::click(int x, int y) {
+    XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
+    XSync(display_, False);
+    std::this_thread::sleep_for(100ms);
+    XTestFakeButtonEvent(display_, 1, True, CurrentTime);
+    XTestFakeButtonEvent(display_, 1, False, CurrentTime);
+    XSync(display_, False);
+    std::this_thread::sleep_for(200ms);
+}
+
+void XSession::type(const std::string& text) {
+    const KeyCode shift = XKeysymToKeycode(display_, XK_Shift_L);
+    for (const char c : text) {
+        // Printable ASCII characters are their own keysyms.
+        const KeySym symbol = c == '\b' ? XK_BackSpace : static_cast<unsigned char>(c);
+        const KeyCode code = XKeysymToKeycode(display_, symbol);
+        if (code == 0) throw std::runtime_error(std::string("no key types '") + c + "'");
+        const bool shifted = XkbKeycodeToKeysym(display_, code, 0, 0) != symbol;
+        if (shifted) XTestFakeKeyEvent(display_, shift, True, CurrentTime);
+        XTestFakeKeyEvent(display_, code, True, CurrentTime);
+        XTestFakeKeyEvent(display_, code, False, CurrentTime);
+        if (shifted) XTestFakeKeyEvent(display_, shift, False, CurrentTime);
+        XSync(display_, False);
+        std::this_thread::sleep_for(10ms);
+    }
+}
+
 Image XSession::grab(int x, int y, int width, int height) {
     Image image;
     XImage* shot = XGetImage(display_, DefaultRootWindow(display_), x, y, static_cast<unsigned>(width),
@@ -445,6 +486,73 @@ Image XSession::grab(int x, int y, int width, int height) {
             image.rgb.push_back(static_cast<std::uint32_t>(XGetPixel(shot, col, row)) & 0xFFFFFFu);
     XDestroyImage(shot);
     return image;
+}
+
+unsigned long XSession::activeWindow() {
+    const auto active =
+        property<Window>(display_, DefaultRootWindow(display_), "_NET_ACTIVE_WINDOW", XA_WINDOW);
+    return active.size() == 1 ? active[0] : 0;
+}
+
+void XSession::activate(unsigned long window) {
+    const long data[5] = {2, CurrentTime, 0, 0, 0};  // source 2: a pager acting for the user
+    sendToRoot(window, "_NET_ACTIVE_WINDOW", data);
+}
+
+void XSession::setAbove(unsigned long window, bool on) {
+    const long data[5] = {on ? 1 : 0, static_cast<long>(XInternAtom(display_, "_NET_WM_STATE_ABOVE", False)),
+                          0, 2, 0};
+    sendToRoot(window, "_NET_WM_STATE", data);
+}
+
+bool XSession::hasAbove(unsigned long window) {
+    const Atom above = XInternAtom(display_, "_NET_WM_STATE_ABOVE", False);
+    for (Atom a : property<Atom>(display_, window, "_NET_WM_STATE", XA_ATOM))
+        if (a == above) return true;
+    return false;
+}
+
+unsigned long XSession::createWindow(const std::string& name, int x, int y, int width, int height) {
+    const Window root = DefaultRootWindow(display_);
+    const Window w =
+        XCreateSimpleWindow(display_, root, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                            0, BlackPixel(display_, 0), WhitePixel(display_, 0));
+    XStoreName(display_, w, name.c_str());
+    XSizeHints hints{};
+    hints.flags = USPosition | USSize;
+    hints.x = x;
+    hints.y = y;
+    hints.width = width;
+    hints.height = height;
+    XSetWMNormalHints(display_, w, &hints);
+    XMapWindow(display_, w);
+    XFlush(display_);
+    return w;
+}
+
+std::optional<unsigned long> XSession::waitForTopLevel(pid_t pid, const std::string& caption,
+                                                       Millis timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    do {
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count)) {
+            std::optional<unsigned long> found;
+            for (unsigned i = 0; i < count && !found; ++i) {
+                const Window w = children[i];
+                const auto pids = property<long>(display_, w, "_NET_WM_PID", XA_CARDINAL);
+                XWindowAttributes attributes{};
+                if (pids.size() == 1 && pids[0] == pid && windowName(display_, w) == caption &&
+                    XGetWindowAttributes(display_, w, &attributes) && attributes.map_state == IsViewable)
+                    found = w;
+            }
+            if (children) XFree(children);
+            if (found) return found;
+        }
+        std::this_thread::sleep_for(kPoll);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return std::nullopt;
 }
 
 }  // namespace x11test

@@ -150,7 +150,30 @@ public:
     // Asks the window manager to close the window, as its close box does.
     void closeViaWindowManager(unsigned long window);
 
+    // Whether the window manager no longer lists the window, within `timeout`.
+    bool waitForGone(unsigned long window, Millis timeout);
+    // A left click at x, y on the root, as the user's mouse would.
+    void click(int x, int y);
+    // Types printable ASCII text ('\b' for backspace) into whatever has the
+    // keyboard focus.
+    void type(const std::string& text);
+
     Image grab(int x, int y, int width, int height);
+
+    // --- focus and stacking, as a user's desktop changes them ---
+    // The window manager's active window (_NET_ACTIVE_WINDOW), 0 if none.
+    unsigned long activeWindow();
+    // Asks the window manager to activate the window, as a pager would.
+    void activate(unsigned long window);
+    // Asks the window manager to add or remove the window's "above" state.
+    void setAbove(unsigned long window, bool on);
+    bool hasAbove(unsigned long window);
+    // A plain top-level window of this connection, mapped; it goes when the
+    // session closes.
+    unsigned long createWindow(const std::string& name, int x, int y, int width, int height);
+    // A viewable top-level window of process `pid` with this caption, without
+    // a window manager's help (a bare server has none).
+    std::optional<unsigned long> waitForTopLevel(pid_t pid, const std::string& caption, Millis timeout);
 
 private:
     void sendToRoot(unsigned long window, const char* message, const long (&data)[5]);

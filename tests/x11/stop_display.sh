@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Stops the Xvfb and openbox that start_display.sh recorded, and only those.
+# Stops the Xvfb and window manager that start_display.sh recorded, and only those.
 set -euo pipefail
 
 state=${1:?usage: stop_display.sh STATE_FILE}
@@ -28,7 +28,8 @@ stop_pid() {
 }
 
 display=$(value DISPLAY)
-stop_pid "$(value OPENBOX_PID)" openbox
+wm=$(value WM)
+[[ -z $wm || $wm == none ]] || stop_pid "$(value WM_PID)" "$wm"
 stop_pid "$(value XVFB_PID)" Xvfb
 rm -f "$state"
 echo "stop_display: stopped the servers of $display"

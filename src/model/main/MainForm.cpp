@@ -46,7 +46,8 @@ SlotRow::SlotRow(int number, form::Scheduler& scheduler)
     pause.tabIndex = 8 + 2 * number;
 }
 
-MainForm::MainForm(form::Scheduler& scheduler, settings::Store& store, std::string executableName)
+MainForm::MainForm(form::Scheduler& scheduler, settings::Store& store, std::string executableName,
+                   platform::Platform& platform)
     : form::Window("VELMORA_MAIN", scheduler),
       AUTOSTART_TIMER(scheduler.create("AUTOSTART_TIMER")),
       AUTOCLOSE_TIMER(scheduler.create("AUTOCLOSE_TIMER")),
@@ -55,7 +56,8 @@ MainForm::MainForm(form::Scheduler& scheduler, settings::Store& store, std::stri
       NUMLOCK_TIMER_1(scheduler.create("NUMLOCK_TIMER_1")),
       NUMLOCK_TIMER_2(scheduler.create("NUMLOCK_TIMER_2")),
       store_(store),
-      executableName_(std::move(executableName)) {
+      executableName_(std::move(executableName)),
+      platform_(platform) {
     for (int n = 1; n <= kSlots; ++n) slots_[n - 1] = std::make_unique<SlotRow>(n, scheduler);
     for (int k = 1; k <= 16; ++k)
         RIVA_RED_TIMER[k - 1] = &scheduler.create("RIVA_RED_TIMER_" + std::to_string(k));
@@ -67,6 +69,7 @@ MainForm::MainForm(form::Scheduler& scheduler, settings::Store& store, std::stri
     clientWidth = 15885;
     clientHeight = 10830;
     layOut();
+    wireDesktopFeatures();
 }
 
 void MainForm::layOut() {
@@ -216,11 +219,14 @@ void MainForm::Form_Load() {
     HEARTBEAT_TIMER.setEnabled(riva);
     RIVA_RED_TIMER[0]->setEnabled(riva);
     RIVA_START_BUTTON.setCaption(riva ? "STOP" : "START");
+
+    checkDesktopFeatures();
 }
 
 void MainForm::Form_Unload() {
     if (shutDown_) return;
     shutDown_ = true;
+    finishNumLockPulse();
     // All of it in one replace of the settings file: a shut-down cut short
     // leaves the old values or the new ones, never a mix.
     const settings::WriteGroup group(store_);

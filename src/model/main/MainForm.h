@@ -9,6 +9,7 @@
 #include "form/Controls.h"
 #include "form/Scheduler.h"
 #include "form/Window.h"
+#include "platform/Platform.h"
 #include "settings/Store.h"
 
 namespace model {
@@ -34,7 +35,8 @@ struct SlotRow {
 // user's clicks. Features add their handlers to the controls before Form_Load.
 class MainForm : public form::Window {
 public:
-    MainForm(form::Scheduler& scheduler, settings::Store& store, std::string executableName);
+    MainForm(form::Scheduler& scheduler, settings::Store& store, std::string executableName,
+             platform::Platform& platform);
 
     form::Label TARNHOLT_TITLE{"TARNHOLT_TITLE", "TARNHOLT"};
     form::Label APP_EXE_NAME_LABEL{"APP_EXE_NAME_LABEL", "APP_EXE_NAME"};
@@ -79,6 +81,29 @@ public:
     // Shut-down: writes position, ticks and the status line. Runs once.
     void Form_Unload() override;
 
+    // Always on top (AlwaysOnTop.cpp).
+    void AlwaysOnTopTimer_Timer();
+    void AlwaysOnTopTimer_TICKBOX_Click();
+    // Scanner (Scanner.cpp); step n = 1..16 is RIVA_RED_TIMER_n's tick.
+    void RIVA_START_BUTTON_Click();
+    void RIVA_RED_TIMER_Timer(int n);
+    // Heartbeat and NumLock keep-alive (Heartbeat.cpp).
+    void HEARTBEAT_TIMER_Timer();
+    void NUMLOCK_TIMER_1_Timer();
+    void NUMLOCK_TIMER_2_Timer();
+    void HEARTBEAT_COUNTDOWN_TEXTBOX_DblClick();
+
+    // The open window's native handle, asked anew at each use; 0 while there
+    // is none. The view provides it.
+    std::function<platform::WindowHandle()> windowHandle;
+    // Whether a native handle is another open window of this program (one
+    // shown modally over this one). The view provides it.
+    std::function<bool(platform::WindowHandle)> ownsWindow;
+    // A desktop feature that cannot work here, said once per feature (the
+    // program prints it on standard error); the affected control's tooltip
+    // says so too.
+    std::function<void(const std::string&)> onNotice;
+
     // Every visible control, for the view (hidden headings included, off-area).
     std::vector<form::Control*> controls() override;
 
@@ -92,11 +117,19 @@ protected:
 private:
     void layOut();
     void restoreGeometry();
+    void wireDesktopFeatures();
+    void checkDesktopFeatures();
+    void unavailable(platform::DesktopFeature feature, const std::string& why);
+    platform::WindowHandle mainHandle() const { return windowHandle ? windowHandle() : 0; }
+    void finishNumLockPulse();
 
     settings::Store& store_;
     std::string executableName_;
+    platform::Platform& platform_;
     std::array<std::unique_ptr<SlotRow>, kSlots> slots_;
     bool shutDown_ = false;
+    bool keyInjectionAnnounced_ = false;
+    bool windowStackingAnnounced_ = false;
 };
 
 }  // namespace model

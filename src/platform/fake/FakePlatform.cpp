@@ -57,15 +57,21 @@ Result FakePlatform::SetTopMost(WindowHandle window, bool on) {
     return Result::success();
 }
 
-std::string FakePlatform::ChooseFileToRun(const std::string& title, const std::string& /*filter*/,
-                                          const std::string& /*defaultExtension*/,
-                                          const std::string& /*startFolder*/) {
+Result FakePlatform::Available(DesktopFeature feature) {
+    const auto found = unavailable_.find(feature);
+    if (found == unavailable_.end() || found->second.empty()) return Result::success();
+    return Result::failure(found->second);
+}
+
+std::optional<std::string> FakePlatform::ChooseFileToRun(const std::string& title, const std::string& filter,
+                                                         const std::string& defaultExtension,
+                                                         const std::string& startFolder) {
     record(Op::ChooseFileToRun, title);
-    if (!chooserAnswers_.empty()) {
-        if (chooserAnswers_.front()) lastChosen_ = *chooserAnswers_.front();
-        chooserAnswers_.pop_front();
-    }
-    return lastChosen_;
+    chooserRequests_.push_back({title, filter, defaultExtension, startFolder});
+    if (chooserAnswers_.empty()) return std::nullopt;
+    std::optional<std::string> answer = std::move(chooserAnswers_.front());
+    chooserAnswers_.pop_front();
+    return answer;
 }
 
 std::string FakePlatform::ProgramFolder() {

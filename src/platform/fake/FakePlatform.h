@@ -43,14 +43,21 @@ public:
     Result SendNumLock() override;
     WindowHandle GetForegroundWindow() override;
     Result SetTopMost(WindowHandle window, bool on) override;
-    std::string ChooseFileToRun(const std::string& title, const std::string& filter,
-                                const std::string& defaultExtension, const std::string& startFolder) override;
+    Result Available(DesktopFeature feature) override;
+    std::optional<std::string> ChooseFileToRun(const std::string& title, const std::string& filter,
+                                               const std::string& defaultExtension,
+                                               const std::string& startFolder) override;
     std::string ProgramFolder() override;
 
     // --- the record ---
     const std::vector<Call>& calls() const { return calls_; }
     std::vector<Call> callsOf(Op op) const;
     void clearCalls() { calls_.clear(); }
+    // What each chooser call was given, in order.
+    struct ChooserRequest {
+        std::string title, filter, defaultExtension, startFolder;
+    };
+    const std::vector<ChooserRequest>& chooserRequests() const { return chooserRequests_; }
 
     // --- the script ---
     // Launching exactly this command text fails with `reason`.
@@ -63,8 +70,13 @@ public:
     void failProcessQueries(bool fail, std::string reason = "process table unavailable");
     void failNumLock(bool fail, std::string reason = "no X11 display");
     void setForegroundWindow(WindowHandle window) { foreground_ = window; }
+    // The feature reports itself unavailable for `reason` (empty: available).
+    void setUnavailable(DesktopFeature feature, std::string reason) {
+        unavailable_[feature] = std::move(reason);
+    }
     void setProgramFolder(std::string folder) { programFolder_ = std::move(folder); }
-    // The chooser's next answers in order; nullopt is a cancel.
+    // The chooser's next answers in order; nullopt is a cancel, as is a call
+    // with none queued.
     void queueChooserAnswer(std::optional<std::string> path);
 
     // --- effects, for checking ---
@@ -87,8 +99,9 @@ private:
     std::optional<std::string> numLockFailure_;
     WindowHandle foreground_ = 0;
     std::set<WindowHandle> topMost_;
+    std::map<DesktopFeature, std::string> unavailable_;
     std::deque<std::optional<std::string>> chooserAnswers_;
-    std::string lastChosen_;
+    std::vector<ChooserRequest> chooserRequests_;
     std::string programFolder_ = "/opt/velmora";
     bool numLockOn_ = false;
 };

@@ -27,6 +27,7 @@ public:
         std::string window, owner;
     };
     const std::vector<Shown>& shown() const { return shown_; }
+    void clearShown() { shown_.clear(); }
     // The windows open now, the newest last.
     const std::vector<form::Window*>& open() const { return open_; }
 

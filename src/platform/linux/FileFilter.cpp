@@ -28,30 +28,63 @@ std::string_view withoutPatternList(std::string_view description) {
     return description;
 }
 
-std::string dialogPatterns(std::string_view patterns) {
+bool isExePattern(std::string_view pattern) {
+    if (pattern.size() != 5 || pattern.substr(0, 2) != "*.") return false;
+    for (std::size_t i = 2; i < 5; ++i)
+        if ((pattern[i] | 0x20) != "exe"[i - 2]) return false;
+    return true;
+}
+
+std::string dialogPatterns(std::string_view patterns, bool& executablesOnly) {
     std::string result;
+    int exe = 0, other = 0;
     for (std::string_view pattern : split(patterns, ';')) {
         if (pattern.empty()) continue;
         if (!result.empty()) result += ' ';
         result += pattern == "*.*" ? std::string_view("*") : pattern;
+        ++(isExePattern(pattern) ? exe : other);
     }
+    executablesOnly = exe > 0 && other == 0;
+    if (executablesOnly) return "*";
     return result.empty() ? "*" : result;
 }
 
 }  // namespace
 
-std::string toDialogFilters(std::string_view filter) {
-    if (filter.find('|') == std::string_view::npos) return std::string(filter);
+std::vector<DialogFilter> dialogFilters(std::string_view filter) {
+    std::vector<DialogFilter> result;
+    if (filter.find('|') == std::string_view::npos) {
+        while (!filter.empty()) {
+            const auto at = filter.find(";;");
+            result.push_back({std::string(filter.substr(0, at)), false});
+            if (at == std::string_view::npos) break;
+            filter.remove_prefix(at + 2);
+        }
+        return result;
+    }
     const auto parts = split(filter, '|');
-    std::string result;
     for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
-        if (!result.empty()) result += ";;";
+        DialogFilter entry;
         const std::string_view description = withoutPatternList(parts[i]);
         if (!description.empty()) {
-            result += description;
-            result += ' ';
+            entry.nameFilter += description;
+            entry.nameFilter += ' ';
         }
-        result += "(" + dialogPatterns(parts[i + 1]) + ")";
+        // Appended piece by piece: GCC 12 at -O3 misreads "(" + std::string as
+        // an overlapping copy (-Wrestrict).
+        entry.nameFilter += '(';
+        entry.nameFilter += dialogPatterns(parts[i + 1], entry.executablesOnly);
+        entry.nameFilter += ')';
+        result.push_back(std::move(entry));
+    }
+    return result;
+}
+
+std::string toDialogFilters(std::string_view filter) {
+    std::string result;
+    for (const DialogFilter& entry : dialogFilters(filter)) {
+        if (!result.empty()) result += ";;";
+        result += entry.nameFilter;
     }
     return result;
 }

@@ -2,14 +2,25 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform::linux_backend {
 
+// One entry of the file dialog's type list.
+struct DialogFilter {
+    std::string nameFilter;        // "Description (patterns)", the dialog's form
+    bool executablesOnly = false;  // list only files the user may execute
+};
+
 // Turns a "Description|pattern|Description|pattern" file-type filter into the
-// ";;"-separated "Description (patterns)" form of the file dialog. Patterns
-// separated by ';' become blank-separated, and "*.*", which means every file
-// where the filter comes from, becomes "*" (names without a dot included). A
-// text without '|' is taken to be in the dialog's form already.
+// dialog's entries. Patterns separated by ';' become blank-separated, and
+// "*.*", which means every file where the filter comes from, becomes "*"
+// (names without a dot included). Programs here carry no ".exe": an entry
+// whose only pattern is "*.exe" lists every executable file instead. A text
+// without '|' is taken to be in the dialog's ";;"-separated form already.
+std::vector<DialogFilter> dialogFilters(std::string_view filter);
+
+// The entries' name filters joined by ";;".
 std::string toDialogFilters(std::string_view filter);
 
 }  // namespace platform::linux_backend

@@ -2,15 +2,20 @@
 
 #include <time.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGuiApplication>
+#include <QSortFilterProxyModel>
 #include <QStringList>
 #include <QWidget>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
+#include <vector>
 
 #include "platform/linux/FileFilter.h"
 #include "platform/linux/ProcessTable.h"
@@ -24,13 +29,57 @@ namespace {
 _XDisplay* qtX11Display() {
     if (qGuiApp == nullptr) return nullptr;
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 != nullptr ? x11->display() : nullptr;
+    if (x11 == nullptr) return nullptr;
+    // A connection that broke (the X server went away, and Qt is ending the
+    // program) must not be used: Xlib would end the program a second time
+    // from inside its error path.
+    xcb_connection_t* connection = x11->connection();
+    if (connection == nullptr || xcb_connection_has_error(connection) != 0) return nullptr;
+    return x11->display();
+}
+
+// Why there is no X11 connection to work with.
+std::string noX11Reason() {
+    if (qGuiApp == nullptr) return "no X11 display";
+    const QString name = QGuiApplication::platformName();
+    if (name == QLatin1String("xcb")) return "no X11 display";
+    return "this session does not run on X11 (display platform \"" + name.toStdString() + "\")";
+}
+
+Result withReason(Result r) {
+    if (!r.ok && r.error == "no X11 display") r.error = noX11Reason();
+    return r;
 }
 
 std::string searchPath() {
     if (const char* path = std::getenv("PATH")) return path;
     return "/usr/local/bin:/usr/bin:/bin";
 }
+
+// Narrows the file dialog's list to folders and files the user may execute,
+// while an entry that asks for programs is chosen.
+class ExecutablesOnly final : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+    void setActive(bool on) {
+        if (on == active_) return;
+        active_ = on;
+        invalidateFilter();
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+        if (!active_) return true;
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (files == nullptr) return true;
+        const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+        return info.isDir() || info.isExecutable();
+    }
+
+private:
+    bool active_ = false;
+};
 
 }  // namespace
 
@@ -74,25 +123,53 @@ Result LinuxPlatform::SetTopMost(WindowHandle window, bool on) {
     return linux_backend::setKeepAbove(qtX11Display(), window, on);
 }
 
-std::string LinuxPlatform::ChooseFileToRun(const std::string& title, const std::string& filter,
-                                           const std::string& /*defaultExtension*/,
-                                           const std::string& startFolder) {
+Result LinuxPlatform::Available(DesktopFeature feature) {
+    _XDisplay* display = qtX11Display();
+    switch (feature) {
+        case DesktopFeature::KeyInjection:
+            return withReason(linux_backend::keyInjectionAvailable(display));
+        case DesktopFeature::WindowStacking:
+            return withReason(linux_backend::windowStackingAvailable(display));
+    }
+    return Result::failure("unknown feature");
+}
+
+std::optional<std::string> LinuxPlatform::ChooseFileToRun(const std::string& title, const std::string& filter,
+                                                          const std::string& /*defaultExtension*/,
+                                                          const std::string& startFolder) {
     // The default extension is left out on purpose: the dialog would append it
-    // to every name without a dot, and most programs here have none.
-    // Without a widget application there is no dialog to show; the answer is
-    // then the same as after a cancel.
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return lastChosen_;
+    // to every name without a dot, and programs here have none.
+    // Without a widget application there is no dialog to show: a cancel.
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return std::nullopt;
 
     QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(title),
                        QString::fromStdString(startFolder));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    if (!filter.empty())
-        dialog.setNameFilters(
-            QString::fromStdString(linux_backend::toDialogFilters(filter)).split(QStringLiteral(";;")));
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        lastChosen_ = dialog.selectedFiles().constFirst().toStdString();
-    return lastChosen_;
+    // Qt's own dialog on every desktop: only it can narrow a list to
+    // executable files. The entries show their descriptions alone, as the
+    // patterns they list are not the ones a reader would expect.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    const std::vector<linux_backend::DialogFilter> entries = linux_backend::dialogFilters(filter);
+    if (!entries.empty()) {
+        QStringList names;
+        for (const auto& entry : entries) names << QString::fromStdString(entry.nameFilter);
+        dialog.setNameFilters(names);
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
+        auto* executables = new ExecutablesOnly(&dialog);  // the dialog owns it
+        dialog.setProxyModel(executables);
+        executables->setActive(entries.front().executablesOnly);
+        // The signal carries the entry's text as shown; the dialog knows
+        // which entry that is.
+        QObject::connect(
+            &dialog, &QFileDialog::filterSelected, executables,
+            [&dialog, executables, names, entries](const QString&) {
+                const auto at = names.indexOf(dialog.selectedNameFilter());
+                executables->setActive(at >= 0 && entries[static_cast<std::size_t>(at)].executablesOnly);
+            });
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().constFirst().toStdString();
 }
 
 std::string LinuxPlatform::ProgramFolder() {

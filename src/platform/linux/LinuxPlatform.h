@@ -20,8 +20,10 @@ public:
     Result SendNumLock() override;
     WindowHandle GetForegroundWindow() override;
     Result SetTopMost(WindowHandle window, bool on) override;
-    std::string ChooseFileToRun(const std::string& title, const std::string& filter,
-                                const std::string& defaultExtension, const std::string& startFolder) override;
+    Result Available(DesktopFeature feature) override;
+    std::optional<std::string> ChooseFileToRun(const std::string& title, const std::string& filter,
+                                               const std::string& defaultExtension,
+                                               const std::string& startFolder) override;
     std::string ProgramFolder() override;
 
     // Called just before Sleep blocks, so that what was painted last (a
@@ -39,7 +41,6 @@ private:
     std::string procRoot_ = "/proc";
     // What the process watch learnt in earlier polls; made at the first one.
     std::unique_ptr<linux_backend::ProcessTable> processTable_;
-    std::string lastChosen_;
 };
 
 }  // namespace platform

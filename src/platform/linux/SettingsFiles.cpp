@@ -166,7 +166,7 @@ std::optional<std::string> makeFolder(const fs::path& folder) {
     }
     struct stat info {};
     if (::stat(folder.c_str(), &info) != 0) return lastError();
-    if (!S_ISDIR(info.st_mode)) return "'" + folder.string() + "' is not a folder";
+    if (!S_ISDIR(info.st_mode)) return folder.string().insert(0, 1, '\'') + "' is not a folder";
     return std::nullopt;
 }
 

@@ -60,9 +60,12 @@ LaunchPlan resolve(std::vector<std::string> argv, std::string_view searchPath) {
         std::string_view rest = searchPath;
         while (true) {
             const auto colon = rest.find(':');
-            std::string dir(rest.substr(0, colon));
-            if (dir.empty()) dir = ".";  // an empty entry means the current folder
-            const std::string candidate = dir + "/" + program;
+            // An empty entry means the current folder. Built by appending:
+            // GCC 12 at -O3 takes dir + "/" for an overlapping copy (-Wrestrict).
+            std::string candidate(rest.substr(0, colon));
+            if (candidate.empty()) candidate = '.';
+            candidate += '/';
+            candidate += program;
             const Check check = checkProgram(candidate);
             if (check == Check::Runnable) {
                 plan.path = candidate;

@@ -19,4 +19,12 @@ WindowHandle activeWindow(_XDisplay* display);
 // neither moves nor resizes the window.
 Result setKeepAbove(_XDisplay* display, WindowHandle window, bool on);
 
+// Whether pressNumLock can work: a display with the XTest extension and a
+// NumLock key.
+Result keyInjectionAvailable(_XDisplay* display);
+
+// Whether activeWindow and setKeepAbove can work: an EWMH window manager that
+// publishes the active window and supports the "above" state.
+Result windowStackingAvailable(_XDisplay* display);
+
 }  // namespace platform::linux_backend

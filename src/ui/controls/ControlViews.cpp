@@ -1,6 +1,8 @@
 #include "ui/controls/ControlViews.h"
 
 #include <QApplication>
+#include <QFocusEvent>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QStyleFactory>
@@ -13,6 +15,12 @@ namespace {
 
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
+}
+
+// A caption exactly as the user typed it: Qt would take a single '&' as the
+// mark of a keyboard shortcut and hide it.
+QString caption(const std::string& s) {
+    return qs(s).replace(QLatin1Char('&'), QLatin1String("&&"));
 }
 
 // Name, place, font and state shared by every kind of control.
@@ -107,6 +115,7 @@ LabelView::LabelView(form::Label& label, QWidget* parent, double scale) : QLabel
     setAlignment((label.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
     setText(qs(label.caption()));
     showColours(*this, label, kLabelRoles);
+    if (label.onClick) setCursor(Qt::PointingHandCursor);  // a label that does something on a click
     label.setObserver([this](form::Property p) { refresh(p); });
 }
 
@@ -117,6 +126,11 @@ LabelView::~LabelView() {
 void LabelView::refresh(form::Property p) {
     if (refreshCommon(*this, label_, p, kLabelRoles)) return;
     if (p == form::Property::Text) setText(qs(label_.caption()));
+}
+
+void LabelView::mouseReleaseEvent(QMouseEvent* event) {
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) label_.click();
 }
 
 void LabelView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -130,7 +144,7 @@ TextBoxView::TextBoxView(form::TextBox& box, QWidget* parent, double scale) : QL
     setUpCommon(*this, box, scale);
     setReadOnly(box.readOnly);
     if (box.centred) setAlignment(Qt::AlignCenter);
-    setText(qs(box.text()));
+    showText();
     showColours(*this, box, kTextBoxRoles);
     connect(this, &QLineEdit::textEdited, this,
             [this](const QString& text) { box_.setText(text.toStdString()); });
@@ -145,8 +159,14 @@ void TextBoxView::refresh(form::Property p) {
     if (refreshCommon(*this, box_, p, kTextBoxRoles)) return;
     if (p != form::Property::Text) return;
     // Skip our own echo while the user types, or the cursor would jump.
-    const QString text = qs(box_.text());
-    if (this->text() != text) setText(text);
+    if (text() != qs(box_.text())) showText();
+}
+
+// A text the program puts in a box shows from its start, as a long command
+// line's program is more telling than its last argument.
+void TextBoxView::showText() {
+    setText(qs(box_.text()));
+    setCursorPosition(0);
 }
 
 void TextBoxView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -154,8 +174,13 @@ void TextBoxView::mouseDoubleClickEvent(QMouseEvent* event) {
     box_.dblClick();
 }
 
+// The focus leaves the box only when it moves on within the window. A menu
+// popping up (the box's own copy menu) or another window coming to the front
+// keeps it here, and the box keeps its selection then too.
 void TextBoxView::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
+    const Qt::FocusReason why = event->reason();
+    if (why == Qt::PopupFocusReason || why == Qt::ActiveWindowFocusReason) return;
     if (box_.onLostFocus) box_.onLostFocus();
 }
 
@@ -164,7 +189,7 @@ void TextBoxView::focusOutEvent(QFocusEvent* event) {
 TickBoxView::TickBoxView(form::TickBox& box, QWidget* parent, double scale) : QCheckBox(parent), box_(box) {
     setStyle(tickBoxStyle());
     setUpCommon(*this, box, scale);
-    setText(qs(box.caption()));
+    setText(caption(box.caption()));
     showValue();
     showColours(*this, box, kTickBoxRoles);
     box.setObserver([this](form::Property p) { refresh(p); });
@@ -182,7 +207,7 @@ void TickBoxView::showValue() {
 
 void TickBoxView::refresh(form::Property p) {
     if (refreshCommon(*this, box_, p, kTickBoxRoles)) return;
-    if (p == form::Property::Text) setText(qs(box_.caption()));
+    if (p == form::Property::Text) setText(caption(box_.caption()));
     if (p == form::Property::Value) showValue();
 }
 
@@ -198,7 +223,7 @@ void TickBoxView::nextCheckState() {
 ButtonView::ButtonView(form::Button& button, QWidget* parent, double scale)
     : QPushButton(parent), button_(button) {
     setUpCommon(*this, button, scale);
-    setText(qs(button.caption()));
+    setText(caption(button.caption()));
     setAutoDefault(false);
     showColours(*this, button, kButtonRoles);
     connect(this, &QPushButton::clicked, this, [this] { button_.click(); });
@@ -211,7 +236,7 @@ ButtonView::~ButtonView() {
 
 void ButtonView::refresh(form::Property p) {
     if (refreshCommon(*this, button_, p, kButtonRoles)) return;
-    if (p == form::Property::Text) setText(qs(button_.caption()));
+    if (p == form::Property::Text) setText(caption(button_.caption()));
 }
 
 }  // namespace ui::view

@@ -24,6 +24,7 @@ public:
     ~LabelView() override;
 
 protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
@@ -42,6 +43,7 @@ protected:
 
 private:
     void refresh(form::Property p);
+    void showText();
     form::TextBox& box_;
 };
 

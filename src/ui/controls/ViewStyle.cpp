@@ -25,9 +25,17 @@ QPalette::ColorRole systemRole(form::Colour colour) {
 // captions fit their boxes as they were laid out.
 const QStringList kSansFaces{"Liberation Sans", "Arimo", "Nimbus Sans", "DejaVu Sans", "FreeSans"};
 
+// Serif faces likewise, metric-compatible with Times New Roman first.
+const QStringList kSerifFaces{"Liberation Serif", "Tinos", "Nimbus Roman", "DejaVu Serif", "FreeSerif"};
+
 bool isClassicSans(const QString& family) {
     static const QStringList classic{
         "ms sans serif", "microsoft sans serif", "arial", "helvetica", "tahoma", "verdana", "segoe ui"};
+    return classic.contains(family.trimmed().toLower());
+}
+
+bool isClassicSerif(const QString& family) {
+    static const QStringList classic{"ms serif", "times new roman", "times"};
     return classic.contains(family.trimmed().toLower());
 }
 
@@ -41,7 +49,11 @@ QColor toQColor(form::Colour colour, const QPalette& palette) {
 QString resolveFamily(const std::string& family, const QStringList& installed) {
     const QString wanted = QString::fromStdString(family);
     auto has = [&](const QString& f) { return installed.contains(f, Qt::CaseInsensitive); };
-    if (!wanted.isEmpty() && !isClassicSans(wanted) && has(wanted)) return wanted;
+    const bool serif = isClassicSerif(wanted);
+    if (!wanted.isEmpty() && !isClassicSans(wanted) && !serif && has(wanted)) return wanted;
+    if (serif)
+        for (const QString& face : kSerifFaces)
+            if (has(face)) return face;
     for (const QString& face : kSansFaces)
         if (has(face)) return face;
     return {};
@@ -52,7 +64,7 @@ QFont toQFont(const form::Font& font) {
     static const QStringList installed = QFontDatabase::families();
     const QString family = resolveFamily(font.family, installed);
     if (!family.isEmpty()) f.setFamily(family);
-    f.setStyleHint(QFont::SansSerif);
+    f.setStyleHint(isClassicSerif(QString::fromStdString(font.family)) ? QFont::Serif : QFont::SansSerif);
     if (font.points > 0) f.setPointSizeF(font.points);
     if (font.weight > 0)
         f.setWeight(QFont::Weight(std::clamp(font.weight, 100, 900)));

@@ -16,7 +16,9 @@ QColor toQColor(form::Colour colour, const QPalette& palette);
 // The installed family to use for a family named by the form. The classic
 // Windows sans faces ("MS Sans Serif", "Arial", ...) are not on a Linux
 // desktop: they map to the first installed metric-compatible or plain sans
-// face. Any other family is used when installed, else the same sans face.
+// face; the classic serif faces ("MS Serif", "Times New Roman") to an
+// installed serif face, else sans. Any other family is used when installed,
+// else the same sans face.
 // Returns "" when none of the candidates is installed (let Qt choose a sans).
 QString resolveFamily(const std::string& family, const QStringList& installed);
 

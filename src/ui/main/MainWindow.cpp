@@ -1,9 +1,12 @@
 #include "ui/main/MainWindow.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
+
+#include <algorithm>
 
 namespace ui {
 
@@ -29,6 +32,24 @@ MainWindow::MainWindow(model::MainForm& form, QWidget* parent)
                      Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
     setWindowIcon(programIcon());
     buildControls();
+    // The top-level's own native window (on X11 the one the window manager
+    // manages), asked for at each use; none before it has been created.
+    form.windowHandle = [this]() -> platform::WindowHandle {
+        return testAttribute(Qt::WA_WState_Created) ? static_cast<platform::WindowHandle>(winId()) : 0;
+    };
+    form.ownsWindow = [](platform::WindowHandle handle) {
+        const auto widgets = QApplication::topLevelWidgets();
+        return std::any_of(widgets.begin(), widgets.end(), [handle](const QWidget* w) {
+            return w->isVisible() && w->testAttribute(Qt::WA_WState_Created) &&
+                   static_cast<platform::WindowHandle>(w->winId()) == handle;
+        });
+    };
+}
+
+MainWindow::~MainWindow() {
+    auto& form = static_cast<model::MainForm&>(model());
+    form.windowHandle = nullptr;
+    form.ownsWindow = nullptr;
 }
 
 void MainWindow::paintNow() {

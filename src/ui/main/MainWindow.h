@@ -9,6 +9,7 @@ namespace ui {
 class MainWindow : public FormWindow {
 public:
     explicit MainWindow(model::MainForm& form, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Paints the window now and pushes it to the display, for a handler that
     // is about to block the event loop.

@@ -56,7 +56,7 @@ TEST(MainFormStartUp, FirstRunWithAnEmptyStoreShowsEveryDefault) {
 TEST(MainFormStartUp, FirstRunReadsEveryMainWindowKeyOnceAndWritesNothing) {
     Harness h;
     h.store = std::make_unique<settings::Store>(h.backend, h.section);
-    h.form = std::make_unique<model::MainForm>(h.vt.scheduler, *h.store, h.section);
+    h.form = std::make_unique<model::MainForm>(h.vt.scheduler, *h.store, h.section, h.platform);
     h.engine = std::make_unique<engine::Engine>(*h.form, h.platform);
     h.form->Form_Load();
     EXPECT_TRUE(h.backend.writes.empty());

@@ -1,0 +1,116 @@
+#include "model/about/AboutWindow.h"
+
+#include <string>
+
+#include "model/about/DonationsWindow.h"
+#include "model/main/Contact.h"
+#include "settings/Keys.h"
+
+namespace model {
+
+namespace {
+
+const settings::keys::WindowKeys& keys() {
+    static const settings::keys::WindowKeys k = settings::keys::windowKeys("ABOUT");
+    return k;
+}
+
+}  // namespace
+
+AboutWindow::AboutWindow(form::Scheduler& scheduler, settings::Store& store, form::WindowHost& host)
+    : form::Window("VELMORA_ABOUT", scheduler),
+      store_(store),
+      host_(host),
+      flash_({&createTimer("DONATION_BUTTON_1_TIMER"), &createTimer("DONATION_BUTTON_2_TIMER"),
+              &createTimer("DONATION_BUTTON_3_TIMER"), &createTimer("DONATION_BUTTON_4_TIMER"),
+              &createTimer("DONATION_BUTTON_5_TIMER")},
+             [this](form::Colour c) { DONATIONS_BACK_TEXTBOX.setBackColour(c); }) {
+    caption = "VELMORA - ABOUT";
+    clientWidth = 9870;
+    clientHeight = 4650;
+    layOut();
+    DONATION_BUTTON_TIMER(1).setEnabled(true);  // armed; its interval comes with start-up
+    OK_BUTTON.onClick = [this] { OK_BUTTON_Click(); };
+    VELMORA_CREATOR.onDblClick = [this] { VELMORA_CREATOR_DblClick(); };
+    DONATIONS_BUTTON.onClick = [this] { DONATIONS_BUTTON_Click(); };
+}
+
+void AboutWindow::layOut() {
+    const form::Font title{"Arial", 9.75, true};
+    auto banner = [&](form::Label& l, form::Rect r) {
+        l.box = r;
+        l.font = title;
+        l.centred = true;
+        l.setBackColour(form::colour::Black);
+        l.setForeColour(form::colour::Green);
+    };
+    banner(VELMORA_TITLE_1, {120, 120, 2175, 360});
+    banner(VELMORA_TITLE_2, {2400, 120, 2535, 360});
+    banner(VELMORA_VERSION, {5040, 120, 2295, 345});
+    banner(FREEWARE_LABEL, {7440, 120, 2295, 345});
+    banner(RIVA_DEDICATION_LABEL, {120, 600, 4815, 375});
+    banner(VELMORA_CREATOR, {5040, 600, 4695, 315});
+
+    RIVA_PIC_PICBOX.box = {120, 1080, 4770, 2490};
+    RIVA_PIC_PICBOX.tabIndex = 1;
+
+    KNIGHTRIDER_WEBSITE_LINK.box = {5160, 1080, 4455, 375};
+    KNIGHTRIDER_WEBSITE_LINK.font = {"Arial", 8.25, true};
+    KNIGHTRIDER_WEBSITE_LINK.readOnly = true;
+    KNIGHTRIDER_WEBSITE_LINK.centred = true;
+    KNIGHTRIDER_WEBSITE_LINK.setText(std::string("KNIGHTRIDER: ") + contact::kFanSite + "\r\n");
+    KNIGHTRIDER_WEBSITE_LINK.tabIndex = 0;
+
+    // The text box lies beneath the button; its 120-twip margin round the
+    // button is the flashing frame.
+    DONATIONS_BACK_TEXTBOX.box = {5160, 1800, 4575, 735};
+    DONATIONS_BACK_TEXTBOX.tabIndex = 4;
+    DONATIONS_BUTTON.box = {5280, 1920, 4335, 495};
+    DONATIONS_BUTTON.font = title;
+    DONATIONS_BUTTON.tabIndex = 3;
+
+    OK_BUTTON.box = {6480, 2880, 1935, 615};
+    OK_BUTTON.tabIndex = 2;
+}
+
+std::vector<form::Control*> AboutWindow::controls() {
+    // Later controls lie above earlier ones: the button over its frame.
+    return {&VELMORA_TITLE_1,        &VELMORA_TITLE_2,  &VELMORA_VERSION, &FREEWARE_LABEL,
+            &RIVA_DEDICATION_LABEL,  &VELMORA_CREATOR,  &RIVA_PIC_PICBOX, &KNIGHTRIDER_WEBSITE_LINK,
+            &DONATIONS_BACK_TEXTBOX, &DONATIONS_BUTTON, &OK_BUTTON};
+}
+
+void AboutWindow::Form_Load() {
+    left = store_.getGeometry(keys().left, 1000);
+    top = store_.getGeometry(keys().top, 1000);
+    width = store_.getGeometry(keys().width, 9960);
+    height = store_.getGeometry(keys().height, 4125);
+    windowChanged();
+    flash_.setIntervals();
+}
+
+void AboutWindow::savePosition() {
+    store_.saveGeometry(keys().left, left);
+    store_.saveGeometry(keys().top, top);
+}
+
+void AboutWindow::Form_Unload() {
+    savePosition();
+}
+
+void AboutWindow::OK_BUTTON_Click() {
+    syncGeometry();
+    savePosition();
+    Close();  // unloading stores the position again
+}
+
+void AboutWindow::VELMORA_CREATOR_DblClick() {
+    VELMORA_CREATOR.setCaption(contact::kCreatorEmail);
+}
+
+void AboutWindow::DONATIONS_BUTTON_Click() {
+    DonationsWindow donations(scheduler(), store_);
+    host_.showModal(donations, *this);
+}
+
+}  // namespace model

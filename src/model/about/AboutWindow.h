@@ -1,0 +1,53 @@
+#pragma once
+
+#include <vector>
+
+#include "form/Controls.h"
+#include "form/Window.h"
+#include "model/about/FlashRelay.h"
+#include "model/about/PictureBox.h"
+#include "settings/Store.h"
+
+namespace model {
+
+// VELMORA_ABOUT: the product's name, version, creator and dedication, a
+// picture, the fan site's address, and a donations button in a frame that
+// flashes for as long as the window is open. Created afresh for every showing.
+class AboutWindow : public form::Window {
+public:
+    AboutWindow(form::Scheduler& scheduler, settings::Store& store, form::WindowHost& host);
+
+    form::Label VELMORA_TITLE_1{"VELMORA_TITLE_1", "TARNHOLT"};
+    form::Label VELMORA_TITLE_2{"VELMORA_TITLE_2", "VELMORA"};
+    form::Label VELMORA_VERSION{"VELMORA_VERSION", "Version 1.1"};
+    form::Label FREEWARE_LABEL{"FREEWARE_LABEL", "!!! FREEWARE !!!"};
+    form::Label RIVA_DEDICATION_LABEL{"RIVA_DEDICATION_LABEL", "RIVA HEARTBEAT - DEDICATED TO R.I.V.A."};
+    form::Label VELMORA_CREATOR{"VELMORA_CREATOR", "Created By BRANNIC"};
+    PictureBox RIVA_PIC_PICBOX{"RIVA_PIC_PICBOX"};
+    form::TextBox KNIGHTRIDER_WEBSITE_LINK{"KNIGHTRIDER_WEBSITE_LINK"};
+    form::TextBox DONATIONS_BACK_TEXTBOX{"DONATIONS_BACK_TEXTBOX"};
+    form::Button DONATIONS_BUTTON{"DONATIONS_BUTTON", "!!! DONATIONS ALWAYS APPRECIATED !!!"};
+    form::Button OK_BUTTON{"OK_BUTTON", "OK"};
+
+    // DONATION_BUTTON_1_TIMER .. DONATION_BUTTON_5_TIMER.
+    form::Timer& DONATION_BUTTON_TIMER(int k) { return flash_.timer(k); }
+
+    void Form_Load() override;
+    void Form_Unload() override;
+    void OK_BUTTON_Click();
+    void VELMORA_CREATOR_DblClick();
+    void DONATIONS_BUTTON_Click();
+    void DONATION_BUTTON_TIMER_Timer(int k) { flash_.step(k); }
+
+    std::vector<form::Control*> controls() override;
+
+private:
+    void layOut();
+    void savePosition();
+
+    settings::Store& store_;
+    form::WindowHost& host_;
+    FlashRelay flash_;
+};
+
+}  // namespace model

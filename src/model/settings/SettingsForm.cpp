@@ -1,0 +1,150 @@
+#include "model/settings/SettingsForm.h"
+
+#include "model/main/Contact.h"
+#include "settings/Keys.h"
+
+namespace model {
+
+namespace keys = settings::keys;
+
+namespace {
+
+const char* const kProcessTip =
+    "Pause 4 Process - Waits for Process.exe to finish running before continuing.";
+
+std::string slotName(int n, const char* what) {
+    return "TASK_" + std::to_string(n) + "_" + what;
+}
+
+form::Font bold(double points) {
+    return {"Arial", points, true, 0};
+}
+
+}  // namespace
+
+SettingsRow::SettingsRow(int number)
+    : n(number),
+      light(slotName(number, "LIGHT"), std::to_string(number)),
+      name(slotName(number, "NAME_TEXTBOX")),
+      command(slotName(number, "CMD_TEXTBOX")),
+      process(slotName(number, "PROCESS_NAME_TEXTBOX")) {
+    // Two columns of ten rows, with room for a separator after the fifth.
+    const int r = (number - 1) % 10;
+    const int top = r < 5 ? 840 + 360 * r : 2760 + 360 * (r - 5);
+    const int shift = number <= 10 ? 0 : 8520;
+    light.box = {240 + shift, top, 495, 315};
+    name.box = {720 + shift, top, 2175, 315};
+    command.box = {3000 + shift, top, 3135, 315};
+    process.box = {6240 + shift, top, 2295, 315};
+    light.readOnly = true;
+    light.centred = true;
+    light.tabIndex = -1;  // outside the keyboard order
+    process.setToolTip(kProcessTip);
+    // Cancel first, then each slot's three fields, then Save.
+    name.tabIndex = 1 + 3 * (number - 1);
+    command.tabIndex = name.tabIndex + 1;
+    process.tabIndex = name.tabIndex + 2;
+    for (form::TextBox* box : {&light, &name, &command, &process}) box->font = bold(8.25);
+}
+
+SettingsForm::SettingsForm(form::Scheduler& scheduler, settings::Store& store, MainForm& main)
+    : form::Window("VELMORA_SETTINGS", scheduler), store_(store), main_(main) {
+    for (int n = 1; n <= kSlots; ++n)
+        rows_[static_cast<std::size_t>(n - 1)] = std::make_unique<SettingsRow>(n);
+    caption = "VELMORA - SETTINGS";
+    clientWidth = 17310;
+    clientHeight = 5805;
+    layOut();
+    SAVE_BUTTON.onClick = [this] { SAVE_BUTTON_Click(); };
+    CANCEL_BUTTON.onClick = [this] { CANCEL_BUTTON_Click(); };
+    VELMORA_CREATOR.onClick = [this] { VELMORA_CREATOR_Click(); };
+}
+
+void SettingsForm::layOut() {
+    auto banner = [](form::Label& l, form::Rect r) {
+        l.box = r;
+        l.font = bold(9.75);
+        l.centred = true;
+        l.setBackColour(form::colour::Black);
+        l.setForeColour(form::colour::Green);
+    };
+    banner(VELMORA_TITLE, {120, 120, 6015, 360});
+    banner(VELMORA_VERSION, {6240, 120, 2295, 345});
+    banner(FREEWARE_LABEL, {8760, 120, 2655, 345});
+    banner(VELMORA_CREATOR, {11520, 120, 5655, 330});
+
+    Label1.box = {840, 600, 1335, 255};
+    Label2.box = {3120, 600, 1695, 255};
+    Label3.box = {6240, 600, 2295, 255};
+    Label4.box = {9360, 600, 1335, 255};
+    Label5.box = {11640, 600, 1695, 255};
+    Label6.box = {14760, 600, 2295, 255};
+
+    SAVE_BUTTON.box = {6480, 4920, 1575, 615};
+    SAVE_BUTTON.tabIndex = 1 + 3 * kSlots;
+    CANCEL_BUTTON.box = {9240, 4920, 1575, 615};
+    CANCEL_BUTTON.tabIndex = 0;
+
+    lines.push_back({8640, 600, 8640, 4560});
+    lines.push_back({240, 2640, 17040, 2640});
+    lines.push_back({240, 4560, 17040, 4560});
+}
+
+std::vector<form::Control*> SettingsForm::controls() {
+    std::vector<form::Control*> all{&VELMORA_TITLE, &VELMORA_VERSION, &FREEWARE_LABEL, &VELMORA_CREATOR,
+                                    &Label1,        &Label2,          &Label3,         &Label4,
+                                    &Label5,        &Label6,          &SAVE_BUTTON,    &CANCEL_BUTTON};
+    for (auto& r : rows_)
+        for (form::Control* c :
+             std::initializer_list<form::Control*>{&r->light, &r->name, &r->command, &r->process})
+            all.push_back(c);
+    return all;
+}
+
+void SettingsForm::Form_Load() {
+    const keys::WindowKeys geometry = keys::windowKeys("SETTINGS");
+    left = store_.getGeometry(geometry.left, 1000);
+    top = store_.getGeometry(geometry.top, 1000);
+    width = store_.getGeometry(geometry.width, 17400);
+    height = store_.getGeometry(geometry.height, 6180);
+    windowChanged();
+    // From the store, not from the main window.
+    for (int n = 1; n <= kSlots; ++n)
+        row(n).name.setText(store_.get(keys::taskCaption(n), keys::defaultCaption(n)));
+    for (int n = 1; n <= kSlots; ++n) row(n).command.setText(store_.get(keys::taskCommand(n), ""));
+    for (int n = 1; n <= kSlots; ++n) row(n).process.setText(store_.get(keys::taskProcessName(n), ""));
+}
+
+void SettingsForm::storePosition() {
+    const keys::WindowKeys geometry = keys::windowKeys("SETTINGS");
+    store_.saveGeometry(geometry.left, left);
+    store_.saveGeometry(geometry.top, top);
+}
+
+void SettingsForm::SAVE_BUTTON_Click() {
+    syncGeometry();
+    storePosition();
+    for (int n = 1; n <= kSlots; ++n) store_.save(keys::taskCaption(n), row(n).name.text());
+    for (int n = 1; n <= kSlots; ++n) store_.save(keys::taskCommand(n), row(n).command.text());
+    for (int n = 1; n <= kSlots; ++n) store_.save(keys::taskProcessName(n), row(n).process.text());
+    for (int n = 1; n <= kSlots; ++n) main_.slot(n).enable.setCaption(row(n).name.text());
+    for (int n = 1; n <= kSlots; ++n) main_.slot(n).command = row(n).command.text();
+    for (int n = 1; n <= kSlots; ++n) main_.slot(n).processName = row(n).process.text();
+    CANCEL_BUTTON.setCaption("Close");
+}
+
+void SettingsForm::CANCEL_BUTTON_Click() {
+    syncGeometry();
+    storePosition();
+    Close();  // unloading stores the position again
+}
+
+void SettingsForm::Form_Unload() {
+    storePosition();
+}
+
+void SettingsForm::VELMORA_CREATOR_Click() {
+    VELMORA_CREATOR.setCaption(contact::kCreatorEmail);
+}
+
+}  // namespace model

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "form/Controls.h"
+#include "form/Window.h"
+#include "model/main/MainForm.h"
+#include "settings/Store.h"
+
+namespace model {
+
+// One slot's row in the all-settings window.
+struct SettingsRow {
+    explicit SettingsRow(int n);
+
+    const int n;
+    form::TextBox light;    // TASK_n_LIGHT: shows n, never changes
+    form::TextBox name;     // TASK_n_NAME_TEXTBOX: the slot's caption
+    form::TextBox command;  // TASK_n_CMD_TEXTBOX
+    form::TextBox process;  // TASK_n_PROCESS_NAME_TEXTBOX
+};
+
+// VELMORA_SETTINGS: the captions, commands and process names of all twenty
+// slots at once. Filled from the store when it opens; "Save" writes all sixty
+// texts to the store and into the main window, unchanged.
+class SettingsForm final : public form::Window {
+public:
+    SettingsForm(form::Scheduler& scheduler, settings::Store& store, MainForm& main);
+
+    form::Label VELMORA_TITLE{"VELMORA_TITLE", "TARNHOLT - VELMORA"};
+    form::Label VELMORA_VERSION{"VELMORA_VERSION", "Version 1.1"};
+    form::Label FREEWARE_LABEL{"FREEWARE_LABEL", "!!! FREEWARE !!!"};
+    form::Label VELMORA_CREATOR{"VELMORA_CREATOR", "Created By BRANNIC"};
+    form::Label Label1{"Label1", "Display Name"};
+    form::Label Label2{"Label2", "Full Run Command"};
+    form::Label Label3{"Label3", " P-4-P - Process.exe Name"};
+    form::Label Label4{"Label4", "Display Name"};
+    form::Label Label5{"Label5", "Full Run Command"};
+    form::Label Label6{"Label6", " P-4-P - Process.exe Name"};
+    form::Button SAVE_BUTTON{"SAVE_BUTTON", "Save"};
+    form::Button CANCEL_BUTTON{"CANCEL_BUTTON", "Cancel"};
+
+    SettingsRow& row(int n) { return *rows_.at(static_cast<std::size_t>(n - 1)); }
+
+    void Form_Load() override;
+    void Form_Unload() override;
+    void SAVE_BUTTON_Click();
+    void CANCEL_BUTTON_Click();
+    void VELMORA_CREATOR_Click();
+
+    std::vector<form::Control*> controls() override;
+
+private:
+    void layOut();
+    void storePosition();
+
+    settings::Store& store_;
+    MainForm& main_;
+    std::array<std::unique_ptr<SettingsRow>, kSlots> rows_;
+};
+
+}  // namespace model

@@ -1,0 +1,46 @@
+#include "ui/about/AboutView.h"
+
+#include <qdrawutil.h>
+#include <QPainter>
+
+#include "ui/about/RivaPicture.h"
+#include "ui/controls/ViewGeometry.h"
+
+namespace ui {
+
+namespace {
+
+constexpr int kBorderPx = 2;
+
+}  // namespace
+
+PictureView::PictureView(model::PictureBox& box, QImage picture, QWidget* parent, double scale)
+    : QWidget(parent), picture_(std::move(picture)), border_(qRound(kBorderPx * scale)) {
+    setObjectName(QString::fromStdString(box.name()));
+    setAccessibleName(objectName());
+    // The box fits the picture and its border, whatever its twips say.
+    const QRect at = view::toPx(box.box, scale);
+    setGeometry(at.left(), at.top(), qRound(picture_.width() * scale) + 2 * border_,
+                qRound(picture_.height() * scale) + 2 * border_);
+    setFocusPolicy(box.tabIndex >= 0 ? Qt::TabFocus : Qt::NoFocus);
+}
+
+void PictureView::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawImage(rect().adjusted(border_, border_, -border_, -border_), picture_);
+    qDrawWinPanel(&p, rect(), palette(), true);
+}
+
+QWidget* AboutView::createView(form::Control& control) {
+    if (auto* picture = dynamic_cast<model::PictureBox*>(&control))
+        return new PictureView(*picture, rivaPicture(), this, scale());  // owned by this window
+    return FormWindow::createView(control);
+}
+
+void registerAboutViews(QtWindowHost& host) {
+    host.setViewFactory("VELMORA_ABOUT", [](form::Window& window, QWidget* owner) {
+        return std::make_unique<AboutView>(window, owner, Qt::Dialog);
+    });
+}
+
+}  // namespace ui

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+#include "model/about/PictureBox.h"
+#include "ui/controls/FormWindow.h"
+#include "ui/controls/QtWindowHost.h"
+
+namespace ui {
+
+// A picture box: one picture inside a sunken border, sized to the picture.
+class PictureView : public QWidget {
+public:
+    PictureView(model::PictureBox& box, QImage picture, QWidget* parent, double scale);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImage picture_;
+    int border_;
+};
+
+// VELMORA_ABOUT's view: a plain form window plus its picture box.
+class AboutView : public FormWindow {
+public:
+    using FormWindow::FormWindow;
+
+protected:
+    QWidget* createView(form::Control& control) override;
+};
+
+// Registers the views of the About windows on the program's host. The
+// donations window needs none beyond the plain form window.
+void registerAboutViews(QtWindowHost& host);
+
+}  // namespace ui

@@ -1,0 +1,87 @@
+// The heartbeat's NumLock pulse on a real X server: the window's model, engine
+// and view as the program builds them, on the real clock, with key presses
+// through XTest and the keyboard state read back through XKB on a connection
+// of the test's own.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "../platform/X11Probe.h"
+#include "app/QtSchedulerDriver.h"
+#include "engine/Engine.h"
+#include "form/Clock.h"
+#include "form/Scheduler.h"
+#include "form/TimeValue.h"
+#include "model/main/MainForm.h"
+#include "platform/fake/MemorySettingsBackend.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "settings/Store.h"
+#include "ui/main/MainWindow.h"
+
+namespace {
+
+// Runs the event loop until `done` holds or `timeout` has passed.
+bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+TEST(NumLockPulse, AFirstPressFlipsNumLockAndTheCompletePulseLeavesItAsItWas) {
+    ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run through ctest, which starts the display";
+    int argc = 1;
+    char name[] = "velmora";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+
+    platform::MemorySettingsBackend backend;
+    settings::Store store(backend, "velmora");
+    form::RealClock clock;
+    form::Scheduler scheduler(clock, 15);
+    platform::LinuxPlatform host;
+    model::MainForm form(scheduler, store, "velmora", host);
+    std::vector<std::string> notices;
+    form.onNotice = [&](const std::string& n) { notices.push_back(n); };
+    engine::Engine engine(form, host);
+    ui::MainWindow window(form);
+    app::QtSchedulerDriver driver(scheduler);
+    form.Form_Load();
+    window.show();
+    EXPECT_TRUE(notices.empty()) << notices.front();
+
+    X11Probe probe;
+    ASSERT_TRUE(probe.connected());
+    ASSERT_TRUE(host.Available(platform::DesktopFeature::KeyInjection).ok);
+    for (const int round : {1, 2}) {  // from either NumLock state
+        SCOPED_TRACE(round);
+        const bool before = probe.numLockOn();
+        // Two seconds before expiry rather than five minutes.
+        form.HEARTBEAT_REMAINING = 2 * form::kOneSecond;
+        if (form.RIVA_START_BUTTON.caption() == "START") form.RIVA_START_BUTTON.click();
+        const auto backdrop = [&] { return form.RIVA_BACKGROUND_LABEL.backColour(); };
+        ASSERT_TRUE(pumpUntil([&] { return backdrop() == form::colour::Green; }, std::chrono::seconds(5)));
+        EXPECT_TRUE(pumpUntil([&] { return probe.numLockOn() != before; }, std::chrono::milliseconds(600)))
+            << "the first press did not flip NumLock";
+        ASSERT_TRUE(pumpUntil([&] { return backdrop() == form::colour::Black; }, std::chrono::seconds(2)));
+        EXPECT_TRUE(pumpUntil([&] { return probe.numLockOn() == before; }, std::chrono::seconds(1)))
+            << "NumLock was left changed after the pulse";
+        EXPECT_EQ(form.HEARTBEAT_COUNTDOWN_TEXTBOX.text().substr(0, 5), "00:05");
+        if (round == 1) {
+            ASSERT_TRUE(host.SendNumLock().ok);
+            ASSERT_TRUE(pumpUntil([&] { return probe.numLockOn() != before; }, std::chrono::seconds(1)));
+        }
+    }
+    // The display is shared: leave NumLock as the test found it.
+    host.SendNumLock();
+    window.unload();
+}
+
+}  // namespace
