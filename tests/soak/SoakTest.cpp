@@ -30,7 +30,9 @@
 #endif
 
 #ifdef VELMORA_ASAN
-#include <sanitizer/allocator_interface.h>
+// Declared here: GCC ships no <sanitizer/allocator_interface.h>, though its
+// ASan runtime has the function as clang's does.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #else
 #include <malloc.h>
 #endif
