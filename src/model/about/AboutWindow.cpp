@@ -5,6 +5,7 @@
 #include "model/about/DonationsWindow.h"
 #include "model/main/Contact.h"
 #include "settings/Keys.h"
+#include "settings/WriteGroup.h"
 
 namespace model {
 
@@ -90,6 +91,7 @@ void AboutWindow::Form_Load() {
 }
 
 void AboutWindow::savePosition() {
+    const settings::WriteGroup group(store_);  // left and top as one change
     store_.saveGeometry(keys().left, left);
     store_.saveGeometry(keys().top, top);
 }

@@ -3,6 +3,7 @@
 #include "model/about/Wallets.h"
 #include "model/main/Contact.h"
 #include "settings/Keys.h"
+#include "settings/WriteGroup.h"
 
 namespace model {
 
@@ -129,6 +130,7 @@ void DonationsWindow::Form_Load() {
 }
 
 void DonationsWindow::savePosition() {
+    const settings::WriteGroup group(store_);  // left and top as one change
     store_.saveGeometry(keys().left, left);
     store_.saveGeometry(keys().top, top);
 }

@@ -2,6 +2,7 @@
 
 #include "model/main/Contact.h"
 #include "settings/Keys.h"
+#include "settings/WriteGroup.h"
 
 namespace model {
 
@@ -117,16 +118,21 @@ void SettingsForm::Form_Load() {
 
 void SettingsForm::storePosition() {
     const keys::WindowKeys geometry = keys::windowKeys("SETTINGS");
+    const settings::WriteGroup group(store_);  // one change of the settings file
     store_.saveGeometry(geometry.left, left);
     store_.saveGeometry(geometry.top, top);
 }
 
 void SettingsForm::SAVE_BUTTON_Click() {
     syncGeometry();
-    storePosition();
-    for (int n = 1; n <= kSlots; ++n) store_.save(keys::taskCaption(n), row(n).name.text());
-    for (int n = 1; n <= kSlots; ++n) store_.save(keys::taskCommand(n), row(n).command.text());
-    for (int n = 1; n <= kSlots; ++n) store_.save(keys::taskProcessName(n), row(n).process.text());
+    {
+        // All sixty-two values reach the settings file as one change, or none.
+        const settings::WriteGroup group(store_);
+        storePosition();
+        for (int n = 1; n <= kSlots; ++n) store_.save(keys::taskCaption(n), row(n).name.text());
+        for (int n = 1; n <= kSlots; ++n) store_.save(keys::taskCommand(n), row(n).command.text());
+        for (int n = 1; n <= kSlots; ++n) store_.save(keys::taskProcessName(n), row(n).process.text());
+    }
     for (int n = 1; n <= kSlots; ++n) main_.slot(n).enable.setCaption(row(n).name.text());
     for (int n = 1; n <= kSlots; ++n) main_.slot(n).command = row(n).command.text();
     for (int n = 1; n <= kSlots; ++n) main_.slot(n).processName = row(n).process.text();

@@ -2,6 +2,7 @@
 
 #include "model/settings/SettingsForm.h"
 #include "settings/Keys.h"
+#include "settings/WriteGroup.h"
 
 namespace model {
 
@@ -125,9 +126,12 @@ void SingleSettingsForm::TASK_LOAD_BUTTON_Click(int n) {
 void SingleSettingsForm::SAVE_BUTTON_Click() {
     for (int n = 1; n <= kSlots; ++n) {
         if (TASK_LIGHT.text() != std::to_string(n)) continue;
-        store_.save(keys::taskCaption(n), TASK_1_NAME_TEXTBOX.text());
-        store_.save(keys::taskCommand(n), TASK_1_CMD_TEXTBOX.text());
-        store_.save(keys::taskProcessName(n), TASK_1_PROCESS_NAME_TEXTBOX.text());
+        {
+            const settings::WriteGroup group(store_);  // the slot's three values as one change
+            store_.save(keys::taskCaption(n), TASK_1_NAME_TEXTBOX.text());
+            store_.save(keys::taskCommand(n), TASK_1_CMD_TEXTBOX.text());
+            store_.save(keys::taskProcessName(n), TASK_1_PROCESS_NAME_TEXTBOX.text());
+        }
         SlotRow& slot = main_.slot(n);
         slot.enable.setCaption(TASK_1_NAME_TEXTBOX.text());
         slot.command = TASK_1_CMD_TEXTBOX.text();
@@ -154,6 +158,7 @@ void SingleSettingsForm::OK_BUTTON_Click() {
 
 void SingleSettingsForm::Form_Unload() {
     const keys::WindowKeys geometry = keys::windowKeys("SINGLE_SETTINGS");
+    const settings::WriteGroup group(store_);  // left and top as one change
     store_.saveGeometry(geometry.left, left);
     store_.saveGeometry(geometry.top, top);
 }

@@ -127,3 +127,27 @@ TEST_F(AllSettings, TheSingleTaskWindowBeneathKeepsItsOlderTextsAndALaterSaveWri
 }
 
 }  // namespace
+
+namespace {
+
+// Each "Save" and each storing of a window's place is one change of the
+// settings file, so a program killed in the middle leaves all of it or none.
+TEST_F(AllSettings, EachSaveAndEachStoredPlaceIsOneChangeOfTheFile) {
+    withAll([&](SettingsForm& w) {
+        h.backend.replaces = 0;
+        w.SAVE_BUTTON.click();
+        EXPECT_EQ(h.backend.replaces, 1) << "sixty-two values";
+        w.CANCEL_BUTTON.click();
+        EXPECT_EQ(h.backend.replaces, 3) << "the button's place, then the unload's";
+    });
+    withSingle([&](SingleSettingsForm& w) {
+        w.loadButton(4).click();
+        h.backend.replaces = 0;
+        w.SAVE_BUTTON.click();
+        EXPECT_EQ(h.backend.replaces, 1) << "the slot's three values";
+        w.OK_BUTTON.click();
+        EXPECT_EQ(h.backend.replaces, 2);
+    });
+}
+
+}  // namespace
