@@ -3,11 +3,10 @@
 // state, never a mix. Runs on Qt's offscreen platform: no display is needed
 // to start, load, save and end.
 //
-// A scenario says how to make the program write (a shut-down today; an
-// all-settings "Save" can be added as another scenario) and which values it
-// writes. Each round seeds the file with the old state in forms the program
-// reads but never writes ("+1", " 0 ", "1500.0"), so a file holding some keys
-// rewritten and others not is told apart from either whole state.
+// A scenario says how to make the program write (a shut-down, an
+// all-settings "Save") and which values it writes. Each round seeds the file with the old state in forms the
+// program reads but never writes ("+1", " 0 ", "1500.0"), so a file holding some keys rewritten and others
+// not is told apart from either whole state.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -126,15 +125,42 @@ std::vector<fs::path> strayTemporaries(const fs::path& folder) {
     return strays;
 }
 
+// What the all-settings "Save" writes over a task list saved before: new
+// captions and process names, the commands (one of them 10 MB) as they were,
+// and the window's place in its written form.
+State allSettingsSaveState(unsigned) {
+    State state;
+    state.stored = {{"SETTINGS-Left", "1000.0"}, {"SETTINGS-Top", "+1000"}};
+    state.written = {{"SETTINGS-Left", "1000"}, {"SETTINGS-Top", "1000"}};
+    for (int n = 1; n <= 20; ++n) {
+        const std::string slot = "TASK_" + std::to_string(n);
+        state.stored[slot + "_TICKBOX_CAPTION"] = "TASK " + std::to_string(n) + " old";
+        state.written[slot + "_TICKBOX_CAPTION"] = "TASK " + std::to_string(n) + " new";
+        state.stored[slot + "_PROCESS_NAME_TEXTBOX"] = "old-proc-" + std::to_string(n);
+        state.written[slot + "_PROCESS_NAME_TEXTBOX"] = "new-proc-" + std::to_string(n);
+        state.stored[slot + "_CMD"] = state.written[slot + "_CMD"] =
+            n == 1 ? kBigValue : "cmd " + std::to_string(n);
+    }
+    return state;
+}
+
 struct Scenario {
     std::string name;
     std::function<State(unsigned pattern)> state;
     std::function<void(Program&)> makeItWrite;  // after start-up; the program then writes and ends
+    std::function<fs::path()> binary;           // the program to copy and run
 };
+
+fs::path saveWriterBinary() {
+    const char* path = std::getenv("VELMORA_SAVE_WRITER");
+    if (!path) throw std::runtime_error("VELMORA_SAVE_WRITER is not set");
+    return path;
+}
 
 const std::vector<Scenario>& scenarios() {
     static const std::vector<Scenario> all{
-        {"ShutDown", shutdownState, [](Program& p) { p.signal(SIGTERM); }},
+        {"ShutDown", shutdownState, [](Program& p) { p.signal(SIGTERM); }, programBinary},
+        {"AllSettingsSave", allSettingsSaveState, [](Program& p) { p.signal(SIGUSR1); }, saveWriterBinary},
     };
     return all;
 }
@@ -147,7 +173,8 @@ TEST_P(WriteUnderKill, EveryKillLeavesTheCompleteOldOrTheCompleteNewState) {
     const std::string name = "vm-kill";
     const fs::path config = tmp.path() / "config";
     const fs::path file = settingsFile(config, name);
-    const fs::path exe = installCopy(tmp.path(), name);
+    const fs::path exe = tmp.path() / name;
+    fs::copy_file(scenario.binary(), exe);
     ReadWatch watch(file);
     const State state = scenario.state(5);
 
