@@ -22,7 +22,7 @@ install_missing() {
 
 # What building VELMORA with its tests and benchmarks needs.
 build_packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libxtst-dev fonts-liberation)
+  libgtest-dev libgmock-dev libx11-dev libxtst-dev fonts-liberation)
 
 # What the tests need beyond that: a virtual display with a window manager, and
 # the checkers the package test runs on the .deb and its desktop files.

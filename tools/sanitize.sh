@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 source tools/install-missing.sh
-install_missing sanitize.sh "${build_packages[@]}" xvfb openbox x11-utils
+install_missing sanitize.sh "${build_packages[@]}" "${test_packages[@]}"
 
 build=${VELMORA_SANITIZE_DIR:-build-sanitize}
 sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
