@@ -4,6 +4,7 @@
 
 #include "model/about/DonationsWindow.h"
 #include "model/main/Contact.h"
+#include "model/main/Look.h"
 #include "settings/Keys.h"
 #include "settings/WriteGroup.h"
 
@@ -37,20 +38,12 @@ AboutWindow::AboutWindow(form::Scheduler& scheduler, settings::Store& store, for
 }
 
 void AboutWindow::layOut() {
-    const form::Font title{"Arial", 9.75, true};
-    auto banner = [&](form::Label& l, form::Rect r) {
-        l.box = r;
-        l.font = title;
-        l.centred = true;
-        l.setBackColour(form::colour::Black);
-        l.setForeColour(form::colour::Green);
-    };
-    banner(VELMORA_TITLE_1, {120, 120, 2175, 360});
-    banner(VELMORA_TITLE_2, {2400, 120, 2535, 360});
-    banner(VELMORA_VERSION, {5040, 120, 2295, 345});
-    banner(FREEWARE_LABEL, {7440, 120, 2295, 345});
-    banner(RIVA_DEDICATION_LABEL, {120, 600, 4815, 375});
-    banner(VELMORA_CREATOR, {5040, 600, 4695, 315});
+    look::banner(VELMORA_TITLE_1, {120, 120, 2175, 360});
+    look::banner(VELMORA_TITLE_2, {2400, 120, 2535, 360});
+    look::banner(VELMORA_VERSION, {5040, 120, 2295, 345});
+    look::banner(FREEWARE_LABEL, {7440, 120, 2295, 345});
+    look::banner(RIVA_DEDICATION_LABEL, {120, 600, 4815, 375});
+    look::banner(VELMORA_CREATOR, {5040, 600, 4695, 315});
 
     RIVA_PIC_PICBOX.box = {120, 1080, 4770, 2490};
     RIVA_PIC_PICBOX.tabIndex = 1;
@@ -67,7 +60,7 @@ void AboutWindow::layOut() {
     DONATIONS_BACK_TEXTBOX.box = {5160, 1800, 4575, 735};
     DONATIONS_BACK_TEXTBOX.tabIndex = 4;
     DONATIONS_BUTTON.box = {5280, 1920, 4335, 495};
-    DONATIONS_BUTTON.font = title;
+    DONATIONS_BUTTON.font = look::arialBold(9.75);
     DONATIONS_BUTTON.tabIndex = 3;
 
     OK_BUTTON.box = {6480, 2880, 1935, 615};

@@ -1,6 +1,7 @@
 #include "model/main/MainForm.h"
 
 #include "form/TimeValue.h"
+#include "model/main/Look.h"
 #include "settings/Keys.h"
 #include "settings/WriteGroup.h"
 
@@ -74,15 +75,8 @@ MainForm::MainForm(form::Scheduler& scheduler, settings::Store& store, std::stri
 
 void MainForm::layOut() {
     const form::Font title = bold("Arial", 9.75);
-    auto banner = [&](form::Label& l, form::Rect r) {
-        l.box = r;
-        l.font = title;
-        l.centred = true;
-        l.setBackColour(Black);
-        l.setForeColour(Green);
-    };
-    banner(TARNHOLT_TITLE, {120, 120, 2295, 315});
-    banner(APP_EXE_NAME_LABEL, {2520, 120, 3135, 315});
+    look::banner(TARNHOLT_TITLE, {120, 120, 2295, 315});
+    look::banner(APP_EXE_NAME_LABEL, {2520, 120, 3135, 315});
 
     // Tick boxes and buttons in the window's default font.
     auto plain = [&](form::Control& c, form::Rect r, int tab) {

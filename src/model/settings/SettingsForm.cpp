@@ -1,6 +1,7 @@
 #include "model/settings/SettingsForm.h"
 
 #include "model/main/Contact.h"
+#include "model/main/Look.h"
 #include "settings/Keys.h"
 #include "settings/WriteGroup.h"
 
@@ -15,10 +16,6 @@ const char* const kProcessTip =
 
 std::string slotName(int n, const char* what) {
     return "TASK_" + std::to_string(n) + "_" + what;
-}
-
-form::Font bold(double points) {
-    return {"Arial", points, true, 0};
 }
 
 }  // namespace
@@ -45,7 +42,7 @@ SettingsRow::SettingsRow(int number)
     name.tabIndex = 1 + 3 * (number - 1);
     command.tabIndex = name.tabIndex + 1;
     process.tabIndex = name.tabIndex + 2;
-    for (form::TextBox* box : {&light, &name, &command, &process}) box->font = bold(8.25);
+    for (form::TextBox* box : {&light, &name, &command, &process}) box->font = look::arialBold(8.25);
 }
 
 SettingsForm::SettingsForm(form::Scheduler& scheduler, settings::Store& store, MainForm& main)
@@ -62,17 +59,10 @@ SettingsForm::SettingsForm(form::Scheduler& scheduler, settings::Store& store, M
 }
 
 void SettingsForm::layOut() {
-    auto banner = [](form::Label& l, form::Rect r) {
-        l.box = r;
-        l.font = bold(9.75);
-        l.centred = true;
-        l.setBackColour(form::colour::Black);
-        l.setForeColour(form::colour::Green);
-    };
-    banner(VELMORA_TITLE, {120, 120, 6015, 360});
-    banner(VELMORA_VERSION, {6240, 120, 2295, 345});
-    banner(FREEWARE_LABEL, {8760, 120, 2655, 345});
-    banner(VELMORA_CREATOR, {11520, 120, 5655, 330});
+    look::banner(VELMORA_TITLE, {120, 120, 6015, 360});
+    look::banner(VELMORA_VERSION, {6240, 120, 2295, 345});
+    look::banner(FREEWARE_LABEL, {8760, 120, 2655, 345});
+    look::banner(VELMORA_CREATOR, {11520, 120, 5655, 330});
 
     Label1.box = {840, 600, 1335, 255};
     Label2.box = {3120, 600, 1695, 255};

@@ -1,5 +1,6 @@
 #include "model/settings/SingleSettingsForm.h"
 
+#include "model/main/Look.h"
 #include "model/settings/SettingsForm.h"
 #include "settings/Keys.h"
 #include "settings/WriteGroup.h"
@@ -8,13 +9,7 @@ namespace model {
 
 namespace keys = settings::keys;
 
-namespace {
-
-form::Font bold(double points) {
-    return {"Arial", points, true, 0};
-}
-
-}  // namespace
+namespace {}  // namespace
 
 SingleSettingsForm::SingleSettingsForm(form::Scheduler& scheduler, settings::Store& store, MainForm& main,
                                        form::WindowHost& host, platform::Platform& platform)
@@ -41,16 +36,9 @@ SingleSettingsForm::SingleSettingsForm(form::Scheduler& scheduler, settings::Sto
 }
 
 void SingleSettingsForm::layOut() {
-    auto banner = [](form::Label& l, form::Rect r) {
-        l.box = r;
-        l.font = bold(9.75);
-        l.centred = true;
-        l.setBackColour(form::colour::Black);
-        l.setForeColour(form::colour::Green);
-    };
-    banner(TARNHOLT_TITLE, {120, 120, 3495, 360});
-    banner(VELMORA_TITLE, {3720, 120, 4215, 360});
-    banner(SINGLE_SETTINGS_LABEL, {8040, 120, 3495, 360});
+    look::banner(TARNHOLT_TITLE, {120, 120, 3495, 360});
+    look::banner(VELMORA_TITLE, {3720, 120, 4215, 360});
+    look::banner(SINGLE_SETTINGS_LABEL, {8040, 120, 3495, 360});
 
     // Two rows of ten; the keyboard visits them after "OK".
     for (int n = 1; n <= kSlots; ++n) {
@@ -76,7 +64,7 @@ void SingleSettingsForm::layOut() {
     TASK_1_CMD_TEXTBOX.box = {960, 3000, 10095, 315};
     for (form::TextBox* t :
          {&TASK_LIGHT, &TASK_1_NAME_TEXTBOX, &TASK_1_PROCESS_NAME_TEXTBOX, &TASK_1_CMD_TEXTBOX})
-        t->font = bold(8.25);
+        t->font = look::arialBold(8.25);
     BROWSE_FILE_BUTTON.box = {600, 3000, 375, 375};
 
     VIEW_ALL_SETTINGS_BUTTON.box = {1200, 3600, 2415, 495};
