@@ -54,14 +54,16 @@ public:
 
     Scheduler& scheduler() { return scheduler_; }
 
+    // Tells the view that the caption or the geometry changed.
+    void windowChanged() {
+        if (onWindowChanged) onWindowChanged();
+    }
+
 protected:
     // After Form_Unload: a window's timers stop when it goes.
     virtual void stopTimers();
     // A timer that lives as long as this window; it stops when the window unloads.
     Timer& createTimer(std::string name);
-    void windowChanged() {
-        if (onWindowChanged) onWindowChanged();
-    }
 
 private:
     std::string name_;

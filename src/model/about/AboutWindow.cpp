@@ -5,19 +5,8 @@
 #include "model/about/DonationsWindow.h"
 #include "model/main/Contact.h"
 #include "model/main/Look.h"
-#include "settings/Keys.h"
-#include "settings/WriteGroup.h"
 
 namespace model {
-
-namespace {
-
-const settings::keys::WindowKeys& keys() {
-    static const settings::keys::WindowKeys k = settings::keys::windowKeys("ABOUT");
-    return k;
-}
-
-}  // namespace
 
 AboutWindow::AboutWindow(form::Scheduler& scheduler, settings::Store& store, form::WindowHost& host)
     : form::Window("VELMORA_ABOUT", scheduler),
@@ -75,27 +64,17 @@ std::vector<form::Control*> AboutWindow::controls() {
 }
 
 void AboutWindow::Form_Load() {
-    left = store_.getGeometry(keys().left, 1000);
-    top = store_.getGeometry(keys().top, 1000);
-    width = store_.getGeometry(keys().width, 9960);
-    height = store_.getGeometry(keys().height, 4125);
-    windowChanged();
+    place_.restore(*this);
     flash_.setIntervals();
 }
 
-void AboutWindow::savePosition() {
-    const settings::WriteGroup group(store_);  // left and top as one change
-    store_.saveGeometry(keys().left, left);
-    store_.saveGeometry(keys().top, top);
-}
-
 void AboutWindow::Form_Unload() {
-    savePosition();
+    place_.store(*this);
 }
 
 void AboutWindow::OK_BUTTON_Click() {
     syncGeometry();
-    savePosition();
+    place_.store(*this);
     Close();  // unloading stores the position again
 }
 

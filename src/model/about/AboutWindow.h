@@ -6,6 +6,7 @@
 #include "form/Window.h"
 #include "model/about/FlashRelay.h"
 #include "model/about/PictureBox.h"
+#include "model/main/WindowPlace.h"
 #include "settings/Store.h"
 
 namespace model {
@@ -43,9 +44,9 @@ public:
 
 private:
     void layOut();
-    void savePosition();
 
     settings::Store& store_;
+    WindowPlace place_{store_, "ABOUT", 9960, 4125};
     form::WindowHost& host_;
     FlashRelay flash_;
 };

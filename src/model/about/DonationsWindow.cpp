@@ -2,8 +2,6 @@
 
 #include "model/about/Wallets.h"
 #include "model/main/Contact.h"
-#include "settings/Keys.h"
-#include "settings/WriteGroup.h"
 
 namespace model {
 
@@ -11,11 +9,6 @@ namespace {
 
 using form::colour::Black;
 using form::colour::Green;
-
-const settings::keys::WindowKeys& keys() {
-    static const settings::keys::WindowKeys k = settings::keys::windowKeys("DONATIONS_WINDOW");
-    return k;
-}
 
 // The currency rows, top to bottom, 600 twips apart.
 struct Currency {
@@ -121,27 +114,17 @@ std::vector<form::Control*> DonationsWindow::controls() {
 }
 
 void DonationsWindow::Form_Load() {
-    left = store_.getGeometry(keys().left, 1000);
-    top = store_.getGeometry(keys().top, 1000);
-    width = store_.getGeometry(keys().width, 8880);
-    height = store_.getGeometry(keys().height, 6330);
-    windowChanged();
+    place_.restore(*this);
     flash_.setIntervals();
 }
 
-void DonationsWindow::savePosition() {
-    const settings::WriteGroup group(store_);  // left and top as one change
-    store_.saveGeometry(keys().left, left);
-    store_.saveGeometry(keys().top, top);
-}
-
 void DonationsWindow::Form_Unload() {
-    savePosition();
+    place_.store(*this);
 }
 
 void DonationsWindow::OK_BUTTON_Click() {
     syncGeometry();
-    savePosition();
+    place_.store(*this);
     Close();  // unloading stores the position again
 }
 

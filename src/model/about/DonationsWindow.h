@@ -8,6 +8,7 @@
 #include "form/Controls.h"
 #include "form/Window.h"
 #include "model/about/FlashRelay.h"
+#include "model/main/WindowPlace.h"
 #include "settings/Store.h"
 
 namespace model {
@@ -57,9 +58,9 @@ public:
 
 private:
     void layOut();
-    void savePosition();
 
     settings::Store& store_;
+    WindowPlace place_{store_, "DONATIONS_WINDOW", 8880, 6330};
     std::array<std::unique_ptr<CurrencyRow>, kCurrencies> rows_;
     FlashRelay flash_;
 };

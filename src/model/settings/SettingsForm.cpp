@@ -93,12 +93,7 @@ std::vector<form::Control*> SettingsForm::controls() {
 }
 
 void SettingsForm::Form_Load() {
-    const keys::WindowKeys geometry = keys::windowKeys("SETTINGS");
-    left = store_.getGeometry(geometry.left, 1000);
-    top = store_.getGeometry(geometry.top, 1000);
-    width = store_.getGeometry(geometry.width, 17400);
-    height = store_.getGeometry(geometry.height, 6180);
-    windowChanged();
+    place_.restore(*this);
     // From the store, not from the main window.
     for (int n = 1; n <= kSlots; ++n)
         row(n).name.setText(store_.get(keys::taskCaption(n), keys::defaultCaption(n)));
@@ -106,19 +101,12 @@ void SettingsForm::Form_Load() {
     for (int n = 1; n <= kSlots; ++n) row(n).process.setText(store_.get(keys::taskProcessName(n), ""));
 }
 
-void SettingsForm::storePosition() {
-    const keys::WindowKeys geometry = keys::windowKeys("SETTINGS");
-    const settings::WriteGroup group(store_);  // one change of the settings file
-    store_.saveGeometry(geometry.left, left);
-    store_.saveGeometry(geometry.top, top);
-}
-
 void SettingsForm::SAVE_BUTTON_Click() {
     syncGeometry();
     {
         // All sixty-two values reach the settings file as one change, or none.
         const settings::WriteGroup group(store_);
-        storePosition();
+        place_.store(*this);
         for (int n = 1; n <= kSlots; ++n) store_.save(keys::taskCaption(n), row(n).name.text());
         for (int n = 1; n <= kSlots; ++n) store_.save(keys::taskCommand(n), row(n).command.text());
         for (int n = 1; n <= kSlots; ++n) store_.save(keys::taskProcessName(n), row(n).process.text());
@@ -131,12 +119,12 @@ void SettingsForm::SAVE_BUTTON_Click() {
 
 void SettingsForm::CANCEL_BUTTON_Click() {
     syncGeometry();
-    storePosition();
+    place_.store(*this);
     Close();  // unloading stores the position again
 }
 
 void SettingsForm::Form_Unload() {
-    storePosition();
+    place_.store(*this);
 }
 
 void SettingsForm::VELMORA_CREATOR_Click() {

@@ -8,6 +8,7 @@
 #include "form/Controls.h"
 #include "form/Window.h"
 #include "model/main/MainForm.h"
+#include "model/main/WindowPlace.h"
 #include "settings/Store.h"
 
 namespace model {
@@ -55,9 +56,9 @@ public:
 
 private:
     void layOut();
-    void storePosition();
 
     settings::Store& store_;
+    WindowPlace place_{store_, "SETTINGS", 17400, 6180};
     MainForm& main_;
     std::array<std::unique_ptr<SettingsRow>, kSlots> rows_;
 };

@@ -92,12 +92,7 @@ std::vector<form::Control*> SingleSettingsForm::controls() {
 }
 
 void SingleSettingsForm::Form_Load() {
-    const keys::WindowKeys geometry = keys::windowKeys("SINGLE_SETTINGS");
-    left = store_.getGeometry(geometry.left, 1000);
-    top = store_.getGeometry(geometry.top, 1000);
-    width = store_.getGeometry(geometry.width, 11760);
-    height = store_.getGeometry(geometry.height, 4725);
-    windowChanged();
+    place_.restore(*this);
     TASK_LIGHT.setText("");
     TASK_1_NAME_TEXTBOX.setText("");
     TASK_1_CMD_TEXTBOX.setText("");
@@ -145,10 +140,7 @@ void SingleSettingsForm::OK_BUTTON_Click() {
 }
 
 void SingleSettingsForm::Form_Unload() {
-    const keys::WindowKeys geometry = keys::windowKeys("SINGLE_SETTINGS");
-    const settings::WriteGroup group(store_);  // left and top as one change
-    store_.saveGeometry(geometry.left, left);
-    store_.saveGeometry(geometry.top, top);
+    place_.store(*this);
 }
 
 }  // namespace model

@@ -8,6 +8,7 @@
 #include "form/Controls.h"
 #include "form/Window.h"
 #include "model/main/MainForm.h"
+#include "model/main/WindowPlace.h"
 #include "model/settings/FileChooser.h"
 #include "platform/Platform.h"
 #include "settings/Store.h"
@@ -56,6 +57,7 @@ private:
     void layOut();
 
     settings::Store& store_;
+    WindowPlace place_{store_, "SINGLE_SETTINGS", 11760, 4725};
     MainForm& main_;
     form::WindowHost& host_;
     platform::Platform& platform_;

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+#include "form/Window.h"
+#include "settings/Store.h"
+
+namespace model {
+
+// Where a secondary window sits: it reads its four geometry keys
+// ("<NAME>-Left", -Top, -Width, -Height) when it opens, and stores only its
+// left and top, as one change of the settings file, when it closes.
+class WindowPlace {
+public:
+    WindowPlace(settings::Store& store, const std::string& shortName, float defaultWidth,
+                float defaultHeight);
+
+    // Sets the window's left, top, width and height from the store (left and
+    // top default to 1000) and tells its view.
+    void restore(form::Window& window) const;
+    void store(const form::Window& window) const;
+
+private:
+    settings::Store& store_;
+    std::string left_, top_, width_, height_;
+    float defaultWidth_, defaultHeight_;
+};
+
+}  // namespace model
