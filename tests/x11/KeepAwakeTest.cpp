@@ -24,12 +24,6 @@ const std::string kInWayland = "NumLock presses reach only X11 programs in this 
 const std::string kMayLock =
     "nothing keeps the session from idling (no D-Bus session bus), so the screen may still lock";
 
-fs::path helper(const char* variable) {
-    const char* path = std::getenv(variable);
-    if (path == nullptr) throw std::runtime_error(std::string(variable) + " is not set; run through ctest");
-    return path;
-}
-
 std::vector<std::string> linesOf(const fs::path& file) {
     std::ifstream in(file);
     std::vector<std::string> lines;
@@ -53,68 +47,49 @@ bool waitFor(Check check, Millis timeout) {
     return true;
 }
 
-// A private session bus. With the portal, the bus starts the real
-// xdg-desktop-portal and its GTK backend on demand, as a desktop's does; the
-// backend is picked for a GNOME session and talks to the display given.
-class SessionBus {
+// A private session bus with the test's screen saver on it. With the portal,
+// the bus starts the real xdg-desktop-portal and its GTK backend on demand,
+// as a desktop's does; the backend is picked for a GNOME session.
+class Bus {
 public:
-    SessionBus(const fs::path& dir, bool withPortal, const std::string& display) : dir_(dir) {
-        fs::create_directories(dir / "services");
-        fs::create_directories(dir / "home");
-        fs::create_directories(dir / "run");
+    Bus(const fs::path& dir, bool withPortal) : log_(dir / "screensaver.log") {
+        for (const char* sub : {"services", "home", "run"}) fs::create_directories(dir / sub);
         fs::permissions(dir / "run", fs::perms::owner_all);
-        if (withPortal) {
-            service("org.freedesktop.portal.Desktop", "/usr/libexec/xdg-desktop-portal");
-            service("org.freedesktop.impl.portal.desktop.gtk", "/usr/libexec/xdg-desktop-portal-gtk");
-        }
+        using Service = std::pair<std::string, std::string>;  // name after org.freedesktop., program
+        if (withPortal)
+            for (const auto& [name, exec] : {Service{"portal.Desktop", "xdg-desktop-portal"},
+                                             Service{"impl.portal.desktop.gtk", "xdg-desktop-portal-gtk"}})
+                std::ofstream(dir / "services" / ("org.freedesktop." + name + ".service"))
+                    << "[D-BUS Service]\nName=org.freedesktop." << name << "\nExec=/usr/libexec/" << exec
+                    << "\n";
         std::ofstream(dir / "bus.conf")
-            << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-               " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-               "<busconfig><type>session</type>\n"
-            << "<listen>unix:path=" << (dir / "bus").string() << "</listen>\n"
-            << "<servicedir>" << (dir / "services").string() << "</servicedir>\n"
-            << "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-               "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
+            << "<busconfig><type>session</type><listen>" << address_ << "</listen><servicedir>"
+            << (dir / "services").string()
+            << "</servicedir><policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+               "<allow eavesdrop=\"true\"/>"
+               "<allow own=\"*\"/></policy></busconfig>\n";
         writeScript(dir / "bus.sh", "exec dbus-daemon --nofork --print-address=1 --config-file='" +
                                         (dir / "bus.conf").string() + "'\n");
         daemon_ = std::make_unique<Program>(
             dir / "bus.sh",
-            std::map<std::string, std::string>{{"DISPLAY", display},
+            std::map<std::string, std::string>{{"DISPLAY", fixtureDisplay()},
                                                {"XDG_CURRENT_DESKTOP", "GNOME"},
                                                {"HOME", (dir / "home").string()},
                                                {"XDG_RUNTIME_DIR", (dir / "run").string()}},
             dir / "bus.txt");
-        ready_ = waitFor([&] { return daemon_->output().find("unix:") != std::string::npos; }, kBusAnswer);
-    }
-
-    bool ready() const { return ready_; }
-    std::string address() const { return "unix:path=" + (dir_ / "bus").string(); }
-
-private:
-    void service(const std::string& name, const std::string& exec) {
-        std::ofstream(dir_ / "services" / (name + ".service"))
-            << "[D-BUS Service]\nName=" << name << "\nExec=" << exec << "\n";
-    }
-
-    fs::path dir_;
-    std::unique_ptr<Program> daemon_;
-    bool ready_ = false;
-};
-
-// The test's screen saver on that bus, and its record.
-class ScreenSaver {
-public:
-    ScreenSaver(const fs::path& dir, const SessionBus& bus) : log_(dir / "screensaver.log") {
-        program_ = std::make_unique<Program>(
-            helper("VELMORA_STANDIN"),
-            std::map<std::string, std::string>{{"DBUS_SESSION_BUS_ADDRESS", bus.address()},
+        if (!waitFor([&] { return daemon_->output().find("unix:") != std::string::npos; }, kBusAnswer))
+            return;
+        saver_ = std::make_unique<Program>(
+            std::getenv("VELMORA_STANDIN"),
+            std::map<std::string, std::string>{{"DBUS_SESSION_BUS_ADDRESS", address_},
                                                {"VELMORA_STANDIN_LOG", log_.string()}},
             dir / "screensaver.txt");
-        ready_ = waitFor([&] { return !linesOf(log_).empty(); }, kBusAnswer);
+        ready_ = waitFor([&] { return !record().empty(); }, kBusAnswer);
     }
     bool ready() const { return ready_; }
+    const std::string& address() const { return address_; }
     std::vector<std::string> record() const { return linesOf(log_); }
-    // Whether the record gets `line` within the time a bus call takes.
+    // Whether the screen saver records `line` within the time a bus call takes.
     bool says(const std::string& line) const {
         return waitFor(
             [&] {
@@ -123,15 +98,11 @@ public:
             },
             kBusAnswer);
     }
-    std::string describe() const {
-        std::ostringstream all;
-        for (const auto& line : record()) all << line << "\n";
-        return all.str();
-    }
 
 private:
     fs::path log_;
-    std::unique_ptr<Program> program_;
+    std::string address_ = "unix:path=" + (log_.parent_path() / "bus").string();
+    std::unique_ptr<Program> daemon_, saver_;
     bool ready_ = false;
 };
 
@@ -159,71 +130,52 @@ void clickHeartbeatButton(XSession& x, unsigned long window) {
     x.click(frame->clientX + 120 + 28, frame->clientY + 504 + 12);  // its box, in pixels from the twips
 }
 
-TEST(KeepAwake, ScreenSaverIsHeldWhileTheHeartbeatRunsAndGivenBackOnStopAndSigterm) {
+TEST(KeepAwake, ScreenSaverIsHeldWhileTheHeartbeatRunsGivenBackOnStopAndSigtermAndEndsWithAKill) {
     XSession x(fixtureDisplay());
     ASSERT_TRUE(x.ok());
     TempDir tmp("keepawake");
-    SessionBus bus(tmp.path(), false, fixtureDisplay());
+    const Bus bus(tmp.path(), false);
     ASSERT_TRUE(bus.ready());
-    ScreenSaver saver(tmp.path(), bus);
-    ASSERT_TRUE(saver.ready());
 
     Started app(tmp.path(), "vm-awake", {{"DBUS_SESSION_BUS_ADDRESS", bus.address()}});
     const std::string held = app.pid() + " vm-awake";
-    EXPECT_TRUE(saver.says("inhibit 1 " + held)) << saver.describe() << app.program->output();
+    EXPECT_TRUE(bus.says("inhibit 1 " + held)) << app.program->output();
     const auto window = x.waitForClient(app.program->pid(), app.caption, kAppear);
     ASSERT_TRUE(window) << app.program->output();
     ASSERT_TRUE(x.waitForSettledFrame(*window, 300ms, 5s));
-
     clickHeartbeatButton(x, *window);  // STOP
-    EXPECT_TRUE(saver.says("uninhibit 1 " + held)) << saver.describe();
+    EXPECT_TRUE(bus.says("uninhibit 1 " + held));
     clickHeartbeatButton(x, *window);  // START
-    EXPECT_TRUE(saver.says("inhibit 2 " + held)) << saver.describe();
-
+    EXPECT_TRUE(bus.says("inhibit 2 " + held));
     app.program->signal(SIGTERM);
     const auto status = app.program->waitExit(10s);
     ASSERT_TRUE(status);
     EXPECT_EQ(describeStatus(*status), "exit 0") << app.program->output();
-    EXPECT_TRUE(saver.says("uninhibit 2 " + held)) << saver.describe();
-    EXPECT_EQ(saver.record(), (std::vector<std::string>{"ready", "inhibit 1 " + held, "uninhibit 1 " + held,
-                                                        "inhibit 2 " + held, "uninhibit 2 " + held}));
+    EXPECT_TRUE(bus.says("uninhibit 2 " + held));
+    EXPECT_EQ(bus.record(), (std::vector<std::string>{"ready", "inhibit 1 " + held, "uninhibit 1 " + held,
+                                                      "inhibit 2 " + held, "uninhibit 2 " + held}));
     EXPECT_EQ(app.program->output().find("velmora:"), std::string::npos)
         << "a plain X11 session says nothing new";
-}
 
-TEST(KeepAwake, AKilledProgramsInhibitorEndsWithItsBusConnection) {
-    TempDir tmp("keepawake-kill");
-    SessionBus bus(tmp.path(), false, fixtureDisplay());
-    ASSERT_TRUE(bus.ready());
-    ScreenSaver saver(tmp.path(), bus);
-    ASSERT_TRUE(saver.ready());
-    Started app(tmp.path(), "vm-killed", {{"DBUS_SESSION_BUS_ADDRESS", bus.address()}});
-    ASSERT_TRUE(saver.says("inhibit 1 " + app.pid() + " vm-killed"))
-        << saver.describe() << app.program->output();
-
-    app.program->signal(SIGKILL);
-    EXPECT_TRUE(saver.says("gone 1 vm-killed")) << saver.describe();
+    Started killed(tmp.path(), "vm-killed", {{"DBUS_SESSION_BUS_ADDRESS", bus.address()}});
+    ASSERT_TRUE(bus.says("inhibit 3 " + killed.pid() + " vm-killed")) << killed.program->output();
+    killed.program->signal(SIGKILL);
+    EXPECT_TRUE(bus.says("gone 3 vm-killed"));
 }
 
 // Debian's own portal and its GTK backend between the program and the
 // screen saver: the request reaches the screen saver from the backend, is
 // given back on STOP, and the portal gives it back when the program is killed.
 TEST(KeepAwake, TheRealDesktopPortalIsAskedFirstAndLetsGoOfAKilledProgram) {
-    for (const char* part : {"/usr/libexec/xdg-desktop-portal", "/usr/libexec/xdg-desktop-portal-gtk"})
-        ASSERT_TRUE(fs::exists(part)) << part << " missing: tools/install-missing.sh installs it";
     XSession x(fixtureDisplay());
     ASSERT_TRUE(x.ok());
     TempDir tmp("keepawake-portal");
-    SessionBus bus(tmp.path(), true, fixtureDisplay());
+    const Bus bus(tmp.path(), true);  // the screen saver is up before the backend looks for one
     ASSERT_TRUE(bus.ready());
-    ScreenSaver saver(tmp.path(), bus);  // before the backend starts: it looks for one once
-    ASSERT_TRUE(saver.ready());
 
     Started app(tmp.path(), "vm-portal", {{"DBUS_SESSION_BUS_ADDRESS", bus.address()}});
-    ASSERT_TRUE(waitFor([&] { return saver.record().size() >= 2; }, kBusAnswer))
-        << saver.describe() << app.program->output();
-    // "inhibit 1 PID COMM": the backend's process, not the program's.
-    std::istringstream first(saver.record()[1]);
+    ASSERT_TRUE(waitFor([&] { return bus.record().size() >= 2; }, kBusAnswer)) << app.program->output();
+    std::istringstream first(bus.record()[1]);  // "inhibit 1 PID COMM"
     std::string verb, cookie, pid, comm;
     first >> verb >> cookie >> pid >> comm;
     EXPECT_EQ(verb + " " + cookie, "inhibit 1");
@@ -235,22 +187,19 @@ TEST(KeepAwake, TheRealDesktopPortalIsAskedFirstAndLetsGoOfAKilledProgram) {
     ASSERT_TRUE(window) << app.program->output();
     ASSERT_TRUE(x.waitForSettledFrame(*window, 300ms, 5s));
     clickHeartbeatButton(x, *window);  // STOP
-    EXPECT_TRUE(saver.says("uninhibit 1 " + backend)) << saver.describe();
+    EXPECT_TRUE(bus.says("uninhibit 1 " + backend));
     clickHeartbeatButton(x, *window);  // START
-    EXPECT_TRUE(saver.says("inhibit 2 " + backend)) << saver.describe();
-
+    EXPECT_TRUE(bus.says("inhibit 2 " + backend));
     app.program->signal(SIGKILL);
-    EXPECT_TRUE(saver.says("uninhibit 2 " + backend)) << saver.describe();
+    EXPECT_TRUE(bus.says("uninhibit 2 " + backend));
 }
 
 // Inside a Wayland session the program says once where its presses go and
 // what keeps the session awake; in a plain X11 session it says nothing.
 TEST(KeepAwake, WaylandSessionNoticeOnXvfbIsSaidOnceAndOnlyThere) {
     TempDir tmp("keepawake-notice");
-    SessionBus bus(tmp.path(), false, fixtureDisplay());
+    const Bus bus(tmp.path(), false);
     ASSERT_TRUE(bus.ready());
-    ScreenSaver saver(tmp.path(), bus);
-    ASSERT_TRUE(saver.ready());
     XSession x(fixtureDisplay());
     ASSERT_TRUE(x.ok());
     const std::string noBus = "unix:path=" + (tmp.path() / "no-bus").string();
@@ -268,7 +217,6 @@ TEST(KeepAwake, WaylandSessionNoticeOnXvfbIsSaidOnceAndOnlyThere) {
         Started app(tmp.path(), c.name,
                     {{"DBUS_SESSION_BUS_ADDRESS", c.busAddress}, {"XDG_SESSION_TYPE", c.sessionType}});
         ASSERT_TRUE(x.waitForClient(app.program->pid(), app.caption, kAppear)) << app.program->output();
-        // Two pulses' worth of ticks would be too long; the notice comes at start-up.
         app.program->signal(SIGTERM);
         ASSERT_TRUE(app.program->waitExit(10s));
         const std::string output = app.program->output();
