@@ -25,5 +25,8 @@ build_packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools
   libgtest-dev libgmock-dev libx11-dev libxtst-dev fonts-liberation)
 
 # What the tests need beyond that: a virtual display with a window manager, and
-# the checkers the package test runs on the .deb and its desktop files.
-test_packages=(xvfb openbox jwm x11-utils desktop-file-utils appstream lintian)
+# the checkers the package test runs on the .deb and its desktop files; a
+# session bus with the desktop portal and its GTK backend, a headless Wayland
+# compositor and Qt's Wayland platform for the keep-awake tests.
+test_packages=(xvfb openbox jwm x11-utils desktop-file-utils appstream lintian
+  dbus-daemon xdg-desktop-portal xdg-desktop-portal-gtk weston qt6-wayland)

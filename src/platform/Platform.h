@@ -3,17 +3,21 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace platform {
 
 // Outcome of an operation that can fail. `error` is a short reason meant for
-// the user (a tooltip, a line on standard error); empty when ok.
+// the user (a tooltip, a line on standard error); empty when ok. `note` is
+// what a working feature may want said about how it works (which service does
+// it, where it falls short); usually empty.
 struct Result {
     bool ok = true;
     std::string error;
+    std::string note;
 
-    static Result success() { return {}; }
-    static Result failure(std::string why) { return {false, std::move(why)}; }
+    static Result success(std::string note = {}) { return {true, {}, std::move(note)}; }
+    static Result failure(std::string why) { return {false, std::move(why), {}}; }
 };
 
 // Answer of the process-table query.
@@ -29,6 +33,7 @@ using WindowHandle = std::uint64_t;  // 0 is the null handle
 enum class DesktopFeature {
     KeyInjection,    // SendNumLock
     WindowStacking,  // GetForegroundWindow and SetTopMost
+    KeepAwake,       // KeepAwake; when available, `note` names what holds the session awake
 };
 
 // Window style passed to LaunchCommand: a normal window that takes the focus.
@@ -59,6 +64,10 @@ public:
     // Puts the window into (on) or out of (off) the top-most group without
     // moving or resizing it.
     virtual Result SetTopMost(WindowHandle window, bool on) = 0;
+
+    // Asks the session not to go idle (on) or withdraws that request (off).
+    // Holding it twice or releasing it when not held changes nothing.
+    virtual Result KeepAwake(bool on) = 0;
 
     // Whether the feature can work on this display; if not, `error` says why.
     virtual Result Available(DesktopFeature feature) = 0;

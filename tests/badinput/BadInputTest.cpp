@@ -80,6 +80,7 @@ public:
     platform::Result SendNumLock() override { return platform::Result::failure("no keyboard here"); }
     platform::WindowHandle GetForegroundWindow() override { return 0; }
     platform::Result SetTopMost(platform::WindowHandle, bool) override { return {}; }
+    platform::Result KeepAwake(bool) override { return {}; }
     platform::Result Available(platform::DesktopFeature) override {
         return platform::Result::failure("no desktop here");
     }

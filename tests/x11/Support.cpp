@@ -225,8 +225,8 @@ Program::Program(const fs::path& exe, const std::map<std::string, std::string>& 
         const std::string name = var.substr(0, var.find('='));
         // The caller's desktop settings (Qt scaling, a chosen platform) must
         // not move or resize the windows the tests measure.
-        if (name == "DISPLAY" || name == "WAYLAND_DISPLAY" || name.rfind("QT_", 0) == 0 ||
-            name == "XDG_CONFIG_HOME" || name == "XAUTHORITY" || env.count(name))
+        if (name == "DISPLAY" || name == "WAYLAND_DISPLAY" || name == "XDG_SESSION_TYPE" ||
+            name.rfind("QT_", 0) == 0 || name == "XDG_CONFIG_HOME" || name == "XAUTHORITY" || env.count(name))
             continue;
         vars.push_back(var);
     }

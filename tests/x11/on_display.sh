@@ -9,4 +9,6 @@ if [[ -z $display ]]; then
   exit 1
 fi
 export DISPLAY=$display QT_QPA_PLATFORM=xcb
+# A Wayland desktop the tests were started from is not the session under test.
+unset WAYLAND_DISPLAY XDG_SESSION_TYPE
 exec "$@"

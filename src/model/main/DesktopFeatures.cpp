@@ -19,25 +19,44 @@ void MainForm::wireDesktopFeatures() {
 }
 
 void MainForm::checkDesktopFeatures() {
+    // First: what the NumLock notice says depends on it.
+    keepAwake_ = platform_.Available(DesktopFeature::KeepAwake);
     for (DesktopFeature feature : {DesktopFeature::KeyInjection, DesktopFeature::WindowStacking}) {
         const platform::Result usable = platform_.Available(feature);
-        if (!usable.ok) unavailable(feature, usable.error);
+        if (!usable.ok)
+            unavailable(feature, usable.error);
+        else if (feature == DesktopFeature::KeyInjection && !usable.note.empty())
+            announceKeepAlive(usable.note);  // presses that go somewhere, but not everywhere
     }
 }
 
 // The timers and lamps carry on either way; only the effect on the desktop is
 // missing, and the user is told once which one and why.
 void MainForm::unavailable(DesktopFeature feature, const std::string& why) {
-    const bool keys = feature == DesktopFeature::KeyInjection;
-    bool& announced = keys ? keyInjectionAnnounced_ : windowStackingAnnounced_;
-    if (announced) return;
-    announced = true;
-    const std::string text =
-        (keys ? "NumLock keep-alive unavailable: " : "Always On Top unavailable: ") + why;
-    if (keys)
-        RIVA_START_BUTTON.setToolTip(text);
+    if (feature == DesktopFeature::KeyInjection) {
+        announceKeepAlive("NumLock keep-alive unavailable: " + why);
+        return;
+    }
+    if (windowStackingAnnounced_) return;
+    windowStackingAnnounced_ = true;
+    const std::string text = "Always On Top unavailable: " + why;
+    AlwaysOnTopTimer_TICKBOX.setToolTip(text);
+    if (onNotice) onNotice(text);
+}
+
+// Where the presses fall short, said once with what else keeps the session
+// awake: the user must not take the heartbeat's lamps for a guarantee.
+void MainForm::announceKeepAlive(const std::string& shortfall) {
+    if (keyInjectionAnnounced_) return;
+    keyInjectionAnnounced_ = true;
+    std::string text = shortfall + "; ";
+    if (keepAwake_.ok)
+        text += "the session is kept from idling by " +
+                (keepAwake_.note.empty() ? std::string("the system") : keepAwake_.note);
     else
-        AlwaysOnTopTimer_TICKBOX.setToolTip(text);
+        text +=
+            "nothing keeps the session from idling (" + keepAwake_.error + "), so the screen may still lock";
+    RIVA_START_BUTTON.setToolTip(text);
     if (onNotice) onNotice(text);
 }
 

@@ -1,7 +1,9 @@
 // The heartbeat: a countdown of five minutes and one second that ends in a
 // NumLock pulse, two presses 750 ms apart, so that the system sees keyboard
 // input while the NumLock state ends as it began. The scanner's backdrop shows
-// the pulse: cyan when armed, green between the presses, black after.
+// the pulse: cyan when armed, green between the presses, black after. While
+// it runs, the platform is also asked to keep the session from idling, which
+// is what holds a Wayland compositor's lock screen off.
 
 #include "form/TimeValue.h"
 #include "model/main/MainForm.h"
@@ -42,6 +44,14 @@ void MainForm::NUMLOCK_TIMER_2_Timer() {
 void MainForm::HEARTBEAT_COUNTDOWN_TEXTBOX_DblClick() {
     HEARTBEAT_REMAINING = form::timeValue("00:05:00");
     HEARTBEAT_COUNTDOWN_TEXTBOX.setText("00:05:00");
+}
+
+// Asked once per start and stop, whatever the answer: where nothing can keep
+// the session awake the presses still run, and the start-up notice said so.
+void MainForm::keepAwake(bool on) {
+    if (on == awake_) return;
+    awake_ = on;
+    platform_.KeepAwake(on);
 }
 
 // A window that closes between the two presses would leave NumLock flipped;

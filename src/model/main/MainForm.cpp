@@ -211,6 +211,7 @@ void MainForm::Form_Load() {
 
     const bool riva = RIVA_AUTOSTART_TICKBOX.ticked();
     HEARTBEAT_TIMER.setEnabled(riva);
+    keepAwake(riva);
     RIVA_RED_TIMER[0]->setEnabled(riva);
     RIVA_START_BUTTON.setCaption(riva ? "STOP" : "START");
 
@@ -221,6 +222,7 @@ void MainForm::Form_Unload() {
     if (shutDown_) return;
     shutDown_ = true;
     finishNumLockPulse();
+    keepAwake(false);
     // All of it in one replace of the settings file: a shut-down cut short
     // leaves the old values or the new ones, never a mix.
     const settings::WriteGroup group(store_);

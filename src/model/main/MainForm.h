@@ -120,8 +120,12 @@ private:
     void wireDesktopFeatures();
     void checkDesktopFeatures();
     void unavailable(platform::DesktopFeature feature, const std::string& why);
+    void announceKeepAlive(const std::string& shortfall);
     platform::WindowHandle mainHandle() const { return windowHandle ? windowHandle() : 0; }
     void finishNumLockPulse();
+    // Asks the platform to keep the session from idling while the heartbeat
+    // runs (on) or no longer (off); asks nothing when that is already so.
+    void keepAwake(bool on);
 
     settings::Store& store_;
     std::string executableName_;
@@ -129,6 +133,8 @@ private:
     std::array<std::unique_ptr<SlotRow>, kSlots> slots_;
     bool shutDown_ = false;
     bool keyInjectionAnnounced_ = false;
+    bool awake_ = false;          // keep-awake asked for and not withdrawn
+    platform::Result keepAwake_;  // what the platform said of keeping awake at start-up
     bool windowStackingAnnounced_ = false;
 };
 

@@ -46,12 +46,14 @@ void MainForm::RIVA_START_BUTTON_Click() {
     if (RIVA_START_BUTTON.caption() == "START") {
         RIVA_START_BUTTON.setCaption("STOP");
         HEARTBEAT_TIMER.setEnabled(true);
+        keepAwake(true);
         RIVA_RED_TIMER[0]->setEnabled(true);
         for (int n = 2; n <= 16; ++n) RIVA_RED_TIMER[n - 1]->setEnabled(false);
         for (auto& lamp : RIVA_LABEL) lamp->setBackColour(Black);
     } else {
         RIVA_START_BUTTON.setCaption("START");
         HEARTBEAT_TIMER.setEnabled(false);
+        keepAwake(false);
         for (form::Timer* t : RIVA_RED_TIMER) t->setEnabled(false);
         for (auto& lamp : RIVA_LABEL) lamp->setBackColour(Red);
     }

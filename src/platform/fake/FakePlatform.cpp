@@ -57,9 +57,21 @@ Result FakePlatform::SetTopMost(WindowHandle window, bool on) {
     return Result::success();
 }
 
+Result FakePlatform::KeepAwake(bool on) {
+    record(Op::KeepAwake, {}, 0, on);
+    if (on) {
+        if (const Result usable = Available(DesktopFeature::KeepAwake); !usable.ok) return usable;
+    }
+    keepingAwake_ = on;
+    return Result::success();
+}
+
 Result FakePlatform::Available(DesktopFeature feature) {
     const auto found = unavailable_.find(feature);
-    if (found == unavailable_.end() || found->second.empty()) return Result::success();
+    if (found == unavailable_.end() || found->second.empty()) {
+        const auto note = notes_.find(feature);
+        return Result::success(note == notes_.end() ? std::string() : note->second);
+    }
     return Result::failure(found->second);
 }
 

@@ -23,6 +23,7 @@ public:
         SendNumLock,
         GetForegroundWindow,
         SetTopMost,
+        KeepAwake,
         ChooseFileToRun,
         ProgramFolder
     };
@@ -31,7 +32,7 @@ public:
         Op op;
         std::string text;      // command, process name or chooser title
         long long number = 0;  // Sleep: ms; LaunchCommand: window style; SetTopMost: window
-        bool on = false;       // SetTopMost's flag
+        bool on = false;       // SetTopMost's and KeepAwake's flag
         form::Millis at = 0;   // virtual time of the call
     };
 
@@ -43,6 +44,7 @@ public:
     Result SendNumLock() override;
     WindowHandle GetForegroundWindow() override;
     Result SetTopMost(WindowHandle window, bool on) override;
+    Result KeepAwake(bool on) override;
     Result Available(DesktopFeature feature) override;
     std::optional<std::string> ChooseFileToRun(const std::string& title, const std::string& filter,
                                                const std::string& defaultExtension,
@@ -71,9 +73,13 @@ public:
     void failNumLock(bool fail, std::string reason = "no X11 display");
     void setForegroundWindow(WindowHandle window) { foreground_ = window; }
     // The feature reports itself unavailable for `reason` (empty: available).
+    // An unavailable KeepAwake also fails every request to hold it.
     void setUnavailable(DesktopFeature feature, std::string reason) {
         unavailable_[feature] = std::move(reason);
     }
+    // An available feature's note (see Result); KeepAwake's names a test inhibitor
+    // unless set otherwise.
+    void setNote(DesktopFeature feature, std::string note) { notes_[feature] = std::move(note); }
     void setProgramFolder(std::string folder) { programFolder_ = std::move(folder); }
     // The chooser's next answers in order; nullopt is a cancel, as is a call
     // with none queued.
@@ -82,6 +88,7 @@ public:
     // --- effects, for checking ---
     bool numLockOn() const { return numLockOn_; }
     bool isTopMost(WindowHandle window) const { return topMost_.count(window) != 0; }
+    bool keepingAwake() const { return keepingAwake_; }
 
 private:
     struct Running {
@@ -100,10 +107,12 @@ private:
     WindowHandle foreground_ = 0;
     std::set<WindowHandle> topMost_;
     std::map<DesktopFeature, std::string> unavailable_;
+    std::map<DesktopFeature, std::string> notes_{{DesktopFeature::KeepAwake, "the test inhibitor"}};
     std::deque<std::optional<std::string>> chooserAnswers_;
     std::vector<ChooserRequest> chooserRequests_;
     std::string programFolder_ = "/opt/velmora";
     bool numLockOn_ = false;
+    bool keepingAwake_ = false;
 };
 
 }  // namespace platform

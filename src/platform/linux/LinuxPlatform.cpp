@@ -15,6 +15,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdlib>
+#include <string_view>
 #include <vector>
 
 #include "platform/linux/FileFilter.h"
@@ -49,6 +50,14 @@ std::string noX11Reason() {
 Result withReason(Result r) {
     if (!r.ok && r.error == "no X11 display") r.error = noX11Reason();
     return r;
+}
+
+// Inside a Wayland session an X11 client talks to Xwayland: its presses
+// reach the other X11 programs, never the compositor that blanks and locks.
+bool insideWaylandSession() {
+    const char* type = std::getenv("XDG_SESSION_TYPE");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (type != nullptr && std::string_view(type) == "wayland") || (wayland != nullptr && *wayland != 0);
 }
 
 std::string searchPath() {
@@ -123,13 +132,23 @@ Result LinuxPlatform::SetTopMost(WindowHandle window, bool on) {
     return linux_backend::setKeepAbove(qtX11Display(), window, on);
 }
 
+Result LinuxPlatform::KeepAwake(bool on) {
+    return idleInhibitor_.hold(on);
+}
+
 Result LinuxPlatform::Available(DesktopFeature feature) {
     _XDisplay* display = qtX11Display();
     switch (feature) {
-        case DesktopFeature::KeyInjection:
-            return withReason(linux_backend::keyInjectionAvailable(display));
+        case DesktopFeature::KeyInjection: {
+            Result usable = withReason(linux_backend::keyInjectionAvailable(display));
+            if (usable.ok && insideWaylandSession())
+                usable.note = "NumLock presses reach only X11 programs in this Wayland session";
+            return usable;
+        }
         case DesktopFeature::WindowStacking:
             return withReason(linux_backend::windowStackingAvailable(display));
+        case DesktopFeature::KeepAwake:
+            return idleInhibitor_.available();
     }
     return Result::failure("unknown feature");
 }

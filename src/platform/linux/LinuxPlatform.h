@@ -5,13 +5,14 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/linux/IdleInhibitor.h"
 #include "platform/linux/ProcessTable.h"
 
 namespace platform {
 
 // The platform services on Linux: processes through fork/exec and /proc,
 // NumLock and window stacking through the X server Qt is connected to, the
-// file chooser through Qt.
+// idle inhibitor through the session bus, the file chooser through Qt.
 class LinuxPlatform final : public Platform {
 public:
     Result LaunchCommand(const std::string& command, int windowStyle) override;
@@ -20,6 +21,7 @@ public:
     Result SendNumLock() override;
     WindowHandle GetForegroundWindow() override;
     Result SetTopMost(WindowHandle window, bool on) override;
+    Result KeepAwake(bool on) override;
     Result Available(DesktopFeature feature) override;
     std::optional<std::string> ChooseFileToRun(const std::string& title, const std::string& filter,
                                                const std::string& defaultExtension,
@@ -41,6 +43,7 @@ private:
     std::string procRoot_ = "/proc";
     // What the process watch learnt in earlier polls; made at the first one.
     std::unique_ptr<linux_backend::ProcessTable> processTable_;
+    linux_backend::IdleInhibitor idleInhibitor_;
 };
 
 }  // namespace platform

@@ -93,7 +93,8 @@ TEST(DesktopFeatures, AnUnavailableFeatureIsSaidOnceAndItsTimersRunOn) {
         form::Control& (*control)(model::MainForm&);
     };
     const std::vector<Case> cases = {
-        {platform::DesktopFeature::KeyInjection, "NumLock keep-alive unavailable: not here",
+        {platform::DesktopFeature::KeyInjection,
+         "NumLock keep-alive unavailable: not here; the session is kept from idling by the test inhibitor",
          [](model::MainForm& f) -> form::Control& { return f.RIVA_START_BUTTON; }},
         {platform::DesktopFeature::WindowStacking, "Always On Top unavailable: not here",
          [](model::MainForm& f) -> form::Control& { return f.AlwaysOnTopTimer_TICKBOX; }},

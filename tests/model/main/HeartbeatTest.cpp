@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,91 @@ TEST(Heartbeat, ClosingTheWindowMidPulseCompletesThePair) {
         h.vt.advance(5000);
         EXPECT_EQ(h.presses().size(), into < 750 ? 0u : 2u);
         EXPECT_FALSE(h.platform.numLockOn());
+    }
+}
+
+// The session is asked not to idle exactly while the heartbeat runs: on and
+// off strictly in turn, whichever way it starts and stops.
+TEST(KeepAwake, HeldExactlyWhileTheHeartbeatRunsAndNeverAskedTwice) {
+    const auto asked = [](const FakePlatform& p) {
+        std::vector<bool> on;
+        for (const auto& c : p.callsOf(Op::KeepAwake)) on.push_back(c.on);
+        return on;
+    };
+    HeartbeatHarness h;  // started by its tick
+    EXPECT_EQ(asked(h.platform), std::vector<bool>{true});
+    EXPECT_TRUE(h.platform.keepingAwake());
+    h.vt.advance(2 * 301'000);
+    h.form->RIVA_START_BUTTON.click();  // stop
+    EXPECT_FALSE(h.platform.keepingAwake());
+    h.form->RIVA_START_BUTTON.click();  // start
+    EXPECT_TRUE(h.platform.keepingAwake());
+    h.form->Close();
+    h.form->Form_Unload();  // a second shut-down asks nothing more
+    EXPECT_EQ(asked(h.platform), (std::vector<bool>{true, false, true, false}));
+    EXPECT_FALSE(h.platform.keepingAwake());
+
+    Harness stopped;  // heartbeat not ticked: nothing to hold or give back
+    stopped.seed("AlwaysOnTopTimer_TICKBOX", "0");
+    stopped.load();
+    stopped.form->Close();
+    EXPECT_TRUE(asked(stopped.platform).empty());
+}
+
+// Added beside the presses, it leaves their timing alone, and an inhibitor
+// that cannot be had stops nothing.
+TEST(KeepAwake, PulseTimingIsTheSameWithOrWithoutAnInhibitor) {
+    std::vector<std::vector<form::Millis>> runs;
+    for (const bool inhibitor : {true, false}) {
+        HeartbeatHarness h;
+        if (!inhibitor) h.platform.setUnavailable(platform::DesktopFeature::KeepAwake, "none here");
+        h.vt.advance(200'000);
+        h.form->RIVA_START_BUTTON.click();
+        h.form->RIVA_START_BUTTON.click();
+        h.vt.advance(2 * 301'000);
+        runs.push_back(h.presses());
+    }
+    EXPECT_EQ(runs[0], (std::vector<form::Millis>{301'750, 302'500, 602'750, 603'500}));
+    EXPECT_EQ(runs[1], runs[0]);
+}
+
+// What the start-up says of the keep-alive: nothing where the presses reach
+// the whole desktop; once, naming the inhibitor or saying that the screen may
+// still lock, where they do not. The heartbeat button's tooltip says the same.
+TEST(KeepAwake, StartUpNoticeNamesTheInhibitorOrWarnsOfTheLock) {
+    using platform::DesktopFeature;
+    const std::string wayland = "NumLock presses reach only X11 programs in this Wayland session";
+    struct Case {
+        std::string keysNote, keysMissing, awakeMissing, notice;
+    };
+    const std::vector<Case> cases = {
+        {"", "", "", ""},
+        {"", "", "no D-Bus session bus", ""},
+        {wayland, "", "", wayland + "; the session is kept from idling by the test inhibitor"},
+        {wayland, "", "no D-Bus session bus",
+         wayland +
+             "; nothing keeps the session from idling (no D-Bus session bus), so the screen may still lock"},
+        {"", "no XTest", "none answers",
+         "NumLock keep-alive unavailable: no XTest; nothing keeps the session from idling (none answers), so "
+         "the "
+         "screen may still lock"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.notice);
+        Harness h;
+        h.seed("RIVA_AUTOSTART_TICKBOX", "1");
+        h.platform.setNote(DesktopFeature::KeyInjection, c.keysNote);
+        h.platform.setUnavailable(DesktopFeature::KeyInjection, c.keysMissing);
+        h.platform.setUnavailable(DesktopFeature::KeepAwake, c.awakeMissing);
+        std::vector<std::string> notices;
+        h.store = std::make_unique<settings::Store>(h.backend, h.section);
+        h.form = std::make_unique<model::MainForm>(h.vt.scheduler, *h.store, h.section, h.platform);
+        h.form->onNotice = [&](const std::string& n) { notices.push_back(n); };
+        h.form->Form_Load();
+        h.vt.advance(302'000);
+        EXPECT_EQ(notices,
+                  c.notice.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.notice});
+        EXPECT_EQ(h.form->RIVA_START_BUTTON.toolTip(), c.notice);
     }
 }
 

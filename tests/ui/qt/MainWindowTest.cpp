@@ -337,7 +337,9 @@ TEST_F(MainWindowTest, AScannerStepTouchesOnlyItsTwoLamps) {
 TEST_F(MainWindowTest, AnUnavailableDesktopFeatureShowsItsReasonAsTooltip) {
     platform_.setUnavailable(platform::DesktopFeature::KeyInjection, "no XTest");
     open();
-    EXPECT_EQ(find("RIVA_START_BUTTON")->toolTip(), "NumLock keep-alive unavailable: no XTest");
+    EXPECT_EQ(
+        find("RIVA_START_BUTTON")->toolTip(),
+        "NumLock keep-alive unavailable: no XTest; the session is kept from idling by the test inhibitor");
     EXPECT_EQ(find("AlwaysOnTopTimer_TICKBOX")->toolTip(), "");
 }
 

@@ -1,0 +1,271 @@
+// The keep-awake request on a real session bus: Debian's dbus-daemon, on it
+// the real xdg-desktop-portal with its GTK backend, or only the test's own
+// screen saver (ScreenSaverStandIn.cpp), which records who inhibits and
+// when. Then what the program says about its keep-alive in a Wayland
+// session, on Xvfb and as a Wayland client of a headless weston.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "Support.h"
+
+namespace x11test {
+namespace {
+
+constexpr Millis kAppear = 20s;
+constexpr Millis kBusAnswer = 10s;
+
+const std::string kInWayland = "NumLock presses reach only X11 programs in this Wayland session";
+const std::string kMayLock =
+    "nothing keeps the session from idling (no D-Bus session bus), so the screen may still lock";
+
+std::vector<std::string> linesOf(const fs::path& file) {
+    std::ifstream in(file);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+int count(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+template <typename Check>
+bool waitFor(Check check, Millis timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!check()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(50ms);
+    }
+    return true;
+}
+
+// A private session bus with the test's screen saver on it. With the portal,
+// the bus starts the real xdg-desktop-portal and its GTK backend on demand,
+// as a desktop's does; the backend is picked for a GNOME session.
+class Bus {
+public:
+    Bus(const fs::path& dir, bool withPortal) : log_(dir / "screensaver.log") {
+        for (const char* sub : {"services", "home", "run"}) fs::create_directories(dir / sub);
+        fs::permissions(dir / "run", fs::perms::owner_all);
+        using Service = std::pair<std::string, std::string>;  // name after org.freedesktop., program
+        if (withPortal)
+            for (const auto& [name, exec] : {Service{"portal.Desktop", "xdg-desktop-portal"},
+                                             Service{"impl.portal.desktop.gtk", "xdg-desktop-portal-gtk"}})
+                std::ofstream(dir / "services" / ("org.freedesktop." + name + ".service"))
+                    << "[D-BUS Service]\nName=org.freedesktop." << name << "\nExec=/usr/libexec/" << exec
+                    << "\n";
+        std::ofstream(dir / "bus.conf")
+            << "<busconfig><type>session</type><listen>" << address_ << "</listen><servicedir>"
+            << (dir / "services").string()
+            << "</servicedir><policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+               "<allow eavesdrop=\"true\"/>"
+               "<allow own=\"*\"/></policy></busconfig>\n";
+        writeScript(dir / "bus.sh", "exec dbus-daemon --nofork --print-address=1 --config-file='" +
+                                        (dir / "bus.conf").string() + "'\n");
+        daemon_ = std::make_unique<Program>(
+            dir / "bus.sh",
+            std::map<std::string, std::string>{{"DISPLAY", fixtureDisplay()},
+                                               {"XDG_CURRENT_DESKTOP", "GNOME"},
+                                               {"HOME", (dir / "home").string()},
+                                               {"XDG_RUNTIME_DIR", (dir / "run").string()}},
+            dir / "bus.txt");
+        if (!waitFor([&] { return daemon_->output().find("unix:") != std::string::npos; }, kBusAnswer))
+            return;
+        saver_ = std::make_unique<Program>(
+            std::getenv("VELMORA_STANDIN"),
+            std::map<std::string, std::string>{{"DBUS_SESSION_BUS_ADDRESS", address_},
+                                               {"VELMORA_STANDIN_LOG", log_.string()}},
+            dir / "screensaver.txt");
+        ready_ = waitFor([&] { return !record().empty(); }, kBusAnswer);
+    }
+    bool ready() const { return ready_; }
+    const std::string& address() const { return address_; }
+    std::vector<std::string> record() const { return linesOf(log_); }
+    // Whether the screen saver records `line` within the time a bus call takes.
+    bool says(const std::string& line) const {
+        return waitFor(
+            [&] {
+                const auto lines = record();
+                return std::find(lines.begin(), lines.end(), line) != lines.end();
+            },
+            kBusAnswer);
+    }
+
+private:
+    fs::path log_;
+    std::string address_ = "unix:path=" + (log_.parent_path() / "bus").string();
+    std::unique_ptr<Program> daemon_, saver_;
+    bool ready_ = false;
+};
+
+// The program on the fixture's display with the heartbeat started by its tick.
+struct Started {
+    Started(const fs::path& dir, const std::string& name, std::map<std::string, std::string> env) {
+        const fs::path config = dir / "config";
+        writeSettings(settingsFile(config, name),
+                      {{"RIVA_AUTOSTART_TICKBOX", "1"}, {"MAIN-Left", "21000"}, {"MAIN-Top", "3000"}});
+        env.insert({{"DISPLAY", fixtureDisplay()},
+                    {"QT_QPA_PLATFORM", "xcb"},
+                    {"XDG_CONFIG_HOME", config.string()}});
+        program = std::make_unique<Program>(installCopy(dir, name), env, dir / (name + ".txt"));
+        caption = "VELMORA - " + name;
+    }
+    std::string pid() const { return std::to_string(program->pid()); }
+    std::unique_ptr<Program> program;
+    std::string caption;
+};
+
+// The heartbeat's START/STOP button, clicked as a user would.
+void clickHeartbeatButton(XSession& x, unsigned long window) {
+    const auto frame = x.frame(window);
+    ASSERT_TRUE(frame);
+    x.click(frame->clientX + 120 + 28, frame->clientY + 504 + 12);  // its box, in pixels from the twips
+}
+
+TEST(KeepAwake, ScreenSaverIsHeldWhileTheHeartbeatRunsGivenBackOnStopAndSigtermAndEndsWithAKill) {
+    XSession x(fixtureDisplay());
+    ASSERT_TRUE(x.ok());
+    TempDir tmp("keepawake");
+    const Bus bus(tmp.path(), false);
+    ASSERT_TRUE(bus.ready());
+
+    Started app(tmp.path(), "vm-awake", {{"DBUS_SESSION_BUS_ADDRESS", bus.address()}});
+    const std::string held = app.pid() + " vm-awake";
+    EXPECT_TRUE(bus.says("inhibit 1 " + held)) << app.program->output();
+    const auto window = x.waitForClient(app.program->pid(), app.caption, kAppear);
+    ASSERT_TRUE(window) << app.program->output();
+    ASSERT_TRUE(x.waitForSettledFrame(*window, 300ms, 5s));
+    clickHeartbeatButton(x, *window);  // STOP
+    EXPECT_TRUE(bus.says("uninhibit 1 " + held));
+    clickHeartbeatButton(x, *window);  // START
+    EXPECT_TRUE(bus.says("inhibit 2 " + held));
+    app.program->signal(SIGTERM);
+    const auto status = app.program->waitExit(10s);
+    ASSERT_TRUE(status);
+    EXPECT_EQ(describeStatus(*status), "exit 0") << app.program->output();
+    EXPECT_TRUE(bus.says("uninhibit 2 " + held));
+    EXPECT_EQ(bus.record(), (std::vector<std::string>{"ready", "inhibit 1 " + held, "uninhibit 1 " + held,
+                                                      "inhibit 2 " + held, "uninhibit 2 " + held}));
+    EXPECT_EQ(app.program->output().find("velmora:"), std::string::npos)
+        << "a plain X11 session says nothing new";
+
+    Started killed(tmp.path(), "vm-killed", {{"DBUS_SESSION_BUS_ADDRESS", bus.address()}});
+    ASSERT_TRUE(bus.says("inhibit 3 " + killed.pid() + " vm-killed")) << killed.program->output();
+    killed.program->signal(SIGKILL);
+    EXPECT_TRUE(bus.says("gone 3 vm-killed"));
+}
+
+// Debian's own portal and its GTK backend between the program and the
+// screen saver: the request reaches the screen saver from the backend, is
+// given back on STOP, and the portal gives it back when the program is killed.
+TEST(KeepAwake, TheRealDesktopPortalIsAskedFirstAndLetsGoOfAKilledProgram) {
+    XSession x(fixtureDisplay());
+    ASSERT_TRUE(x.ok());
+    TempDir tmp("keepawake-portal");
+    const Bus bus(tmp.path(), true);  // the screen saver is up before the backend looks for one
+    ASSERT_TRUE(bus.ready());
+
+    Started app(tmp.path(), "vm-portal", {{"DBUS_SESSION_BUS_ADDRESS", bus.address()}});
+    ASSERT_TRUE(waitFor([&] { return bus.record().size() >= 2; }, kBusAnswer)) << app.program->output();
+    std::istringstream first(bus.record()[1]);  // "inhibit 1 PID COMM"
+    std::string verb, cookie, pid, comm;
+    first >> verb >> cookie >> pid >> comm;
+    EXPECT_EQ(verb + " " + cookie, "inhibit 1");
+    EXPECT_NE(pid, app.pid());
+    EXPECT_EQ(comm, "xdg-desktop-por");  // xdg-desktop-portal-gtk, cut to the kernel's 15 characters
+    const std::string backend = pid + " " + comm;
+
+    const auto window = x.waitForClient(app.program->pid(), app.caption, kAppear);
+    ASSERT_TRUE(window) << app.program->output();
+    ASSERT_TRUE(x.waitForSettledFrame(*window, 300ms, 5s));
+    clickHeartbeatButton(x, *window);  // STOP
+    EXPECT_TRUE(bus.says("uninhibit 1 " + backend));
+    clickHeartbeatButton(x, *window);  // START
+    EXPECT_TRUE(bus.says("inhibit 2 " + backend));
+    app.program->signal(SIGKILL);
+    EXPECT_TRUE(bus.says("uninhibit 2 " + backend));
+}
+
+// Inside a Wayland session the program says once where its presses go and
+// what keeps the session awake; in a plain X11 session it says nothing.
+TEST(KeepAwake, WaylandSessionNoticeOnXvfbIsSaidOnceAndOnlyThere) {
+    TempDir tmp("keepawake-notice");
+    const Bus bus(tmp.path(), false);
+    ASSERT_TRUE(bus.ready());
+    XSession x(fixtureDisplay());
+    ASSERT_TRUE(x.ok());
+    const std::string noBus = "unix:path=" + (tmp.path() / "no-bus").string();
+    struct Case {
+        std::string name, sessionType, busAddress, notice;
+    };
+    const std::vector<Case> cases = {
+        {"vm-wl-saver", "wayland", bus.address(),
+         kInWayland + "; the session is kept from idling by org.freedesktop.ScreenSaver"},
+        {"vm-wl-nobus", "wayland", noBus, kInWayland + "; " + kMayLock},
+        {"vm-x11", "x11", bus.address(), ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Started app(tmp.path(), c.name,
+                    {{"DBUS_SESSION_BUS_ADDRESS", c.busAddress}, {"XDG_SESSION_TYPE", c.sessionType}});
+        ASSERT_TRUE(x.waitForClient(app.program->pid(), app.caption, kAppear)) << app.program->output();
+        app.program->signal(SIGTERM);
+        ASSERT_TRUE(app.program->waitExit(10s));
+        const std::string output = app.program->output();
+        if (c.notice.empty()) {
+            EXPECT_EQ(output.find("velmora:"), std::string::npos) << output;
+        } else {
+            EXPECT_EQ(count(output, "velmora: " + c.notice + "\n"), 1) << output;
+            EXPECT_EQ(count(output, "NumLock"), 1) << output;
+        }
+    }
+}
+
+// A Wayland client of a headless weston: no key injection at all, said once
+// with what that means for the lock screen, and the program runs on.
+TEST(KeepAwake, WaylandClientOfHeadlessWestonRunsAndSaysTheScreenMayStillLock) {
+    TempDir tmp("keepawake-weston");
+    const fs::path run = tmp.path() / "run";
+    fs::create_directories(run);
+    fs::permissions(run, fs::perms::owner_all);
+    writeScript(tmp.path() / "weston.sh",
+                "exec weston --backend=headless-backend.so --socket=velmora-wl --idle-time=0 --width=1024 "
+                "--height=768\n");
+    Program weston(tmp.path() / "weston.sh", {{"XDG_RUNTIME_DIR", run.string()}}, tmp.path() / "weston.txt");
+    ASSERT_TRUE(waitFor([&] { return fs::exists(run / "velmora-wl"); }, kAppear)) << weston.output();
+
+    const std::string name = "vm-wayland";
+    const fs::path config = tmp.path() / "config";
+    writeSettings(settingsFile(config, name), {{"RIVA_AUTOSTART_TICKBOX", "1"}});
+    Program app(installCopy(tmp.path(), name),
+                {{"WAYLAND_DISPLAY", "velmora-wl"},
+                 {"XDG_RUNTIME_DIR", run.string()},
+                 {"QT_QPA_PLATFORM", "wayland"},
+                 {"XDG_CONFIG_HOME", config.string()},
+                 {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (tmp.path() / "no-bus").string()}},
+                tmp.path() / "output.txt");
+    const std::string notice =
+        "velmora: NumLock keep-alive unavailable: this session does not run on X11 "
+        "(display platform \"wayland\"); " +
+        kMayLock + "\n";
+    ASSERT_TRUE(waitFor([&] { return app.output().find(notice) != std::string::npos; }, kAppear))
+        << app.output();
+    std::this_thread::sleep_for(2s);  // the heartbeat's scanner ticks on meanwhile
+    ASSERT_TRUE(app.running()) << app.output();
+    app.signal(SIGTERM);
+    const auto status = app.waitExit(10s);
+    ASSERT_TRUE(status);
+    EXPECT_EQ(describeStatus(*status), "exit 0") << app.output();
+    EXPECT_EQ(count(app.output(), "NumLock"), 1) << app.output();
+}
+
+}  // namespace
+}  // namespace x11test
