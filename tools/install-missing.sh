@@ -27,3 +27,10 @@ build_packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools
 # What the tests need beyond that: a virtual display with a window manager, and
 # the checkers the package test runs on the .deb and its desktop files.
 test_packages=(xvfb openbox jwm x11-utils desktop-file-utils appstream lintian)
+
+# What the Windows build needs: the MinGW-w64 cross compiler (posix threads),
+# its tools, and GoogleTest's sources to build the Windows tests with.
+windows_build_packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools googletest)
+
+# What running the Windows tests needs beyond that: 64-bit Wine.
+windows_test_packages=(wine wine64)
