@@ -42,8 +42,8 @@ int wmiCount(const std::wstring& name) {
         return -1;
     Com<IWbemServices> services;
     BSTR root = SysAllocString(L"ROOT\\CIMV2");
-    const HRESULT connected = locator->ConnectServer(root, nullptr, nullptr, nullptr, 0, nullptr, nullptr,
-                                                     services.put());
+    const HRESULT connected =
+        locator->ConnectServer(root, nullptr, nullptr, nullptr, 0, nullptr, nullptr, services.put());
     SysFreeString(root);
     if (FAILED(connected)) return -1;
     CoSetProxyBlanket(services.get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
@@ -59,7 +59,8 @@ int wmiCount(const std::wstring& name) {
     for (;;) {
         Com<IWbemClassObject> object;
         ULONG got = 0;
-        if (results->Next(static_cast<LONG>(WBEM_INFINITE), 1, object.put(), &got) != WBEM_S_NO_ERROR || got == 0)
+        if (results->Next(static_cast<LONG>(WBEM_INFINITE), 1, object.put(), &got) != WBEM_S_NO_ERROR ||
+            got == 0)
             break;
         ++count;
     }
@@ -108,8 +109,8 @@ int wmain(int argc, wchar_t** argv) {
     }
 
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT, RPC_C_IMP_LEVEL_IMPERSONATE,
-                         nullptr, EOAC_NONE, nullptr);
+    CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
+                         RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
     const std::wstring exe = self.substr(self.find_last_of(L"\\/") + 1);
     const std::string name = platform::toUtf8(exe);
     platform::WindowsPlatform windows;
