@@ -40,8 +40,14 @@ extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 namespace {
 
 std::size_t heapInUse() {
-#ifdef VELMORA_ASAN
+#if defined(VELMORA_ASAN)
     return __sanitizer_get_current_allocated_bytes();
+#elif defined(_WIN32)
+    std::size_t used = 0;
+    _HEAPINFO entry{};
+    while (_heapwalk(&entry) == _HEAPOK)
+        if (entry._useflag == _USEDENTRY) used += entry._size;
+    return used;
 #else
     return mallinfo2().uordblks;
 #endif
