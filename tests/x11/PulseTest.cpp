@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "../platform/X11Probe.h"
-#include "app/QtSchedulerDriver.h"
+#include "app/qt/QtSchedulerDriver.h"
 #include "engine/Engine.h"
 #include "form/Clock.h"
 #include "form/Scheduler.h"
@@ -20,7 +20,7 @@
 #include "platform/fake/MemorySettingsBackend.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "settings/Store.h"
-#include "ui/main/MainWindow.h"
+#include "ui/qt/main/MainWindow.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <QWidget>
 
 #include "model/about/PictureBox.h"
-#include "ui/controls/FormWindow.h"
-#include "ui/controls/QtWindowHost.h"
+#include "ui/qt/controls/FormWindow.h"
+#include "ui/qt/controls/QtWindowHost.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "ui/controls/FormWindow.h"
+#include "ui/qt/controls/FormWindow.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -11,9 +11,9 @@
 #include <map>
 #include <utility>
 
-#include "ui/controls/ControlViews.h"
-#include "ui/controls/ViewGeometry.h"
-#include "ui/controls/ViewStyle.h"
+#include "ui/qt/controls/ControlViews.h"
+#include "ui/qt/controls/ViewGeometry.h"
+#include "ui/qt/controls/ViewStyle.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "ui/controls/ControlViews.h"
+#include "ui/qt/controls/ControlViews.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -7,7 +7,7 @@
 #include <QProxyStyle>
 #include <QStyleFactory>
 
-#include "ui/controls/ViewGeometry.h"
+#include "ui/qt/controls/ViewGeometry.h"
 
 namespace ui::view {
 

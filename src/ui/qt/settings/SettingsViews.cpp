@@ -1,4 +1,4 @@
-#include "ui/settings/SettingsViews.h"
+#include "ui/qt/settings/SettingsViews.h"
 
 #include <QIcon>
 #include <QPainter>

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "form/Window.h"
-#include "ui/controls/FormWindow.h"
+#include "ui/qt/controls/FormWindow.h"
 
 namespace ui {
 

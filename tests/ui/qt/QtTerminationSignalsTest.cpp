@@ -8,7 +8,7 @@
 #include <csignal>
 #include <vector>
 
-#include "app/QtTerminationSignals.h"
+#include "app/qt/QtTerminationSignals.h"
 
 namespace {
 

@@ -24,9 +24,9 @@
 #include "platform/fake/FakePlatform.h"
 #include "platform/fake/MemorySettingsBackend.h"
 #include "settings/Store.h"
-#include "ui/controls/QtWindowHost.h"
-#include "ui/main/MainWindow.h"
-#include "ui/settings/SettingsViews.h"
+#include "ui/qt/controls/QtWindowHost.h"
+#include "ui/qt/main/MainWindow.h"
+#include "ui/qt/settings/SettingsViews.h"
 
 namespace {
 

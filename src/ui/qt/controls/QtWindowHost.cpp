@@ -1,4 +1,4 @@
-#include "ui/controls/QtWindowHost.h"
+#include "ui/qt/controls/QtWindowHost.h"
 
 #include <QEvent>
 #include <QEventLoop>

@@ -1,4 +1,4 @@
-#include "ui/about/RivaPicture.h"
+#include "ui/qt/about/RivaPicture.h"
 
 #include <QLinearGradient>
 #include <QPainter>

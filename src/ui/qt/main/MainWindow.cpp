@@ -1,4 +1,4 @@
-#include "ui/main/MainWindow.h"
+#include "ui/qt/main/MainWindow.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "ui/controls/ViewStyle.h"
+#include "ui/qt/controls/ViewStyle.h"
 
 #include <QFontDatabase>
 

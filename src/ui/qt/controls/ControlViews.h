@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "form/Controls.h"
-#include "ui/controls/ViewStyle.h"
+#include "ui/qt/controls/ViewStyle.h"
 
 // Qt widgets that render one form control each. A widget shows what its
 // control holds and tells the control what the user did; the control stays

@@ -1,10 +1,10 @@
-#include "ui/about/AboutView.h"
+#include "ui/qt/about/AboutView.h"
 
 #include <qdrawutil.h>
 #include <QPainter>
 
-#include "ui/about/RivaPicture.h"
-#include "ui/controls/ViewGeometry.h"
+#include "ui/qt/about/RivaPicture.h"
+#include "ui/qt/controls/ViewGeometry.h"
 
 namespace ui {
 

@@ -23,8 +23,8 @@
 #include "platform/fake/FakePlatform.h"
 #include "platform/fake/MemorySettingsBackend.h"
 #include "settings/Store.h"
-#include "ui/controls/ViewStyle.h"
-#include "ui/main/MainWindow.h"
+#include "ui/qt/controls/ViewStyle.h"
+#include "ui/qt/main/MainWindow.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "form/Window.h"
-#include "ui/controls/FormWindow.h"
-#include "ui/controls/QtWindowHost.h"
+#include "ui/qt/controls/FormWindow.h"
+#include "ui/qt/controls/QtWindowHost.h"
 
 namespace ui {
 

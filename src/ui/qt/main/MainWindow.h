@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/main/MainForm.h"
-#include "ui/controls/FormWindow.h"
+#include "ui/qt/controls/FormWindow.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "ui/controls/ViewGeometry.h"
+#include "ui/qt/controls/ViewGeometry.h"
 
 #include <algorithm>
 #include <cmath>

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/QtSchedulerDriver.h"
+#include "app/qt/QtSchedulerDriver.h"
 #include "form/Clock.h"
 #include "form/Scheduler.h"
 

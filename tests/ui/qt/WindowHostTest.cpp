@@ -14,8 +14,8 @@
 #include "form/Clock.h"
 #include "form/Scheduler.h"
 #include "form/Window.h"
-#include "ui/controls/FormWindow.h"
-#include "ui/controls/QtWindowHost.h"
+#include "ui/qt/controls/FormWindow.h"
+#include "ui/qt/controls/QtWindowHost.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/QtTerminationSignals.h"
+#include "app/qt/QtTerminationSignals.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,4 +1,4 @@
-#include "app/QtSchedulerDriver.h"
+#include "app/qt/QtSchedulerDriver.h"
 
 #include <algorithm>
 #include <limits>

@@ -12,8 +12,8 @@
 #include <optional>
 #include <string>
 
-#include "app/QtSchedulerDriver.h"
-#include "app/QtTerminationSignals.h"
+#include "app/qt/QtSchedulerDriver.h"
+#include "app/qt/QtTerminationSignals.h"
 #include "engine/Engine.h"
 #include "form/Clock.h"
 #include "form/Scheduler.h"
@@ -23,10 +23,10 @@
 #include "platform/linux/IniSettingsBackend.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "settings/Store.h"
-#include "ui/about/AboutView.h"
-#include "ui/controls/QtWindowHost.h"
-#include "ui/main/MainWindow.h"
-#include "ui/settings/SettingsViews.h"
+#include "ui/qt/about/AboutView.h"
+#include "ui/qt/controls/QtWindowHost.h"
+#include "ui/qt/main/MainWindow.h"
+#include "ui/qt/settings/SettingsViews.h"
 
 // Last: Xlib defines macros that clash with names in Qt headers.
 #include <X11/Xlib.h>

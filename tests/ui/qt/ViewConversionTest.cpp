@@ -6,8 +6,8 @@
 
 #include <limits>
 
-#include "ui/controls/ViewGeometry.h"
-#include "ui/controls/ViewStyle.h"
+#include "ui/qt/controls/ViewGeometry.h"
+#include "ui/qt/controls/ViewStyle.h"
 
 using namespace ui::view;
 
