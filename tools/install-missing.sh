@@ -27,3 +27,8 @@ build_packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools
 # What the tests need beyond that: a virtual display with a window manager, and
 # the checkers the package test runs on the .deb and its desktop files.
 test_packages=(xvfb openbox jwm x11-utils desktop-file-utils appstream lintian)
+
+# What the Windows installer and zip need (tools/package-windows.sh), and what
+# their test under Wine needs beside the test packages: the cross compiler with
+# windres for the resources and a stand-in program, Wine, unzip.
+windows_packages=(nsis zip gcc-mingw-w64-x86-64-posix wine wine64 unzip)
