@@ -47,7 +47,8 @@ if [[ -z ${DISPLAY:-} ]]; then
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
   xvfb=$!
   for _ in $(seq 50); do [[ -s $work/display ]] && break; sleep 0.1; done
-  export DISPLAY=:$(<"$work/display")
+  DISPLAY=:$(<"$work/display")
+  export DISPLAY
   exec 3>&-
 fi
 
