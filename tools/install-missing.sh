@@ -29,8 +29,13 @@ build_packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools
 test_packages=(xvfb openbox jwm x11-utils desktop-file-utils appstream lintian)
 
 # What the Windows build needs: the MinGW-w64 cross compiler (posix threads),
-# its tools, and GoogleTest's sources to build the Windows tests with.
+# its tools (windres for the resources), and GoogleTest's sources to build the
+# Windows tests with.
 windows_build_packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools googletest)
 
-# What running the Windows tests needs beyond that: 64-bit Wine.
-windows_test_packages=(wine wine64)
+# What running the Windows tests needs beyond that: 64-bit Wine; and what the
+# installer and zip need (tools/package-windows.sh) and their test: NSIS, zip, unzip.
+windows_test_packages=(wine wine64 nsis zip unzip)
+
+# Everything the Windows build, its package and their tests need.
+windows_packages=("${windows_build_packages[@]}" "${windows_test_packages[@]}")
