@@ -7,7 +7,11 @@
 namespace settings {
 
 std::string ExecutableName(std::string_view invokedAs) {
+#ifdef _WIN32
+    const auto slash = invokedAs.find_last_of("\\/");  // Windows takes either
+#else
     const auto slash = invokedAs.find_last_of('/');
+#endif
     std::string_view name = slash == std::string_view::npos ? invokedAs : invokedAs.substr(slash + 1);
     // Only ".exe" is an extension here: "velmora-1.2" names a copy of its own.
     constexpr std::string_view exe = ".exe";

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace platform::windows_backend {
+
+// What CreateProcessW is given for a command line as typed.
+struct LaunchPlan {
+    std::wstring application;  // empty: none, the system takes the program from the command line
+    std::wstring commandLine;
+};
+
+// Finds a program file the way the system searches for one (a name without
+// extension gets ".exe"); its full path, or nothing.
+using ProgramSearch = std::function<std::optional<std::wstring>(const std::wstring& name)>;
+
+// The command line goes to CreateProcessW unchanged, which finds the program
+// by the system's own rule: a quoted first word, or else each run of words
+// up to a blank in turn ("C:\Program Files\Tool\tool.exe -x" starts). A batch
+// file cannot be started that way by the documented interface: the command
+// interpreter runs it (`interpreter` /s /c, the batch file quoted and the rest
+// of the line as typed), as the system itself starts one.
+LaunchPlan planLaunch(const std::wstring& commandLine, const ProgramSearch& search,
+                      const std::wstring& interpreter);
+
+// The system's search (SearchPathW), for planLaunch.
+std::optional<std::wstring> searchProgram(const std::wstring& name);
+
+// The command interpreter in the system folder.
+std::wstring commandInterpreter();
+
+}  // namespace platform::windows_backend

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+
+namespace platform::windows_backend {
+
+// The system's own text for an error code (FormatMessageW), without the
+// trailing line break; "error N" when the system has none.
+std::string systemMessage(DWORD code);
+
+// The system's text for GetLastError(), for a Result to carry.
+std::string lastErrorMessage();
+
+// A kernel handle closed when it goes out of scope.
+class UniqueHandle {
+public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
+    ~UniqueHandle() { reset(); }
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) {
+            reset();
+            handle_ = std::exchange(other.handle_, nullptr);
+        }
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+    HANDLE get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+    void reset() {
+        if (handle_ != nullptr) CloseHandle(handle_);
+        handle_ = nullptr;
+    }
+
+private:
+    HANDLE handle_ = nullptr;
+};
+
+// An open registry key closed when it goes out of scope.
+class UniqueKey {
+public:
+    UniqueKey() = default;
+    ~UniqueKey() {
+        if (key_ != nullptr) RegCloseKey(key_);
+    }
+    UniqueKey(const UniqueKey&) = delete;
+    UniqueKey& operator=(const UniqueKey&) = delete;
+
+    HKEY get() const { return key_; }
+    HKEY* put() { return &key_; }  // for the Reg*KeyEx call that opens it
+
+private:
+    HKEY key_ = nullptr;
+};
+
+}  // namespace platform::windows_backend

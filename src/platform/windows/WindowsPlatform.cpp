@@ -1,0 +1,150 @@
+#include "platform/windows/WindowsPlatform.h"
+
+#include <windows.h>
+// After windows.h, which they build on.
+#include <tlhelp32.h>
+
+#include <array>
+#include <vector>
+
+#include "platform/windows/FileDialog.h"
+#include "platform/windows/Launch.h"
+#include "platform/windows/WideText.h"
+#include "platform/windows/Win32.h"
+
+namespace platform {
+
+using windows_backend::lastErrorMessage;
+using windows_backend::UniqueHandle;
+
+namespace {
+
+HWND toHwnd(WindowHandle window) {
+    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window));
+}
+
+// A service or a locked workstation runs on a window station that shows
+// nothing: no input reaches a window from there and no window can be raised.
+Result interactiveDesktop() {
+    HWINSTA station = GetProcessWindowStation();
+    USEROBJECTFLAGS flags{};
+    if (station == nullptr || !GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr))
+        return Result::failure("no window station: " + lastErrorMessage());
+    if ((flags.dwFlags & WSF_VISIBLE) == 0) return Result::failure("this session has no visible desktop");
+    return Result::success();
+}
+
+}  // namespace
+
+Result WindowsPlatform::LaunchCommand(const std::string& command, int windowStyle) {
+    const auto plan = windows_backend::planLaunch(toWide(command), windows_backend::searchProgram,
+                                                  windows_backend::commandInterpreter());
+    std::wstring line = plan.commandLine;  // CreateProcessW may write into it
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(windowStyle);
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(plan.application.empty() ? nullptr : plan.application.c_str(), line.data(), nullptr,
+                        nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+        return Result::failure(lastErrorMessage());
+    // Nothing of the new process is kept.
+    UniqueHandle process(started.hProcess), thread(started.hThread);
+    return Result::success();
+}
+
+void WindowsPlatform::Sleep(int ms) {
+    if (ms <= 0) return;
+    if (beforeSleep_) beforeSleep_();
+    ::Sleep(static_cast<DWORD>(ms));
+}
+
+ProcessQuery WindowsPlatform::CountProcesses(const std::string& name) {
+    // The executable file name, compared as the system's process query does:
+    // whole, without regard to case, and literally (no query text to break).
+    const std::wstring wanted = toWide(name);
+    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return {false, 0, "cannot list the running processes: " + lastErrorMessage()};
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    ProcessQuery answer;
+    if (wanted.empty()) return answer;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        if (CompareStringOrdinal(entry.szExeFile, -1, wanted.c_str(), static_cast<int>(wanted.size()),
+                                 TRUE) == CSTR_EQUAL)
+            ++answer.count;
+    }
+    return answer;
+}
+
+Result WindowsPlatform::SendNumLock() {
+    std::array<INPUT, 2> presses{};
+    for (auto& input : presses) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = VK_NUMLOCK;
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(VK_NUMLOCK, MAPVK_VK_TO_VSC));
+        input.ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
+    }
+    presses[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    // A locked or secure desktop takes none; the system says so with a 0.
+    if (SendInput(static_cast<UINT>(presses.size()), presses.data(), sizeof(INPUT)) != presses.size())
+        return Result::failure("the system refused the key presses: " + lastErrorMessage());
+    return Result::success();
+}
+
+WindowHandle WindowsPlatform::GetForegroundWindow() {
+    return static_cast<WindowHandle>(reinterpret_cast<std::uintptr_t>(::GetForegroundWindow()));
+}
+
+Result WindowsPlatform::SetTopMost(WindowHandle window, bool on) {
+    if (window == 0 || !IsWindow(toHwnd(window))) return Result::failure("no window");
+    if (!SetWindowPos(toHwnd(window), on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                      SWP_NOMOVE | SWP_NOSIZE))
+        return Result::failure(lastErrorMessage());
+    return Result::success();
+}
+
+Result WindowsPlatform::Available(DesktopFeature feature) {
+    switch (feature) {
+        case DesktopFeature::KeyInjection:
+        case DesktopFeature::WindowStacking:
+            return interactiveDesktop();
+    }
+    return Result::failure("unknown feature");
+}
+
+std::optional<std::string> WindowsPlatform::ChooseFileToRun(const std::string& title,
+                                                            const std::string& filter,
+                                                            const std::string& defaultExtension,
+                                                            const std::string& startFolder) {
+    return windows_backend::chooseFile(title, filter, defaultExtension, startFolder);
+}
+
+std::string WindowsPlatform::ProgramPath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        // A full buffer may hold a cut path: try a larger one.
+        if (length < path.size()) {
+            path.resize(length);
+            return toUtf8(path);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::string WindowsPlatform::ProgramFolder() {
+    const std::string path = ProgramPath();
+    const std::size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+Result WindowsPlatform::KeepAwake(bool on) {
+    const EXECUTION_STATE state =
+        on ? ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED : ES_CONTINUOUS;
+    if (SetThreadExecutionState(state) == 0) return Result::failure(lastErrorMessage());
+    return Result::success();
+}
+
+}  // namespace platform

@@ -1,0 +1,155 @@
+// Starting slot commands, counting processes and finding the program's own
+// file, with the real system calls and a helper program.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <vector>
+
+#include "Support.h"
+#include "platform/windows/FileDialog.h"
+#include "platform/windows/Launch.h"
+#include "platform/windows/WideText.h"
+#include "platform/windows/WindowsPlatform.h"
+
+using platform::toWide;
+using platform::WindowsPlatform;
+using namespace wintest;
+
+namespace {
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> found;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) found.push_back(line);
+    return found;
+}
+
+// The marker's lines once the helper has written it, or nothing.
+std::vector<std::string> awaitMarker(const fs::path& marker) {
+    if (!waitUntil([&] { return fs::exists(marker); })) return {};
+    return lines(readFile(marker));
+}
+
+class Launch : public ::testing::Test {
+protected:
+    Launch() {
+        fs::create_directories(blanks);
+        fs::copy_file(helperProgram(), tool);
+    }
+    std::string marker(const std::string& name) const { return (folder.path() / name).string(); }
+
+    TempFolder folder;
+    fs::path blanks = folder.path() / "with blanks";
+    fs::path tool = blanks / "helper tool.exe";
+    WindowsPlatform platform;
+};
+
+}  // namespace
+
+TEST_F(Launch, StartsAProgramUnderAPathWithBlanksQuotedOrNotAndABatchFile) {
+    const fs::path batch = blanks / "start helper.bat";
+    writeFile(batch, "@\"" + tool.string() + "\" %1 from-batch\r\n");
+    const struct {
+        std::string command, marker, words;
+    } cases[] = {
+        {tool.string() + " " + marker("unquoted") + " a b", marker("unquoted"), "a b"},
+        {"\"" + tool.string() + "\" " + marker("quoted") + " \"c d\"", marker("quoted"), "c d"},
+        {"\"" + batch.string() + "\" " + marker("batch-quoted"), marker("batch-quoted"), "from-batch"},
+        {batch.string() + " " + marker("batch-unquoted"), marker("batch-unquoted"), "from-batch"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        const auto result = platform.LaunchCommand(c.command, platform::kNormalFocus);
+        ASSERT_TRUE(result.ok) << result.error;
+        const auto written = awaitMarker(c.marker);
+        ASSERT_EQ(written.size(), 4u);
+        EXPECT_EQ(written[0], tool.string());
+        EXPECT_EQ(written[3], c.words);
+    }
+}
+
+TEST_F(Launch, AMissingProgramGivesTheSystemsReason) {
+    for (const std::string& command :
+         std::vector<std::string>{"C:\\nowhere\\missing.exe -x", "\"" + blanks.string() + "\\absent.exe\"",
+                                  "velmora-no-such-program"}) {
+        const auto result = platform.LaunchCommand(command, platform::kNormalFocus);
+        EXPECT_FALSE(result.ok) << command;
+        EXPECT_FALSE(result.error.empty()) << command;
+        EXPECT_NE(result.error.rfind("error ", 0), 0u) << "a number, not the system's text: " << result.error;
+    }
+}
+
+TEST_F(Launch, ProcessCountMatchesTheFileNameInAnyCaseLiterallyAndReachesZero) {
+    // A quote and blanks in the name: a query text built from it would break.
+    const fs::path probe = blanks / "Velmora Count'Probe.exe";
+    fs::copy_file(helperProgram(), probe);
+    const std::string stop = marker("stop");
+    for (const char* name : {"first", "second"}) {
+        ASSERT_TRUE(
+            platform.LaunchCommand("\"" + probe.string() + "\" " + marker(name) + " --until " + stop, 1).ok);
+        ASSERT_FALSE(awaitMarker(marker(name)).empty());
+    }
+    const struct {
+        const char* name;
+        int count;
+    } queries[] = {{"Velmora Count'Probe.exe", 2}, {"VELMORA COUNT'PROBE.EXE", 2},
+                   {"velmora count'probe.exe", 2}, {"Velmora Count'Probe", 0},
+                   {"Count'Probe.exe", 0},         {"", 0},
+                   {"x' OR Name<>'", 0},           {"%.exe", 0},
+                   {"velmora count_probe.exe", 0}};
+    for (const auto& q : queries) {
+        const auto answer = platform.CountProcesses(q.name);
+        ASSERT_TRUE(answer.ok) << answer.error;
+        EXPECT_EQ(answer.count, q.count) << q.name;
+    }
+    writeFile(stop, "");
+    EXPECT_TRUE(waitUntil([&] { return platform.CountProcesses("velmora count'probe.exe").count == 0; }));
+}
+
+TEST_F(Launch, ProgramFolderAndExecutableNameOfARenamedCopy) {
+    const fs::path copy = blanks / "Renamed Copy.EXE";
+    fs::copy_file(helperProgram(), copy);
+    ASSERT_TRUE(platform.LaunchCommand("\"" + copy.string() + "\" " + marker("whoami"), 1).ok);
+    const auto written = awaitMarker(marker("whoami"));
+    ASSERT_EQ(written.size(), 4u);
+    EXPECT_EQ(written[1], blanks.string());
+    EXPECT_EQ(written[2], "Renamed Copy");
+}
+
+TEST(LaunchPlan, ABatchFileGoesToTheInterpreterAndEverythingElseAsTyped) {
+    const auto search = [](const std::wstring& name) -> std::optional<std::wstring> {
+        for (const wchar_t* file :
+             {L"C:\\Program Files\\Tool\\tool.exe", L"C:\\My Jobs\\nightly run.CMD", L"C:\\jobs\\go.bat"})
+            if (name == file) return file;
+        if (name == L"C:\\jobs\\tool") return L"C:\\jobs\\tool.exe";
+        return std::nullopt;
+    };
+    const std::wstring cmd = L"C:\\Windows\\system32\\cmd.exe";
+    const struct {
+        std::wstring typed, application, line;
+    } cases[] = {
+        {L"C:\\Program Files\\Tool\\tool.exe -x", L"", L"C:\\Program Files\\Tool\\tool.exe -x"},
+        {L"C:\\jobs\\tool C:\\jobs\\go.bat", L"", L"C:\\jobs\\tool C:\\jobs\\go.bat"},
+        {L"C:\\My Jobs\\nightly run.CMD a & b", cmd,
+         L"\"" + cmd + L"\" /s /c \"\"C:\\My Jobs\\nightly run.CMD\" a & b\""},
+        {L"\"C:\\jobs\\go.bat\"", cmd, L"\"" + cmd + L"\" /s /c \"\"C:\\jobs\\go.bat\"\""},
+        {L"C:\\missing.bat", L"", L"C:\\missing.bat"},
+        {L"", L"", L""},
+    };
+    for (const auto& c : cases) {
+        const auto plan = platform::windows_backend::planLaunch(c.typed, search, cmd);
+        EXPECT_EQ(plan.application, c.application) << platform::toUtf8(c.typed);
+        EXPECT_EQ(plan.commandLine, c.line) << platform::toUtf8(c.typed);
+    }
+}
+
+TEST(FileDialogFilter, EachPartEndsInANulAndTheWholeInTwo) {
+    using platform::windows_backend::dialogFilter;
+    const std::string typed = "Applications (*.exe)|*.exe|CMD Batch Files (*.bat)|*.bat|All files (*.*)|*.*";
+    EXPECT_EQ(dialogFilter(typed),
+              std::wstring(L"Applications (*.exe)\0*.exe\0CMD Batch Files (*.bat)\0*.bat\0"
+                           L"All files (*.*)\0*.*\0\0",
+                           78));
+    EXPECT_EQ(dialogFilter("Texts|*.txt;*.log|Dangling"), std::wstring(L"Texts\0*.txt;*.log\0\0", 19));
+    EXPECT_EQ(dialogFilter(""), L"");
+}
