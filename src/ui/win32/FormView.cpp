@@ -264,6 +264,8 @@ void FormView::refresh(ControlView& view, form::Property property) {
 void FormView::showText(ControlView& view) {
     std::wstring text = platform::toWide(textOf(view));
     if (view.kind == Kind::Button || view.kind == Kind::TickBox) text = literalCaption(text);
+    if (view.kind == Kind::TextBox && static_cast<const form::TextBox&>(view.control).readOnly)
+        text = singleLine(text);
     // Skip our own echo while the user types, or the caret would jump.
     if (windowText(view.hwnd) == text) return;
     updating_ = true;
