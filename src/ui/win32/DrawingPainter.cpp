@@ -91,7 +91,7 @@ void gradientFill(HDC dc, const RECT& r, const pic::Colour& from, const pic::Col
     };
     TRIVERTEX vertices[2] = {vertex(r.left, r.top, from), vertex(r.right, r.bottom, to)};
     GRADIENT_RECT rect{0, 1};
-    GradientFill(dc, vertices, 2, &rect, 1, vertical ? GRADIENT_FILL_RECT_V : GRADIENT_FILL_RECT_H);
+    GdiGradientFill(dc, vertices, 2, &rect, 1, vertical ? GRADIENT_FILL_RECT_V : GRADIENT_FILL_RECT_H);
 }
 
 // One part of a shape: how to draw it in a given colour, and its colour at
@@ -140,7 +140,7 @@ void blend(HDC dc, const Part& part) {
             pixel[3] = static_cast<std::uint8_t>(alpha);
         }
     const BLENDFUNCTION function{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, bounds.left, bounds.top, width, height, memory, 0, 0, width, height, function);
+    GdiAlphaBlend(dc, bounds.left, bounds.top, width, height, memory, 0, 0, width, height, function);
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);

@@ -89,6 +89,10 @@ TEST_F(FormViewTest, ControlsCarryTheirModelNamesAndState) {
     EXPECT_EQ(frame.left, MulDiv(1500, view.dpi(), 1440));
     EXPECT_EQ(frame.right - frame.left, MulDiv(6000, view.dpi(), 1440));
 
+    // The dialog keys walk the keyboard order: the text box (0), the tick (1), the button (2).
+    EXPECT_EQ(GetNextDlgTabItem(view.hwnd(), controls["SOME_TEXTBOX"], FALSE), controls["SOME_TICKBOX"]);
+    EXPECT_EQ(GetNextDlgTabItem(view.hwnd(), controls["SOME_TICKBOX"], FALSE), controls["OK_BUTTON"]);
+
     window.title.setCaption("Changed");
     window.tick.setValue(1);
     window.button.setEnabled(false);
@@ -101,8 +105,10 @@ TEST_F(FormViewTest, TheUsersMovesReachTheModel) {
     FormView view(window, nullptr, kSecondaryFrame);
     view.buildControls();
     auto controls = named(view.hwnd());
-    int clicks = 0, ticks = 0, doubleClicks = 0;
+    int clicks = 0, ticks = 0, doubleClicks = 0, labelClicks = 0, labelDoubleClicks = 0;
     window.button.onClick = [&] { ++clicks; };
+    window.title.onClick = [&] { ++labelClicks; };
+    window.title.onDblClick = [&] { ++labelDoubleClicks; };
     window.tick.onClick = [&] { ++ticks; };
     window.box.onDblClick = [&] { ++doubleClicks; };
 
@@ -110,6 +116,10 @@ TEST_F(FormViewTest, TheUsersMovesReachTheModel) {
     SendMessageW(controls["SOME_TICKBOX"], BM_CLICK, 0, 0);
     SendMessageW(controls["SOME_TEXTBOX"], WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
     SendMessageW(controls["SOME_TEXTBOX"], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"typed"));
+    SendMessageW(controls["TITLE_LABEL"], WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(controls["TITLE_LABEL"], WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_EQ(labelClicks, 1);
+    EXPECT_EQ(labelDoubleClicks, 1);
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(ticks, 1);
     EXPECT_EQ(window.tick.value(), 1);
