@@ -490,15 +490,22 @@ LRESULT FormView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_ACTIVATE:
-            // As a dialog does: the focus comes back to where it was.
+            // As a dialog does: the focus comes back to where it was when the
+            // window is active again (DefWindowProc gives it to the window,
+            // which hands it on below).
             if (LOWORD(wParam) == WA_INACTIVE) {
                 HWND focus = GetFocus();
                 if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
-            } else if (lastFocus_ && IsWindow(lastFocus_) && IsWindowEnabled(lastFocus_)) {
-                SetFocus(lastFocus_);
-                return 0;
             }
             break;
+        case WM_SETFOCUS: {
+            HWND to = lastFocus_ && IsWindow(lastFocus_) && IsWindowEnabled(lastFocus_) &&
+                              IsWindowVisible(lastFocus_)
+                          ? lastFocus_
+                          : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+            if (to) SetFocus(to);
+            return 0;
+        }
         case WM_WINDOWPOSCHANGED: {
             RECT rect{};
             if (!IsIconic(hwnd_) && GetWindowRect(hwnd_, &rect)) restored_ = {rect.left, rect.top};
