@@ -13,8 +13,9 @@
 namespace ui::win32 {
 
 const Frame kMainFrame{L"VelmoraMainWindow", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0};
-const Frame kSecondaryFrame{L"VelmoraWindow", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0};
-const Frame kDialogFrame{L"VelmoraWindow", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME};
+// Secondary windows are pop-ups over their owners, as dialogs are.
+const Frame kSecondaryFrame{L"VelmoraWindow", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0};
+const Frame kDialogFrame{L"VelmoraWindow", WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME};
 
 enum class Kind { Label, TextBox, TickBox, Button, Other };
 
