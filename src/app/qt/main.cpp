@@ -8,18 +8,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <ctime>
 #include <optional>
 #include <string>
 
+#include "app/PassLog.h"
+#include "app/Program.h"
 #include "app/qt/QtSchedulerDriver.h"
 #include "app/qt/QtTerminationSignals.h"
-#include "engine/Engine.h"
 #include "form/Clock.h"
-#include "form/Scheduler.h"
-#include "model/about/AboutButton.h"
 #include "model/main/MainForm.h"
-#include "model/settings/SettingsWindows.h"
 #include "platform/linux/IniSettingsBackend.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "settings/Store.h"
@@ -32,9 +29,6 @@
 #include <X11/Xlib.h>
 
 namespace {
-
-// Lateness a timer may have and still keep its phase.
-constexpr form::Millis kTimerJitterMs = 15;
 
 std::string env(const char* name) {
     const char* v = std::getenv(name);
@@ -68,19 +62,16 @@ std::optional<std::string> displayProblem(DisplayConnection& held) {
     return std::nullopt;
 }
 
-// The pass's trace: "<name>: HH:MM:SS <line>" on standard error, written in
-// one piece so lines of two copies cannot interleave. A desktop session's
-// journal keeps a login program's standard error.
-engine::PassLog passLogTo(std::FILE* stream, std::string name) {
-    return [stream, name = std::move(name)](const std::string& line) {
-        const std::time_t now = std::time(nullptr);
-        char stamp[16] = "??:??:??";
-        if (const std::tm* local = std::localtime(&now))
-            std::strftime(stamp, sizeof stamp, "%H:%M:%S", local);
-        const std::string text = name + ": " + stamp + " " + line + "\n";
-        std::fwrite(text.data(), 1, text.size(), stream);
-        std::fflush(stream);
-    };
+// The pass's trace goes to standard error: a desktop session's journal keeps
+// a login program's standard error.
+void writeToStandardError(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+}
+
+// A desktop feature the display cannot carry is said once, here.
+void sayNotice(const std::string& text) {
+    std::fprintf(stderr, "velmora: %s\n", text.c_str());
 }
 
 // Qt ends the program with exit() when its display goes away (the X server
@@ -122,25 +113,18 @@ int main(int argc, char** argv) {
     QApplication::setStyle("Fusion");  // the same look on every desktop
 
     platform::IniSettingsBackend settingsBackend;
-    settings::Store store(settingsBackend, executableName);
     form::RealClock clock;
-    form::Scheduler scheduler(clock, kTimerJitterMs);
     platform::LinuxPlatform platform;
-
-    model::MainForm form(scheduler, store, executableName, platform);
-    // A desktop feature the display cannot carry is said once, here.
-    form.onNotice = [](const std::string& text) { std::fprintf(stderr, "velmora: %s\n", text.c_str()); };
-    // Before Form_Load: start-up runs its tick handlers.
-    engine::Engine engine(form, platform, passLogTo(stderr, executableName));
-    ui::MainWindow window(form);
     // Shows the settings and About windows modally over their owners.
     ui::QtWindowHost windowHost;
+    app::Program program({settingsBackend, platform, clock, windowHost, executableName,
+                          app::passLogTo(writeToStandardError, executableName), sayNotice});
+    model::MainForm& form = program.form();
+    ui::MainWindow window(form);
     windowHost.addWindow(window);
     ui::registerAboutViews(windowHost);
-    model::AboutButton aboutButton(form, windowHost);
     ui::registerSettingsViews(windowHost);
-    model::SettingsWindows settingsWindows(form, windowHost, platform);
-    app::QtSchedulerDriver driver(scheduler);
+    app::QtSchedulerDriver driver(program.scheduler());
     // A light painted just before a launch's blocking sleep must be on screen.
     platform.setBeforeSleep([&window] { window.paintNow(); });
 
@@ -155,7 +139,7 @@ int main(int argc, char** argv) {
     QObject::connect(&application, &QGuiApplication::commitDataRequest, [&](QSessionManager&) { endNow(); });
     QObject::connect(&application, &QCoreApplication::aboutToQuit, [&] { window.unload(); });
 
-    form.Form_Load();
+    program.load();
     const UnloadAtExit exitGuard(form);
     window.show();
     return application.exec();

@@ -1,0 +1,67 @@
+// VELMORA: starts a fixed list of up to twenty command lines one after another.
+
+#include <windows.h>
+// After windows.h, which it builds on.
+#include <commctrl.h>
+
+#include "app/PassLog.h"
+#include "app/Program.h"
+#include "app/win32/ErrorOutput.h"
+#include "app/win32/Win32SchedulerDriver.h"
+#include "form/Clock.h"
+#include "platform/windows/RegistrySettingsBackend.h"
+#include "platform/windows/WindowsPlatform.h"
+#include "settings/Store.h"
+#include "ui/win32/MainView.h"
+#include "ui/win32/Views.h"
+#include "ui/win32/Win32WindowHost.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    platform::RegistrySettingsBackend settingsBackend;
+    platform::WindowsPlatform platform;
+    form::RealClock clock;
+    ui::win32::Win32WindowHost windowHost;
+    ui::win32::registerViews(windowHost);
+    const std::string executableName = settings::ExecutableName(platform::WindowsPlatform::ProgramPath());
+
+    // The pass's trace and the notices go to standard error when the program
+    // was started with one, and nowhere otherwise: there is no log file.
+    const auto writeError = app::standardErrorWriter();
+    app::Program program({settingsBackend, platform, clock, windowHost, executableName,
+                          writeError ? app::passLogTo(writeError, executableName) : engine::PassLog{},
+                          [writeError](const std::string& text) {
+                              if (writeError) writeError("velmora: " + text + "\n");
+                          }});
+
+    ui::win32::MainView window(program.form());
+    if (!window.hwnd()) return 1;
+    windowHost.addWindow(window);
+    window.onClosed = [&window] {
+        DestroyWindow(window.hwnd());
+        PostQuitMessage(0);
+    };
+    // The session ending runs the shut-down as a close does; the system may
+    // end the process as soon as WM_ENDSESSION returns, so it runs right there.
+    window.messageHook = [&window](UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+        if (message == WM_QUERYENDSESSION) {
+            result = TRUE;
+            return true;
+        }
+        if (message == WM_ENDSESSION) {
+            if (wParam) SendMessageW(window.hwnd(), WM_CLOSE, 0, 0);
+            result = 0;
+            return true;
+        }
+        return false;
+    };
+    app::Win32SchedulerDriver driver(program.scheduler());
+    // A light painted just before a launch's blocking sleep must be on screen.
+    platform.setBeforeSleep([&window] { window.paintNow(); });
+
+    program.load();
+    window.show(showCommand == SW_HIDE ? SW_SHOWNORMAL : showCommand);
+    return ui::win32::runMessages([] { return false; });
+}

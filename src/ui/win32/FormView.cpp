@@ -1,0 +1,565 @@
+#include "ui/win32/FormView.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <utility>
+
+#include "platform/windows/WideText.h"
+#include "ui/win32/Units.h"
+
+namespace ui::win32 {
+
+const Frame kMainFrame{L"VelmoraMainWindow", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0};
+const Frame kSecondaryFrame{L"VelmoraWindow", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0};
+const Frame kDialogFrame{L"VelmoraWindow", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME};
+
+enum class Kind { Label, TextBox, TickBox, Button, Other };
+
+struct ControlView {
+    form::Control& control;
+    Kind kind;
+    HWND hwnd = nullptr;
+    bool hasTip = false;
+};
+
+namespace {
+
+constexpr int kFirstId = 100;  // clear of IDOK and IDCANCEL, which the dialog keys send
+constexpr UINT_PTR kSubclassId = 1;
+constexpr int kFallbackTwips = 1000;  // where a window lost off every screen opens
+
+Kind kindOf(form::Control& control) {
+    if (dynamic_cast<form::Label*>(&control)) return Kind::Label;
+    if (dynamic_cast<form::TextBox*>(&control)) return Kind::TextBox;
+    if (dynamic_cast<form::TickBox*>(&control)) return Kind::TickBox;
+    if (dynamic_cast<form::Button*>(&control)) return Kind::Button;
+    return Kind::Other;
+}
+
+const std::string& textOf(const ControlView& view) {
+    static const std::string none;
+    switch (view.kind) {
+        case Kind::Label:
+            return static_cast<form::Label&>(view.control).caption();
+        case Kind::TextBox:
+            return static_cast<form::TextBox&>(view.control).text();
+        case Kind::TickBox:
+            return static_cast<form::TickBox&>(view.control).caption();
+        case Kind::Button:
+            return static_cast<form::Button&>(view.control).caption();
+        default:
+            return none;
+    }
+}
+
+std::wstring windowText(HWND hwnd) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void setName(HWND hwnd, const std::string& name) {
+    const ATOM atom = GlobalAddAtomW(platform::toWide(name).c_str());
+    if (atom != 0) SetPropW(hwnd, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(atom)));
+}
+
+void removeName(HWND hwnd) {
+    const auto atom = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(RemovePropW(hwnd, kNameProperty)));
+    if (atom != 0) GlobalDeleteAtom(atom);
+}
+
+// The DPI the window is shown at: its monitor's where the system tells
+// (Windows 10 1607 and later), else the desktop's.
+int dpiOf(HWND hwnd) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow && hwnd) {
+        const UINT dpi = getDpiForWindow(hwnd);
+        if (dpi > 0) return static_cast<int>(dpi);
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+void registerClass(const wchar_t* name, WNDPROC proc, HINSTANCE instance) {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExW(instance, name, &existing)) return;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    // The program's icon is resource 1 of the executable.
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    wc.hIconSm =
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = name;
+    RegisterClassExW(&wc);
+}
+
+}  // namespace
+
+FormView::FormView(form::Window& window, HWND owner, const Frame& frame) : window_(window) {
+    registerClass(frame.className, windowProc, instance());
+    dpi_ = dpiOf(nullptr);
+    hwnd_ = CreateWindowExW(frame.exStyle | WS_EX_CONTROLPARENT, frame.className,
+                            platform::toWide(window_.caption).c_str(), frame.style | WS_CLIPCHILDREN,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+                            instance(), this);
+    if (!hwnd_) return;
+    setName(hwnd_, window_.name());
+    dpi_ = dpiOf(hwnd_);
+    window_.onWindowChanged = [this] { applyWindow(); };
+    window_.onSyncGeometry = [this] { recordPosition(); };
+    window_.onCloseRequested = [this] {
+        if (hwnd_) SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+        unload();  // in case the window is gone already
+    };
+    applyWindow();
+}
+
+FormView::~FormView() {
+    window_.onWindowChanged = nullptr;
+    window_.onSyncGeometry = nullptr;
+    window_.onCloseRequested = nullptr;
+    detach();
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+HINSTANCE FormView::instance() const {
+    return GetModuleHandleW(nullptr);
+}
+
+FormView* FormView::fromHwnd(HWND hwnd) {
+    if (!hwnd) return nullptr;
+    wchar_t name[32] = {};
+    if (!GetClassNameW(hwnd, name, 32)) return nullptr;
+    const std::wstring cls(name);
+    if (cls != kMainFrame.className && cls != kSecondaryFrame.className) return nullptr;
+    if (GetWindowThreadProcessId(hwnd, nullptr) != GetCurrentThreadId()) return nullptr;
+    return reinterpret_cast<FormView*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+void FormView::buildControls() {
+    if (!hwnd_ || !views_.empty()) return;
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance(), nullptr);
+
+    // The dialog keys walk the controls in the order of their windows, so
+    // those that take the focus come first, in keyboard order. The rest follow
+    // with later controls above earlier ones (a lamp over its background).
+    std::vector<form::Control*> all = window_.controls();
+    std::vector<form::Control*> order;
+    std::copy_if(all.begin(), all.end(), std::back_inserter(order), [](auto* c) { return c->tabIndex >= 0; });
+    std::stable_sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
+    std::copy_if(all.rbegin(), all.rend(), std::back_inserter(order),
+                 [](auto* c) { return c->tabIndex < 0; });
+
+    int id = kFirstId;
+    for (form::Control* control : order) {
+        auto view = std::make_unique<ControlView>(ControlView{*control, kindOf(*control)});
+        if (!createControl(*view, id++)) continue;
+        ControlView* v = view.get();
+        control->setObserver([this, v](form::Property p) { refresh(*v, p); });
+        views_.push_back(std::move(view));
+    }
+}
+
+HWND FormView::createControl(ControlView& view, int id) {
+    const form::Control& c = view.control;
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+    if (c.visible()) style |= WS_VISIBLE;
+    if (!c.enabled()) style |= WS_DISABLED;
+    if (c.tabIndex >= 0) style |= WS_TABSTOP;
+    const wchar_t* cls = nullptr;
+    DWORD exStyle = 0;
+    switch (view.kind) {
+        case Kind::Label:
+            cls = L"STATIC";
+            style |= SS_NOTIFY | SS_NOPREFIX | (c.centred ? SS_CENTER : SS_LEFT);
+            break;
+        case Kind::TextBox:
+            cls = L"EDIT";
+            exStyle = WS_EX_CLIENTEDGE;
+            style |= ES_AUTOHSCROLL | (c.centred ? ES_CENTER : ES_LEFT);
+            if (static_cast<const form::TextBox&>(c).readOnly) style |= ES_READONLY;
+            break;
+        case Kind::TickBox:
+            cls = L"BUTTON";
+            style |= BS_AUTOCHECKBOX;
+            break;
+        case Kind::Button:
+            cls = L"BUTTON";
+            style |= BS_PUSHBUTTON;
+            break;
+        case Kind::Other:
+            view.hwnd = createOther(view.control, style, id);
+            break;
+    }
+    if (cls) {
+        const PxRect at = toPx(c.box, dpi_);
+        view.hwnd = CreateWindowExW(exStyle, cls, L"", style, at.left, at.top, at.width, at.height, hwnd_,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), nullptr);
+    }
+    if (!view.hwnd) return nullptr;
+    SetWindowLongPtrW(view.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&view));
+    SetWindowSubclass(view.hwnd, controlProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    setName(view.hwnd, c.name());
+    SendMessageW(view.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.font(c.font, dpi_)), FALSE);
+    showText(view);
+    if (view.kind == Kind::TickBox) showValue(view);
+    showToolTip(view);
+    return view.hwnd;
+}
+
+HWND FormView::createOther(form::Control&, DWORD, int) {
+    return nullptr;
+}
+
+bool FormView::paintButtonPicture(form::Control&, HDC, const RECT&) {
+    return false;
+}
+
+ControlView* FormView::viewOf(HWND control) const {
+    if (!control || GetParent(control) != hwnd_) return nullptr;
+    return reinterpret_cast<ControlView*>(GetWindowLongPtrW(control, GWLP_USERDATA));
+}
+
+void FormView::refresh(ControlView& view, form::Property property) {
+    if (!view.hwnd) return;
+    const form::Control& c = view.control;
+    switch (property) {
+        case form::Property::Text:
+            showText(view);
+            break;
+        case form::Property::Value:
+            showValue(view);
+            break;
+        case form::Property::BackColour:
+        case form::Property::ForeColour:
+            InvalidateRect(view.hwnd, nullptr, TRUE);
+            break;
+        case form::Property::Enabled:
+            EnableWindow(view.hwnd, c.enabled());
+            break;
+        case form::Property::Visible:
+            ShowWindow(view.hwnd, c.visible() ? SW_SHOWNOACTIVATE : SW_HIDE);
+            break;
+        case form::Property::ToolTip:
+            showToolTip(view);
+            break;
+    }
+}
+
+void FormView::showText(ControlView& view) {
+    std::wstring text = platform::toWide(textOf(view));
+    if (view.kind == Kind::Button || view.kind == Kind::TickBox) text = literalCaption(text);
+    // Skip our own echo while the user types, or the caret would jump.
+    if (windowText(view.hwnd) == text) return;
+    updating_ = true;
+    SetWindowTextW(view.hwnd, text.c_str());
+    updating_ = false;
+}
+
+void FormView::showValue(ControlView& view) {
+    const auto value = static_cast<form::TickBox&>(view.control).value();
+    // Only a three-state box shows the greyed state.
+    SendMessageW(view.hwnd, BM_SETSTYLE, value == 2 ? BS_AUTO3STATE : BS_AUTOCHECKBOX, TRUE);
+    SendMessageW(view.hwnd, BM_SETCHECK,
+                 value == 1   ? BST_CHECKED
+                 : value == 2 ? BST_INDETERMINATE
+                              : BST_UNCHECKED,
+                 0);
+}
+
+void FormView::showToolTip(ControlView& view) {
+    if (!tooltip_) return;
+    std::wstring text = platform::toWide(view.control.toolTip());
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(view.hwnd);
+    tool.lpszText = text.data();
+    if (text.empty()) {
+        if (view.hasTip) SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        view.hasTip = false;
+    } else if (view.hasTip) {
+        SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    } else {
+        view.hasTip = SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) != FALSE;
+    }
+}
+
+void FormView::command(ControlView& view, int code) {
+    switch (view.kind) {
+        case Kind::Button:
+            if (code == BN_CLICKED) static_cast<form::Button&>(view.control).click();
+            break;
+        case Kind::TickBox:
+            if (code == BN_CLICKED) {
+                static_cast<form::TickBox&>(view.control).click();
+                // The model reports a change itself; this covers a handler
+                // that put the value back, which the box must not contradict.
+                if (view.hwnd) showValue(view);
+            }
+            break;
+        case Kind::Label:
+            if (code == STN_CLICKED) static_cast<form::Label&>(view.control).click();
+            if (code == STN_DBLCLK) static_cast<form::Label&>(view.control).dblClick();
+            break;
+        case Kind::TextBox:
+            if (code == EN_CHANGE && !updating_) edited(view);
+            break;
+        case Kind::Other:
+            break;
+    }
+}
+
+void FormView::edited(ControlView& view) {
+    static_cast<form::TextBox&>(view.control).setText(platform::toUtf8(windowText(view.hwnd)));
+}
+
+LRESULT FormView::customDraw(ControlView& view, NMCUSTOMDRAW& draw) {
+    if (view.kind != Kind::Button) return CDRF_DODEFAULT;
+    if (draw.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYPOSTPAINT;
+    if (draw.dwDrawStage == CDDS_POSTPAINT) {
+        RECT client{};
+        GetClientRect(view.hwnd, &client);
+        paintButtonPicture(view.control, draw.hdc, client);
+    }
+    return CDRF_DODEFAULT;
+}
+
+LRESULT FormView::colours(HWND control, HDC dc, UINT message, WPARAM wParam, LPARAM lParam) {
+    const ControlView* view = viewOf(control);
+    if (!view) return DefWindowProcW(hwnd_, message, wParam, lParam);
+    const form::Control& c = view->control;
+    // Disabled text keeps the system's grey.
+    if (c.enabled()) SetTextColor(dc, toColorRef(c.foreColour()));
+    SetBkColor(dc, toColorRef(c.backColour()));
+    return reinterpret_cast<LRESULT>(brushes_.brush(c.backColour()));
+}
+
+void FormView::paintLines(HDC dc) {
+    for (const form::Line& line : window_.lines) {
+        LOGBRUSH brush{BS_SOLID, toColorRef(line.colour), 0};
+        const int width = std::max(1, MulDiv(line.width, dpi_, 96));
+        UniquePen pen(ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT, static_cast<DWORD>(width),
+                                   &brush, 0, nullptr));
+        if (!pen) continue;
+        const HGDIOBJ old = SelectObject(dc, pen.get());
+        MoveToEx(dc, toPx(line.x1, dpi_), toPx(line.y1, dpi_), nullptr);
+        LineTo(dc, toPx(line.x2, dpi_), toPx(line.y2, dpi_));
+        SelectObject(dc, old);
+    }
+}
+
+void FormView::layOutControls() {
+    for (const auto& view : views_) {
+        const PxRect at = toPx(view->control.box, dpi_);
+        SetWindowPos(view->hwnd, nullptr, at.left, at.top, at.width, at.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(view->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.font(view->control.font, dpi_)),
+                     TRUE);
+    }
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void FormView::applyWindow() {
+    if (!hwnd_) return;
+    SetWindowTextW(hwnd_, platform::toWide(window_.caption).c_str());
+    const int left = toPx(window_.left, dpi_);
+    const int top = toPx(window_.top, dpi_);
+    RECT frame{left, top, toPx(double(window_.left) + window_.width, dpi_),
+               toPx(double(window_.top) + window_.height, dpi_)};
+    frame.right = std::max(frame.right, frame.left + 1);
+    frame.bottom = std::max(frame.bottom, frame.top + 1);
+    // A place on no monitor (stored while a second one was attached) would
+    // open the window where nobody sees it: it goes to the primary monitor's
+    // work area instead, and the model follows so shut-down stores round twips.
+    if (!MonitorFromRect(&frame, MONITOR_DEFAULTTONULL)) {
+        RECT work{};
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        const int fallback = toPx(kFallbackTwips, dpi_);
+        OffsetRect(&frame, work.left + fallback - frame.left, work.top + fallback - frame.top);
+        window_.left = float(toTwips(work.left, dpi_) + kFallbackTwips);
+        window_.top = float(toTwips(work.top, dpi_) + kFallbackTwips);
+    }
+    SetWindowPos(hwnd_, nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    restored_ = {frame.left, frame.top};
+}
+
+void FormView::recordPosition() {
+    if (!hwnd_) return;
+    POINT outer = restored_;
+    RECT rect{};
+    if (!IsIconic(hwnd_) && GetWindowRect(hwnd_, &rect)) outer = {rect.left, rect.top};
+    // A window still where the model put it keeps the model's twips: going
+    // through whole pixels would turn a stored 1000 into 1005.
+    if (outer.x != toPx(window_.left, dpi_)) window_.left = float(toTwips(outer.x, dpi_));
+    if (outer.y != toPx(window_.top, dpi_)) window_.top = float(toTwips(outer.y, dpi_));
+}
+
+void FormView::show(int showCommand) {
+    if (!hwnd_) return;
+    ShowWindow(hwnd_, showCommand);
+    // The first in keyboard order has the focus when the window opens.
+    for (const auto& view : views_)
+        if (view->control.tabIndex >= 0 && IsWindowVisible(view->hwnd) && IsWindowEnabled(view->hwnd)) {
+            SetFocus(view->hwnd);
+            break;
+        }
+    UpdateWindow(hwnd_);
+}
+
+void FormView::unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    window_.unload();
+    if (onClosed) std::exchange(onClosed, nullptr)();
+}
+
+void FormView::paintNow() {
+    if (!hwnd_ || !IsWindowVisible(hwnd_)) return;
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    GdiFlush();
+}
+
+void FormView::detach() {
+    for (const auto& view : views_) view->control.setObserver({});
+}
+
+LRESULT CALLBACK FormView::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<FormView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<FormView*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (self->messageHook) {
+        LRESULT result = 0;
+        if (self->messageHook(message, wParam, lParam, result)) return result;
+    }
+    return self->handle(message, wParam, lParam);
+}
+
+LRESULT FormView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND: {
+            const auto control = reinterpret_cast<HWND>(lParam);
+            if (ControlView* view = viewOf(control)) {
+                command(*view, HIWORD(wParam));
+                return 0;
+            }
+            // Escape, through the dialog keys.
+            if (!control && LOWORD(wParam) == IDCANCEL && escapeCloses) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+            return 0;
+        }
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<NMHDR*>(lParam);
+            if (header->code == NM_CUSTOMDRAW)
+                if (ControlView* view = viewOf(header->hwndFrom))
+                    return customDraw(*view, *reinterpret_cast<NMCUSTOMDRAW*>(lParam));
+            break;
+        }
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORBTN:
+            return colours(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam), message, wParam,
+                           lParam);
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd_, &ps);
+            paintLines(dc);
+            EndPaint(hwnd_, &ps);
+            return 0;
+        }
+        case WM_ACTIVATE:
+            // As a dialog does: the focus comes back to where it was.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+            } else if (lastFocus_ && IsWindow(lastFocus_) && IsWindowEnabled(lastFocus_)) {
+                SetFocus(lastFocus_);
+                return 0;
+            }
+            break;
+        case WM_WINDOWPOSCHANGED: {
+            RECT rect{};
+            if (!IsIconic(hwnd_) && GetWindowRect(hwnd_, &rect)) restored_ = {rect.left, rect.top};
+            break;
+        }
+        case WM_DPICHANGED: {
+            dpi_ = HIWORD(wParam);
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            layOutControls();
+            return 0;
+        }
+        case WM_CLOSE:
+            if (beforeClose) beforeClose();
+            unload();
+            return 0;
+        case WM_NCDESTROY:
+            detach();
+            removeName(hwnd_);
+            SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+            hwnd_ = nullptr;
+            tooltip_ = nullptr;
+            for (const auto& view : views_) view->hwnd = nullptr;
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK FormView::controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                       DWORD_PTR self) {
+    auto* form = reinterpret_cast<FormView*>(self);
+    switch (message) {
+        case WM_LBUTTONDBLCLK: {
+            // An edit box tells its parent of no double-click; the box first
+            // selects the word under the pointer, as it always does.
+            const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+            ControlView* view = form->viewOf(hwnd);
+            if (view && view->kind == Kind::TextBox) static_cast<form::TextBox&>(view->control).dblClick();
+            return result;
+        }
+        case WM_KILLFOCUS: {
+            const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+            // The focus leaves the box only when it moves on within the
+            // window; another window coming to the front keeps it here.
+            const auto next = reinterpret_cast<HWND>(wParam);
+            ControlView* view = form->viewOf(hwnd);
+            if (view && view->kind == Kind::TextBox && next && IsChild(form->hwnd_, next)) {
+                auto& box = static_cast<form::TextBox&>(view->control);
+                if (box.onLostFocus) box.onLostFocus();
+            }
+            return result;
+        }
+        case WM_NCDESTROY:
+            removeName(hwnd);
+            RemoveWindowSubclass(hwnd, controlProc, id);
+            break;
+        default:
+            break;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+}  // namespace ui::win32

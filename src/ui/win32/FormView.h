@@ -1,0 +1,120 @@
+#pragma once
+
+#include <windows.h>
+// After windows.h, which it builds on.
+#include <commctrl.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "form/Window.h"
+#include "ui/win32/Gdi.h"
+
+namespace ui::win32 {
+
+// A kind of top-level window: its window class and its fixed frame.
+struct Frame {
+    const wchar_t* className;
+    DWORD style;
+    DWORD exStyle;
+};
+
+// The main window: fixed single border, system menu and minimise button.
+extern const Frame kMainFrame;
+// A secondary window: fixed single border and system menu only.
+extern const Frame kSecondaryFrame;
+// A secondary window with a fixed dialog frame.
+extern const Frame kDialogFrame;
+
+// The property that carries each window's model name (a global atom), so
+// that tests and tools find a control by the name the model gives it.
+inline constexpr const wchar_t* kNameProperty = L"VelmoraName";
+
+struct ControlView;
+
+// The Win32 view of one window model: a system control per model control at
+// its twip box, the window's lines, and the window itself (caption, fixed
+// outer size and position in twips). The model is the truth; this renders it,
+// touches only the controls whose state changed, and forwards the user's
+// clicks, double-clicks, edits and the close box to the model.
+class FormView {
+public:
+    FormView(form::Window& window, HWND owner, const Frame& frame);
+    virtual ~FormView();
+    FormView(const FormView&) = delete;
+    FormView& operator=(const FormView&) = delete;
+
+    HWND hwnd() const { return hwnd_; }
+    form::Window& model() { return window_; }
+    int dpi() const { return dpi_; }
+
+    // Creates the controls' windows. Call once, after construction.
+    void buildControls();
+    // Shows the window and gives the focus to the first in keyboard order.
+    void show(int showCommand = SW_SHOWNORMAL);
+
+    // Shut-down, once: records the window's position in the model and runs
+    // its unload; then tells onClosed. The close box runs it.
+    void unload();
+    std::function<void()> onClosed;
+    // Runs before a close's shut-down (the host closes the windows this one owns).
+    std::function<void()> beforeClose;
+    // Sees every message of the window first; true when it handled it.
+    std::function<bool(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)> messageHook;
+    // Escape closes the window as its close box would (dialogs).
+    bool escapeCloses = false;
+
+    // Paints what is pending now, for a handler about to block the thread.
+    void paintNow();
+
+    // The view behind a top-level window of this program, or nullptr.
+    static FormView* fromHwnd(HWND hwnd);
+
+protected:
+    // Creates the window of a control kind the generic view does not know
+    // (a picture box, say); nullptr leaves the control without a view.
+    virtual HWND createOther(form::Control& control, DWORD style, int id);
+    // Paints a picture over a button after the system has drawn it; true if
+    // the button has one.
+    virtual bool paintButtonPicture(form::Control& control, HDC dc, const RECT& client);
+
+    HINSTANCE instance() const;
+    FontCache& fonts() { return fonts_; }
+
+private:
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                        DWORD_PTR self);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND createControl(ControlView& view, int id);
+    void refresh(ControlView& view, form::Property property);
+    void showText(ControlView& view);
+    void showValue(ControlView& view);
+    void showToolTip(ControlView& view);
+    void command(ControlView& view, int code);
+    void edited(ControlView& view);
+    LRESULT customDraw(ControlView& view, NMCUSTOMDRAW& draw);
+    LRESULT colours(HWND control, HDC dc, UINT message, WPARAM wParam, LPARAM lParam);
+    void paintLines(HDC dc);
+    void layOutControls();
+    void applyWindow();
+    void recordPosition();
+    void detach();
+    ControlView* viewOf(HWND control) const;
+
+    form::Window& window_;
+    HWND hwnd_ = nullptr;
+    HWND tooltip_ = nullptr;
+    HWND lastFocus_ = nullptr;
+    int dpi_ = 96;
+    POINT restored_{};  // outer top-left while not minimised
+    bool unloaded_ = false;
+    bool updating_ = false;  // the view itself is setting a control's text
+    std::vector<std::unique_ptr<ControlView>> views_;
+    FontCache fonts_;
+    BrushCache brushes_;
+};
+
+}  // namespace ui::win32

@@ -1,0 +1,58 @@
+#include "ui/win32/Units.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ui::win32 {
+
+namespace {
+constexpr double kTwipsPerInch = 1440.0;
+constexpr double kLimitPx = 1'000'000.0;  // far beyond any desktop, well inside int
+}  // namespace
+
+int toPx(double twips, int dpi) {
+    const double px = twips * dpi / kTwipsPerInch;
+    if (!std::isfinite(px)) return 0;
+    return static_cast<int>(std::lround(std::clamp(px, -kLimitPx, kLimitPx)));
+}
+
+double toTwips(int px, int dpi) {
+    return dpi > 0 ? std::round(px * kTwipsPerInch / dpi) : 0.0;
+}
+
+PxRect toPx(const form::Rect& box, int dpi) {
+    const int left = toPx(box.left, dpi);
+    const int top = toPx(box.top, dpi);
+    const int right = toPx(double(box.left) + box.width, dpi);
+    const int bottom = toPx(double(box.top) + box.height, dpi);
+    return {left, top, std::max(0, right - left), std::max(0, bottom - top)};
+}
+
+int fontHeight(double points, int dpi) {
+    if (!std::isfinite(points) || points <= 0) return 0;  // 0: the face's default size
+    // MulDiv(tenths, dpi, 720): halves round away from zero.
+    const long long tenths = std::llround(std::min(points, 1000.0) * 10);
+    return -static_cast<int>((tenths * dpi * 2 + 720) / 1440);
+}
+
+int fontWeight(const form::Font& font) {
+    if (font.weight > 0) return std::clamp(font.weight, 100, 900);
+    return font.bold ? 700 : 400;
+}
+
+std::optional<int> systemColourIndex(form::Colour colour) {
+    if (!form::colour::isSystem(colour)) return std::nullopt;
+    return static_cast<int>(colour & 0xFF);
+}
+
+std::wstring literalCaption(const std::wstring& caption) {
+    std::wstring out;
+    out.reserve(caption.size());
+    for (wchar_t c : caption) {
+        out += c;
+        if (c == L'&') out += L'&';
+    }
+    return out;
+}
+
+}  // namespace ui::win32

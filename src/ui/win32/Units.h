@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "form/Control.h"
+
+// Conversions between the models' units and the screen's, with no window
+// system call, so they can be checked on their own.
+namespace ui::win32 {
+
+// 1440 twips to the inch at `dpi` pixels to the inch. Non-finite or absurd
+// values (a damaged stored position) are clamped rather than overflowing.
+int toPx(double twips, int dpi);
+double toTwips(int px, int dpi);
+
+struct PxRect {
+    int left = 0, top = 0, width = 0, height = 0;
+    bool operator==(const PxRect&) const = default;
+};
+
+// Rounds the edges rather than the size, so boxes that touch in twips still
+// touch on screen.
+PxRect toPx(const form::Rect& box, int dpi);
+
+// The LOGFONT height (negative: character height) for `points` at `dpi`,
+// rounding as MulDiv does; fractional sizes such as 8.25 count in tenths.
+int fontHeight(double points, int dpi);
+
+// A font weight for CreateFontW: the form's own, else bold or regular.
+int fontWeight(const form::Font& font);
+
+// The GetSysColor index a palette colour stands for; none for a fixed colour.
+std::optional<int> systemColourIndex(form::Colour colour);
+
+// A caption shown exactly as typed on a button or tick box, where a single
+// '&' would mark a keyboard shortcut and vanish.
+std::wstring literalCaption(const std::wstring& caption);
+
+}  // namespace ui::win32
