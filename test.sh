@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs the whole test suite.
 # The real-display tests start their own Xvfb with openbox or jwm; no desktop needed.
+# The Windows build is cross-compiled too and its tests run under Wine on that
+# display (label windows: -L windows runs only them, -LE windows skips them).
 #
 #   ./test.sh [CTEST ARGS...]        e.g. ./test.sh -L x11
 #   VELMORA_BUILD_DIR=/some/dir ./test.sh
@@ -8,7 +10,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 source tools/install-missing.sh
-install_missing test.sh "${build_packages[@]}" "${test_packages[@]}"
+install_missing test.sh "${build_packages[@]}" "${test_packages[@]}" \
+  "${windows_build_packages[@]}" "${windows_test_packages[@]}"
 
 build=${VELMORA_BUILD_DIR:-build}
 jobs=$(nproc)

@@ -18,7 +18,7 @@ build=${VELMORA_FUZZ_DIR:-build-fuzz}
 targets=(fuzz_values fuzz_section_file fuzz_command_line)
 flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_BENCH=OFF -DVELMORA_BUILD_FUZZ=ON \
+  -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_BENCH=OFF -DVELMORA_WINDOWS_TESTS=OFF -DVELMORA_BUILD_FUZZ=ON \
   -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 
