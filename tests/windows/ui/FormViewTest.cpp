@@ -1,0 +1,155 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <string>
+
+#include "app/win32/Win32SchedulerDriver.h"
+#include "form/Clock.h"
+#include "form/Controls.h"
+#include "form/Window.h"
+#include "ui/win32/FormView.h"
+#include "ui/win32/Win32WindowHost.h"
+
+namespace {
+
+using namespace ui::win32;
+
+struct TestWindow : form::Window {
+    explicit TestWindow(form::Scheduler& scheduler) : form::Window("TEST_WINDOW", scheduler) {
+        caption = "Test window";
+        left = 1500, top = 1500, width = 6000, height = 3000;
+        title.box = {120, 120, 2000, 300};
+        box.box = {120, 600, 2000, 300};
+        box.readOnly = true;
+        box.setToolTip("a tip");
+        tick.box = {120, 1000, 2000, 300};
+        tick.tabIndex = 1;
+        button.box = {120, 1400, 1000, 400};
+        button.tabIndex = 2;
+    }
+    std::vector<form::Control*> controls() override { return {&title, &box, &tick, &button}; }
+    void Form_Load() override {}
+    void Form_Unload() override { ++unloads; }
+
+    form::Label title{"TITLE_LABEL", "Title"};
+    form::TextBox box{"SOME_TEXTBOX", "text"};
+    form::TickBox tick{"SOME_TICKBOX", "Tick & go"};
+    form::Button button{"OK_BUTTON", "OK"};
+    int unloads = 0;
+};
+
+// Every control window of `form` by the name it carries.
+std::map<std::string, HWND> named(HWND form) {
+    std::map<std::string, HWND> found;
+    EnumChildWindows(
+        form,
+        [](HWND child, LPARAM out) {
+            wchar_t name[256] = {};
+            const auto atom = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropW(child, kNameProperty)));
+            if (atom && GlobalGetAtomNameW(atom, name, 256)) {
+                std::string narrow;
+                for (const wchar_t* c = name; *c; ++c) narrow += static_cast<char>(*c);
+                (*reinterpret_cast<std::map<std::string, HWND>*>(out))[narrow] = child;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+std::wstring textOf(HWND hwnd) {
+    wchar_t text[256] = {};
+    GetWindowTextW(hwnd, text, 256);
+    return text;
+}
+
+class FormViewTest : public ::testing::Test {
+protected:
+    form::RealClock clock;
+    form::Scheduler scheduler{clock, 15};
+    TestWindow window{scheduler};
+};
+
+TEST_F(FormViewTest, ControlsCarryTheirModelNamesAndState) {
+    FormView view(window, nullptr, kSecondaryFrame);
+    view.buildControls();
+    ASSERT_TRUE(view.hwnd());
+    EXPECT_EQ(textOf(view.hwnd()), L"Test window");
+    auto controls = named(view.hwnd());
+    ASSERT_EQ(controls.size(), 4u);
+    EXPECT_EQ(textOf(controls["TITLE_LABEL"]), L"Title");
+    EXPECT_EQ(textOf(controls["SOME_TICKBOX"]), L"Tick && go");
+    EXPECT_TRUE(GetWindowLongW(controls["SOME_TEXTBOX"], GWL_STYLE) & ES_READONLY);
+    // The outer frame at its twips: 1500 twips are 100 pixels at 96 dpi.
+    RECT frame{};
+    GetWindowRect(view.hwnd(), &frame);
+    EXPECT_EQ(frame.left, MulDiv(1500, view.dpi(), 1440));
+    EXPECT_EQ(frame.right - frame.left, MulDiv(6000, view.dpi(), 1440));
+
+    window.title.setCaption("Changed");
+    window.tick.setValue(1);
+    window.button.setEnabled(false);
+    EXPECT_EQ(textOf(controls["TITLE_LABEL"]), L"Changed");
+    EXPECT_EQ(SendMessageW(controls["SOME_TICKBOX"], BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_FALSE(IsWindowEnabled(controls["OK_BUTTON"]));
+}
+
+TEST_F(FormViewTest, TheUsersMovesReachTheModel) {
+    FormView view(window, nullptr, kSecondaryFrame);
+    view.buildControls();
+    auto controls = named(view.hwnd());
+    int clicks = 0, ticks = 0, doubleClicks = 0;
+    window.button.onClick = [&] { ++clicks; };
+    window.tick.onClick = [&] { ++ticks; };
+    window.box.onDblClick = [&] { ++doubleClicks; };
+
+    SendMessageW(controls["OK_BUTTON"], BM_CLICK, 0, 0);
+    SendMessageW(controls["SOME_TICKBOX"], BM_CLICK, 0, 0);
+    SendMessageW(controls["SOME_TEXTBOX"], WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(controls["SOME_TEXTBOX"], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"typed"));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(ticks, 1);
+    EXPECT_EQ(window.tick.value(), 1);
+    EXPECT_EQ(doubleClicks, 1);
+    EXPECT_EQ(window.box.text(), "typed");
+
+    // The close box runs the shut-down once, with the position brought up to date.
+    SetWindowPos(view.hwnd(), nullptr, 200, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SendMessageW(view.hwnd(), WM_CLOSE, 0, 0);
+    SendMessageW(view.hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(window.unloads, 1);
+    EXPECT_FLOAT_EQ(window.left, float(std::round(200 * 1440.0 / view.dpi())));
+    EXPECT_FLOAT_EQ(window.top, float(std::round(50 * 1440.0 / view.dpi())));
+}
+
+TEST_F(FormViewTest, AModalWindowDisablesItsOwnerWhileTimersTick) {
+    FormView owner(window, nullptr, kMainFrame);
+    owner.buildControls();
+    Win32WindowHost host;
+    host.addWindow(owner);
+    app::Win32SchedulerDriver driver(scheduler);
+
+    TestWindow dialog(scheduler);
+    form::Timer& timer = scheduler.create("CHECK_TIMER");
+    timer.setInterval(20);
+    int ticks = 0;
+    bool ownerDisabled = false;
+    timer.onTick = [&] {
+        ownerDisabled = !IsWindowEnabled(owner.hwnd());
+        if (++ticks == 3) host.closeModals();
+    };
+    timer.setEnabled(true);
+    const DWORD start = GetTickCount();
+    host.showModal(dialog, window);
+    EXPECT_EQ(ticks, 3);
+    EXPECT_GE(GetTickCount() - start, 50u);
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_TRUE(IsWindowEnabled(owner.hwnd()));
+    EXPECT_EQ(dialog.unloads, 1);
+    EXPECT_TRUE(host.modals().empty());
+}
+
+}  // namespace
