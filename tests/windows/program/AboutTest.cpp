@@ -5,6 +5,7 @@
 #include <set>
 
 #include "Driver.h"
+#include "Look.h"
 #include "Tasks.h"
 
 using namespace drive;
@@ -52,14 +53,15 @@ TEST(AboutWindows, OpenAndCloseWhileAPassStartedBeforeGoesOn) {
     EXPECT_FALSE(enabled(main.hwnd()));
     EXPECT_GE(coloursOver(about["DONATIONS_BACK_TEXTBOX"]).size(), 3u)
         << "the donations frame does not flash";
-    about.shoot("about-window");
+    shootAndCheck(about, "about-window", false);
+    expectPicture(about, "RIVA_PIC_PICBOX");
 
     click(about["DONATIONS_BUTTON"]);
     const Window donations = program.window(kDonations);
     ASSERT_TRUE(donations) << "the donations button did not open its window";
     EXPECT_FALSE(enabled(about.hwnd()));
     EXPECT_EQ(text(donations["THANKS_DONATIONS_MESSAGE_TEXTBOX"]), "!!! DONATIONS ALWAYS APPRECIATED !!!");
-    donations.shoot("donations-window");
+    shootAndCheck(donations, "donations-window", false);
 
     // The pass goes on beneath both windows: the countdown runs out and the
     // slots start two seconds apart.

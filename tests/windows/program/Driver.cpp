@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iterator>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -162,6 +163,13 @@ double Shot::share(COLORREF colour, int inset) const {
     for (int y = inset; y < height - inset; ++y)
         for (int x = inset; x < width - inset; ++x, ++total) hits += at(x, y) == colour;
     return total ? static_cast<double>(hits) / total : 0.0;
+}
+
+std::size_t Shot::colours(int inset) const {
+    std::set<COLORREF> seen;
+    for (int y = inset; y < height - inset; ++y)
+        for (int x = inset; x < width - inset; ++x) seen.insert(at(x, y));
+    return seen.size();
 }
 
 void Shot::saveBmp(const fs::path& file) const {
@@ -334,6 +342,29 @@ Shot Window::shoot(const std::string& name) const {
     const Shot shot = grab(screenRect(hwnd_));
     shot.saveBmp(artifactDir() / (name + ".bmp"));
     return shot;
+}
+
+std::vector<std::string> Window::cutOff() const {
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    std::vector<std::string> cut;
+    for (const std::string& name : names()) {
+        const HWND control = (*this)[name];
+        if (!IsWindowVisible(control)) continue;
+        RECT r = screenRect(control), shown{};
+        // Wholly outside is the main window's hidden part, by design.
+        if (IntersectRect(&shown, &r, &client) && !EqualRect(&shown, &r)) cut.push_back(name);
+    }
+    return cut;
+}
+
+bool Window::resizable() const {
+    return (GetWindowLongPtrW(hwnd_, GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX)) != 0;
+}
+
+bool Window::minimisable() const {
+    return (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_MINIMIZEBOX) != 0;
 }
 
 Program::Program(const fs::path& folder, const std::string& name) : name_(name) {

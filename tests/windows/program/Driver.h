@@ -57,6 +57,8 @@ struct Shot {
     // Share of the pixels `inset` inside the edges that have exactly this colour.
     double share(COLORREF colour, int inset = 3) const;
     void saveBmp(const fs::path& file) const;
+    // How many different colours the pixels `inset` inside the edges have.
+    std::size_t colours(int inset = 3) const;
 };
 Shot grab(const RECT& screen);
 RECT screenRect(HWND window);
@@ -85,6 +87,11 @@ public:
     std::vector<std::string> names() const;
     // The window as on screen, kept in the artifact folder as NAME.bmp.
     Shot shoot(const std::string& name) const;
+    // Visible controls that the client area shows only in part.
+    std::vector<std::string> cutOff() const;
+    // Sizing border or maximise box: a fixed window has neither.
+    bool resizable() const;
+    bool minimisable() const;
 
 private:
     HWND hwnd_ = nullptr;

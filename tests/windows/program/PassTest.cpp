@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "Driver.h"
+#include "Look.h"
 #include "Tasks.h"
 
 using namespace drive;
@@ -84,7 +85,7 @@ TEST(RealPass, RunsTheListOnTimeReportsTheMissingProgramClosesItselfAndTheNextSt
         EXPECT_GT(shot.share(light.colour), 0.5)
             << "light " << light.slot << " pixel " << std::hex << shot.at(shot.width / 2, 3);
     }
-    main.shoot("main-window");
+    shootAndCheck(main, "main-window", true);
 
     ASSERT_TRUE(withErrors.waitForExit(40s)) << "still open 40 s after the last slot";
     const std::int64_t exited = nowMs();

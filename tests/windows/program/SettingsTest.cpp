@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "Driver.h"
+#include "Look.h"
 #include "Tasks.h"
 
 using namespace drive;
@@ -18,7 +19,8 @@ void retype(HWND box, const std::string& typed) {
     click(box);
     SendMessageW(box, EM_SETSEL, 0, -1);
     typeText(std::wstring(typed.begin(), typed.end()));
-    EXPECT_TRUE(waitUntil([&] { return text(box) == typed; }, 10s)) << "typed " << typed << ", shows " << text(box);
+    EXPECT_TRUE(waitUntil([&] { return text(box) == typed; }, 10s))
+        << "typed " << typed << ", shows " << text(box);
 }
 
 }  // namespace
@@ -52,7 +54,8 @@ TEST(SettingsByHand, TypedCommandIsSavedAndRunByTheNextPassAndTheAllSettingsWind
     const std::string command = tasks.withBlanks("T", "typed by hand");
     retype(single["TASK_1_NAME_TEXTBOX"], "Typed caption");
     retype(single["TASK_1_CMD_TEXTBOX"], command);
-    single.shoot("single-settings-window");
+    shootAndCheck(single, "single-settings-window", false);
+    expectPicture(single, "BROWSE_FILE_BUTTON");
     click(single["SAVE_BUTTON"]);
     Settings stored = readSection(program.name());
     EXPECT_EQ(stored["TASK_1_CMD"], command);
@@ -69,7 +72,7 @@ TEST(SettingsByHand, TypedCommandIsSavedAndRunByTheNextPassAndTheAllSettingsWind
     EXPECT_EQ(text(all["CANCEL_BUTTON"]), "Cancel");
     retype(all["TASK_5_NAME_TEXTBOX"], "Fifth");
     retype(all["TASK_5_PROCESS_NAME_TEXTBOX"], "fifth.exe");
-    all.shoot("all-settings-window");
+    shootAndCheck(all, "all-settings-window", false);
     click(all["SAVE_BUTTON"]);
     EXPECT_EQ(text(all["CANCEL_BUTTON"]), "Close");
     stored = readSection(program.name());
