@@ -139,6 +139,12 @@ TEST(Desktop, AlwaysOnTopScannerHeartbeatAndOneRealPulse) {
     CloseHandle(notepad.hProcess);
     CloseHandle(notepad.hThread);
 
+    // Always on top off: its SetWindowPos activates VELMORA, and Wine, unlike
+    // Windows, lets a background process take the foreground so.
+    PostMessageW(main["AlwaysOnTopTimer_TICKBOX"], BM_CLICK, 0, 0);
+    ASSERT_TRUE(waitUntil([&] { return !checked(main["AlwaysOnTopTimer_TICKBOX"]); }, 2s));
+    pause(1500ms);
+
     // The pulse: two NumLock presses 750 ms apart, 301 s after the heartbeat
     // started, reach the window in front; the state is as before and the
     // system has seen input.
