@@ -93,11 +93,11 @@ function(velmora_program_test name place filter timeout)
     FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
 endfunction()
 
-velmora_program_test(pass RealPass.* program 180)
-velmora_program_test(settings SettingsByHand.* program 90)
-velmora_program_test(about AboutWindows.* program 90)
-velmora_program_test(ending FromOutside/Ends.* program 90)
-velmora_program_test(desktop Desktop.* desktop 420)
+velmora_program_test(pass program RealPass.* 180)
+velmora_program_test(settings program SettingsByHand.* 90)
+velmora_program_test(about program AboutWindows.* 90)
+velmora_program_test(ending program FromOutside/Ends.* 90)
+velmora_program_test(desktop desktop Desktop.* 420)
 
 # The installer and zip made from this velmora.exe, installed and removed
 # under Wine in a prefix and on a display of the test's own.
