@@ -58,6 +58,8 @@ endfunction()
 foreach(suite form settings engine model_main model_about model_settings soak)
   velmora_wine_test(${suite} test_${suite} "*")
 endforeach()
+# The native views on real windows.
+velmora_wine_test(ui_win32 test_ui_win32 "*")
 # The Windows backend against the real system.
 velmora_wine_test(registry test_windows "Registry.*")
 velmora_wine_test(launch test_windows "Launch*.*:FileDialogFilter.*")

@@ -13,8 +13,9 @@
 namespace ui::win32 {
 
 const Frame kMainFrame{L"VelmoraMainWindow", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0};
-const Frame kSecondaryFrame{L"VelmoraWindow", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0};
-const Frame kDialogFrame{L"VelmoraWindow", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME};
+// Secondary windows are pop-ups over their owners, as dialogs are.
+const Frame kSecondaryFrame{L"VelmoraWindow", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0};
+const Frame kDialogFrame{L"VelmoraWindow", WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME};
 
 enum class Kind { Label, TextBox, TickBox, Button, Other };
 
@@ -264,6 +265,8 @@ void FormView::refresh(ControlView& view, form::Property property) {
 void FormView::showText(ControlView& view) {
     std::wstring text = platform::toWide(textOf(view));
     if (view.kind == Kind::Button || view.kind == Kind::TickBox) text = literalCaption(text);
+    if (view.kind == Kind::TextBox && static_cast<const form::TextBox&>(view.control).readOnly)
+        text = singleLine(text);
     // Skip our own echo while the user types, or the caret would jump.
     if (windowText(view.hwnd) == text) return;
     updating_ = true;
@@ -488,15 +491,22 @@ LRESULT FormView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_ACTIVATE:
-            // As a dialog does: the focus comes back to where it was.
+            // As a dialog does: the focus comes back to where it was when the
+            // window is active again (DefWindowProc gives it to the window,
+            // which hands it on below).
             if (LOWORD(wParam) == WA_INACTIVE) {
                 HWND focus = GetFocus();
                 if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
-            } else if (lastFocus_ && IsWindow(lastFocus_) && IsWindowEnabled(lastFocus_)) {
-                SetFocus(lastFocus_);
-                return 0;
             }
             break;
+        case WM_SETFOCUS: {
+            HWND to = lastFocus_ && IsWindow(lastFocus_) && IsWindowEnabled(lastFocus_) &&
+                              IsWindowVisible(lastFocus_)
+                          ? lastFocus_
+                          : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+            if (to) SetFocus(to);
+            return 0;
+        }
         case WM_WINDOWPOSCHANGED: {
             RECT rect{};
             if (!IsIconic(hwnd_) && GetWindowRect(hwnd_, &rect)) restored_ = {rect.left, rect.top};

@@ -55,4 +55,10 @@ std::wstring literalCaption(const std::wstring& caption) {
     return out;
 }
 
+std::wstring singleLine(std::wstring text) {
+    for (wchar_t& c : text)
+        if (c < L' ' && c != L'\t') c = L' ';
+    return text;
+}
+
 }  // namespace ui::win32

@@ -37,4 +37,8 @@ std::optional<int> systemColourIndex(form::Colour colour);
 // '&' would mark a keyboard shortcut and vanish.
 std::wstring literalCaption(const std::wstring& caption);
 
+// A text for a one-line box that only shows it: line breaks and other
+// control characters read as blanks, as one line has no room for a break.
+std::wstring singleLine(std::wstring text);
+
 }  // namespace ui::win32

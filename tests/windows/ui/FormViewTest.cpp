@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -32,7 +33,11 @@ struct TestWindow : form::Window {
     }
     std::vector<form::Control*> controls() override { return {&title, &box, &tick, &button}; }
     void Form_Load() override {}
-    void Form_Unload() override { ++unloads; }
+    void Form_Unload() override {
+        ++unloads;
+        if (onUnload) onUnload();
+    }
+    std::function<void()> onUnload;
 
     form::Label title{"TITLE_LABEL", "Title"};
     form::TextBox box{"SOME_TEXTBOX", "text"};
@@ -89,6 +94,18 @@ TEST_F(FormViewTest, ControlsCarryTheirModelNamesAndState) {
     EXPECT_EQ(frame.left, MulDiv(1500, view.dpi(), 1440));
     EXPECT_EQ(frame.right - frame.left, MulDiv(6000, view.dpi(), 1440));
 
+    // The dialog keys walk the keyboard order: the text box (0), the tick (1), the button (2).
+    EXPECT_EQ(GetNextDlgTabItem(view.hwnd(), controls["SOME_TEXTBOX"], FALSE), controls["SOME_TICKBOX"]);
+    EXPECT_EQ(GetNextDlgTabItem(view.hwnd(), controls["SOME_TICKBOX"], FALSE), controls["OK_BUTTON"]);
+
+    // Only the control that changed is repainted.
+    view.show(SW_SHOWNOACTIVATE);
+    UpdateWindow(view.hwnd());
+    window.box.setBackColour(form::colour::Red);
+    EXPECT_TRUE(GetUpdateRect(controls["SOME_TEXTBOX"], nullptr, FALSE));
+    EXPECT_FALSE(GetUpdateRect(controls["TITLE_LABEL"], nullptr, FALSE));
+    EXPECT_FALSE(GetUpdateRect(controls["OK_BUTTON"], nullptr, FALSE));
+
     window.title.setCaption("Changed");
     window.tick.setValue(1);
     window.button.setEnabled(false);
@@ -101,8 +118,10 @@ TEST_F(FormViewTest, TheUsersMovesReachTheModel) {
     FormView view(window, nullptr, kSecondaryFrame);
     view.buildControls();
     auto controls = named(view.hwnd());
-    int clicks = 0, ticks = 0, doubleClicks = 0;
+    int clicks = 0, ticks = 0, doubleClicks = 0, labelClicks = 0, labelDoubleClicks = 0;
     window.button.onClick = [&] { ++clicks; };
+    window.title.onClick = [&] { ++labelClicks; };
+    window.title.onDblClick = [&] { ++labelDoubleClicks; };
     window.tick.onClick = [&] { ++ticks; };
     window.box.onDblClick = [&] { ++doubleClicks; };
 
@@ -110,6 +129,10 @@ TEST_F(FormViewTest, TheUsersMovesReachTheModel) {
     SendMessageW(controls["SOME_TICKBOX"], BM_CLICK, 0, 0);
     SendMessageW(controls["SOME_TEXTBOX"], WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
     SendMessageW(controls["SOME_TEXTBOX"], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"typed"));
+    SendMessageW(controls["TITLE_LABEL"], WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(controls["TITLE_LABEL"], WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_EQ(labelClicks, 1);
+    EXPECT_EQ(labelDoubleClicks, 1);
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(ticks, 1);
     EXPECT_EQ(window.tick.value(), 1);
@@ -142,14 +165,42 @@ TEST_F(FormViewTest, AModalWindowDisablesItsOwnerWhileTimersTick) {
         if (++ticks == 3) host.closeModals();
     };
     timer.setEnabled(true);
-    const DWORD start = GetTickCount();
+    const form::Millis start = clock.now();
     host.showModal(dialog, window);
     EXPECT_EQ(ticks, 3);
-    EXPECT_GE(GetTickCount() - start, 50u);
+    EXPECT_GE(clock.now() - start, 55);  // three intervals of 20 ms
     EXPECT_TRUE(ownerDisabled);
     EXPECT_TRUE(IsWindowEnabled(owner.hwnd()));
     EXPECT_EQ(dialog.unloads, 1);
     EXPECT_TRUE(host.modals().empty());
+}
+
+TEST_F(FormViewTest, ClosingTheMainWindowClosesNestedModalsNewestFirst) {
+    FormView owner(window, nullptr, kMainFrame);
+    owner.buildControls();
+    Win32WindowHost host;
+    host.addWindow(owner);
+    app::Win32SchedulerDriver driver(scheduler);
+
+    std::string order;
+    TestWindow outer(scheduler), inner(scheduler);
+    outer.button.onClick = [&] { host.showModal(inner, outer); };
+    form::Timer& timer = scheduler.create("STEP_TIMER");
+    timer.setInterval(20);
+    int step = 0;
+    timer.onTick = [&] {
+        // A click, not a tick, opens the inner window over the outer one: no
+        // tick is delivered inside another.
+        if (++step == 1) PostMessageW(named(host.modals().back()->hwnd())["OK_BUTTON"], BM_CLICK, 0, 0);
+        if (step == 3) SendMessageW(owner.hwnd(), WM_CLOSE, 0, 0);
+    };
+    timer.setEnabled(true);
+    owner.onClosed = [&] { order += "main "; };
+    outer.onUnload = [&] { order += "outer "; };
+    inner.onUnload = [&] { order += "inner "; };
+    host.showModal(outer, window);
+    EXPECT_EQ(order, "inner outer main ");
+    EXPECT_EQ(window.unloads, 1);
 }
 
 }  // namespace

@@ -106,6 +106,8 @@ TEST(Captions, AmpersandsShowAsTyped) {
     EXPECT_EQ(literalCaption(L"Save & run"), L"Save && run");
     EXPECT_EQ(literalCaption(L"&&"), L"&&&&");
     EXPECT_EQ(literalCaption(L"TASK 1"), L"TASK 1");
+    EXPECT_EQ(singleLine(L"TARNHOLT\r\n SOFTWARE"), L"TARNHOLT   SOFTWARE");
+    EXPECT_EQ(singleLine(L"a\tb"), L"a\tb");
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 #include <qdrawutil.h>
 #include <QPainter>
 
-#include "ui/qt/about/RivaPicture.h"
+#include "model/pictures/RivaPicture.h"
+#include "ui/qt/controls/DrawingPainter.h"
 #include "ui/qt/controls/ViewGeometry.h"
 
 namespace ui {
@@ -14,26 +15,28 @@ constexpr int kBorderPx = 2;
 
 }  // namespace
 
-PictureView::PictureView(model::PictureBox& box, QImage picture, QWidget* parent, double scale)
+PictureView::PictureView(model::PictureBox& box, model::pictures::Drawing picture, QWidget* parent,
+                         double scale)
     : QWidget(parent), picture_(std::move(picture)), border_(qRound(kBorderPx * scale)) {
     setObjectName(QString::fromStdString(box.name()));
     setAccessibleName(objectName());
     // The box fits the picture and its border, whatever its twips say.
     const QRect at = view::toPx(box.box, scale);
-    setGeometry(at.left(), at.top(), qRound(picture_.width() * scale) + 2 * border_,
-                qRound(picture_.height() * scale) + 2 * border_);
+    setGeometry(at.left(), at.top(), qRound(picture_.width * scale) + 2 * border_,
+                qRound(picture_.height * scale) + 2 * border_);
     setFocusPolicy(box.tabIndex >= 0 ? Qt::TabFocus : Qt::NoFocus);
 }
 
 void PictureView::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.drawImage(rect().adjusted(border_, border_, -border_, -border_), picture_);
+    paintDrawing(p, picture_, rect().adjusted(border_, border_, -border_, -border_));
     qDrawWinPanel(&p, rect(), palette(), true);
 }
 
 QWidget* AboutView::createView(form::Control& control) {
     if (auto* picture = dynamic_cast<model::PictureBox*>(&control))
-        return new PictureView(*picture, rivaPicture(), this, scale());  // owned by this window
+        return new PictureView(*picture, model::pictures::rivaPicture(), this,
+                               scale());  // owned by this window
     return FormWindow::createView(control);
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QImage>
 #include <QWidget>
 
 #include "model/about/PictureBox.h"
+#include "model/pictures/Drawing.h"
 #include "ui/qt/controls/FormWindow.h"
 #include "ui/qt/controls/QtWindowHost.h"
 
@@ -12,13 +12,13 @@ namespace ui {
 // A picture box: one picture inside a sunken border, sized to the picture.
 class PictureView : public QWidget {
 public:
-    PictureView(model::PictureBox& box, QImage picture, QWidget* parent, double scale);
+    PictureView(model::PictureBox& box, model::pictures::Drawing picture, QWidget* parent, double scale);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QImage picture_;
+    model::pictures::Drawing picture_;
     int border_;
 };
 
