@@ -96,14 +96,6 @@ TEST(Desktop, SetTopMostGivesAndTakesTheRankWithoutMovingTheWindow) {
     EXPECT_FALSE(platform.SetTopMost(0xDEAD0, true).ok) << "not a window";
 }
 
-TEST(Desktop, TheForegroundWindowFollowsTheFocus) {
-    WindowsPlatform platform;
-    TestWindow first(100, 500), second(500, 500);
-    ASSERT_TRUE(bringToFront(platform, first));
-    ASSERT_TRUE(bringToFront(platform, second));
-    EXPECT_NE(platform.GetForegroundWindow(), first.handle());
-}
-
 TEST(Desktop, KeepAwakeHoldsAndReleasesTheSessionOnce) {
     WindowsPlatform platform;
     // A call without ES_CONTINUOUS changes no lasting request and answers the
