@@ -66,3 +66,44 @@ velmora_wine_test(launch test_windows "Launch*.*:FileDialogFilter.*")
 # Focus, NumLock and the top-most rank: alone on the display.
 velmora_wine_test(desktop test_windows "Desktop.*")
 set_tests_properties(windows.desktop PROPERTIES RUN_SERIAL ON)
+
+# The real velmora.exe driven from outside (tests/windows/program), in places
+# of their own: one for the tests that click and read the screen, taking
+# turns, and one for the desktop features, whose 301 s wait for a real pulse
+# runs beside everything else.
+set(program_scripts ${scripts}/program)
+set(program_artifacts ${CMAKE_CURRENT_BINARY_DIR}/artifacts)
+foreach(place program desktop)
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/place-${place})
+  add_test(NAME windows.${place}.start COMMAND ${program_scripts}/wine_place.sh start ${dir})
+  add_test(NAME windows.${place}.stop COMMAND ${program_scripts}/wine_place.sh stop ${dir})
+  set_tests_properties(windows.${place}.start PROPERTIES FIXTURES_SETUP velmora_wine_${place}
+    LABELS windows TIMEOUT 120)
+  set_tests_properties(windows.${place}.stop PROPERTIES FIXTURES_CLEANUP velmora_wine_${place}
+    LABELS windows TIMEOUT 60)
+endforeach()
+
+# name | place | gtest filter | timeout
+function(velmora_program_test name place filter timeout)
+  add_test(NAME windows.program.${name}
+    COMMAND ${program_scripts}/wine_place.sh run ${CMAKE_CURRENT_BINARY_DIR}/place-${place}
+            ${programs}/program/test_program.exe --gtest_filter=${filter})
+  set_tests_properties(windows.program.${name} PROPERTIES
+    LABELS windows TIMEOUT ${timeout} FIXTURES_REQUIRED velmora_wine_${place}
+    RESOURCE_LOCK wine_${place} ENVIRONMENT VELMORA_ARTIFACT_DIR=${program_artifacts}
+    PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [1-9]"
+    FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
+endfunction()
+
+velmora_program_test(pass program RealPass.* 180)
+velmora_program_test(settings program SettingsByHand.* 90)
+velmora_program_test(about program AboutWindows.* 90)
+velmora_program_test(ending program FromOutside/Ends.* 90)
+velmora_program_test(desktop desktop Desktop.* 420)
+
+# The installer and zip made from this velmora.exe, installed and removed
+# under Wine in a prefix and on a display of the test's own.
+add_test(NAME windows.installer
+  COMMAND env -u DISPLAY ${scripts}/installer/installer_test.sh ${windows_tree}/src/velmora.exe)
+set_tests_properties(windows.installer PROPERTIES LABELS "windows;package" TIMEOUT 300
+  PASS_REGULAR_EXPRESSION "installer: [1-9][0-9]* passed, 0 failed" FAIL_REGULAR_EXPRESSION "FAIL:")

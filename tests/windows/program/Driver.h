@@ -1,0 +1,134 @@
+#pragma once
+// Drives the real velmora.exe from outside, as a user and the system would:
+// its settings in the registry, its windows found by caption, its controls by
+// the name each carries, clicks and keys as real input, colours read off the
+// screen.
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace drive {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Millis = std::chrono::milliseconds;
+using Settings = std::map<std::string, std::string>;
+
+// Milliseconds on the system clock, as the marker tool writes them.
+std::int64_t nowMs();
+// Waits until `done` or the time is up, handling this thread's messages; the last answer.
+bool waitUntil(const std::function<bool()>& done, Millis limit);
+void pause(Millis time);
+
+fs::path artifactDir();
+std::string readFile(const fs::path& file);
+void writeFile(const fs::path& file, const std::string& bytes);
+
+// The registry section the program named `section` keeps its settings in.
+void writeSection(const std::string& section, const Settings& values);
+Settings readSection(const std::string& section);
+void deleteSection(const std::string& section);
+
+// A folder of the test's own, removed at the end.
+class TempFolder {
+public:
+    explicit TempFolder(const std::string& stem);
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+// Screen pixels, as COLORREF values (0x00BBGGRR, the program's own colour form).
+struct Shot {
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels;
+    COLORREF at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
+    // Share of the pixels `inset` inside the edges that have exactly this colour.
+    double share(COLORREF colour, int inset = 3) const;
+    void saveBmp(const fs::path& file) const;
+    // How many different colours the pixels `inset` inside the edges have.
+    std::size_t colours(int inset = 3) const;
+};
+Shot grab(const RECT& screen);
+RECT screenRect(HWND window);
+
+// Real input at a control's middle.
+void click(HWND control);
+void doubleClick(HWND control);
+void typeText(const std::wstring& text);
+void pressKey(WORD key);
+
+std::string text(HWND control);
+bool checked(HWND control);
+bool enabled(HWND control);
+bool topMost(HWND window);
+bool bringToFront(HWND window);
+
+// A top-level window of the program: its controls by name.
+class Window {
+public:
+    Window() = default;
+    explicit Window(HWND hwnd) : hwnd_(hwnd) {}
+    HWND hwnd() const { return hwnd_; }
+    explicit operator bool() const { return hwnd_ != nullptr && IsWindow(hwnd_); }
+    // The control whose VelmoraName is `name`; null when there is none.
+    HWND operator[](const std::string& name) const;
+    std::vector<std::string> names() const;
+    // The window as on screen, kept in the artifact folder as NAME.bmp.
+    Shot shoot(const std::string& name) const;
+    // Visible controls that the client area shows only in part.
+    std::vector<std::string> cutOff() const;
+    // Sizing border or maximise box: a fixed window has neither.
+    bool resizable() const;
+    bool minimisable() const;
+
+private:
+    HWND hwnd_ = nullptr;
+};
+
+// A copy of velmora.exe under a name of the test's own (so a settings section
+// of its own), started with its error output going to a file.
+class Program {
+public:
+    Program(const fs::path& folder, const std::string& name);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    const std::string& name() const { return name_; }
+    void start();
+    bool running() const;
+    bool waitForExit(Millis limit) const;
+    DWORD exitCode() const;
+    std::string errorOutput() const;
+    // The visible top-level window of this process with this caption.
+    Window window(const std::wstring& caption, Millis limit = 20s) const;
+    Window mainWindow(Millis limit = 20s) const;
+    // The visible top-level window of this process with this caption now, or null.
+    HWND find(const std::wstring& caption) const;
+    // The "<name>: HH:MM:SS " stamped lines of its error output, without the stamp.
+    std::vector<std::string> trace() const;
+
+private:
+    std::string name_;
+    fs::path exe_, errors_;
+    HANDLE process_ = nullptr;
+    DWORD pid_ = 0;
+};
+
+// The main window's settings for a run: window placement in pixels, no
+// features the test did not ask for.
+Settings mainWindowAt(int leftPx, int topPx);
+
+}  // namespace drive
