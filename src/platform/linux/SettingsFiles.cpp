@@ -150,7 +150,7 @@ Loaded load(const fs::path& file) {
         return result;
     }
     result.state = Loaded::State::Read;
-    result.document = ini::Document::parse(data);
+    result.document = ini::Document::parse(std::move(data));
     return result;
 }
 
