@@ -20,6 +20,7 @@
 #include "model/about/AboutButton.h"
 #include "model/main/MainForm.h"
 #include "model/settings/SettingsWindows.h"
+#include "platform/linux/InheritedState.h"
 #include "platform/linux/IniSettingsBackend.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "settings/Store.h"
@@ -108,6 +109,7 @@ struct UnloadAtExit {
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform::linux_backend::repairInheritedState();  // before anything opens a file or socket
     DisplayConnection check;
     if (const auto problem = displayProblem(check)) {
         std::fprintf(stderr, "velmora: %s\n", problem->c_str());
