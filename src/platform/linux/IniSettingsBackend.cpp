@@ -173,7 +173,9 @@ bool IniSettingsBackend::saveSection(const SectionId& id, const fs::path& settin
     const auto known = parsed_.find(file);
     if (known != parsed_.end() && files::stampOf(file) == known->second.stamp &&
         known->second.document.clean()) {
-        document = known->second.document;
+        // Moved, not copied: a big file would be held twice. Read again should this save fail.
+        document = std::move(known->second.document);
+        parsed_.erase(known);
     } else {
         auto loaded = files::load(file);
         if (loaded.state == files::Loaded::State::NotRegular) {

@@ -171,6 +171,7 @@ Loaded load(const fs::path& file) {
         return result;
     }
     std::string data;
+    data.reserve(static_cast<std::size_t>(info.st_size) + 1);  // read once, not grown by doubling
     if (auto problem = readAll(fd.get(), data)) {
         result.reason = *problem;
         return result;
