@@ -31,20 +31,4 @@ TEST(QtTerminationSignals, TermIntAndHupBecomeCallsInsteadOfDeath) {
     EXPECT_EQ(waitForSignals(got, 3), (std::vector<int>{SIGTERM, SIGINT, SIGHUP}));
 }
 
-// Started under nohup: a closed terminal must not end the program.
-TEST(QtTerminationSignals, AHangUpIgnoredAtStartStaysIgnoredAndEachSignalGetsBackWhatItHad) {
-    std::signal(SIGHUP, SIG_IGN);
-    std::vector<int> got;
-    {
-        app::QtTerminationSignals bridge([&](int s) { got.push_back(s); });
-        ASSERT_TRUE(bridge.active());
-        std::raise(SIGHUP);
-        std::raise(SIGTERM);
-        EXPECT_EQ(waitForSignals(got, 1), (std::vector<int>{SIGTERM}));
-        EXPECT_EQ(std::signal(SIGHUP, SIG_IGN), SIG_IGN);
-    }
-    EXPECT_EQ(std::signal(SIGHUP, SIG_DFL), SIG_IGN);
-    EXPECT_EQ(std::signal(SIGTERM, SIG_DFL), SIG_DFL);
-}
-
 }  // namespace
