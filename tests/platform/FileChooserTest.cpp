@@ -101,7 +101,7 @@ TEST(FileChooser, ListsProgramsFirstAndReturnsTheConfirmedPathUnchanged) {
     EXPECT_EQ(choose(host, dir.path().string()), tool) << "a path with a blank comes back as it is";
     EXPECT_EQ(title, "Select File To Run");
     EXPECT_EQ(folder.toStdString(), dir.path().string());
-    EXPECT_EQ(shown, (QStringList{"Applications", "CMD Batch Files", "All files"}));
+    EXPECT_EQ(shown, (QStringList{"Applications (*.exe)", "CMD Batch Files (*.bat)", "All files (*.*)"}));
     EXPECT_EQ(entries.size(), 3);
     EXPECT_EQ(programs, (QStringList{"run me"}));
     EXPECT_EQ(everything, (QStringList{"notes.txt", "run me", "setup.bat"}));

@@ -71,9 +71,9 @@ TEST(FileFilter, PipeSeparatedPairsBecomeDialogFilters) {
     // Programs here carry no ".exe": that entry lists executable files instead.
     EXPECT_EQ(toDialogFilters("Applications (*.exe)|*.exe|CMD Batch Files (*.bat)|*.bat|"
                               "All files (*.*)|*.*"),
-              "Applications (*);;CMD Batch Files (*.bat);;All files (*)");
+              "Applications (*.exe) (*);;CMD Batch Files (*.bat) (*.bat);;All files (*.*) (*)");
     EXPECT_EQ(toDialogFilters("Programs|*.exe;*.com"), "Programs (*.exe *.com)");
-    EXPECT_EQ(toDialogFilters("Old label (*.txt)|*.log"), "Old label (*.log)");
+    EXPECT_EQ(toDialogFilters("Old label (*.txt) |*.log"), "Old label (*.txt) (*.log)");
     EXPECT_EQ(toDialogFilters("|*.sh"), "(*.sh)");
     EXPECT_EQ(toDialogFilters("Scripts (*.sh);;Everything (*)"), "Scripts (*.sh);;Everything (*)");
     EXPECT_EQ(toDialogFilters("Text|*.txt|Dangling"), "Text (*.txt)");

@@ -7,9 +7,11 @@
 #include <chrono>
 #include <random>
 #include <thread>
+#include <variant>
 
 #include "SettingsTestSupport.h"
 #include "platform/linux/IniSettingsBackend.h"
+#include "platform/linux/SettingsFiles.h"
 #include "settings/Keys.h"
 
 using platform::IniSettingsBackend;
@@ -140,4 +142,43 @@ TEST(IniConcurrency, TwoRunningCopiesWritingDifferentKeysLoseNothing) {
         EXPECT_EQ(reader.read("VELMORA", "velmora", "CHILD_" + std::to_string(i)), "c") << i;
         EXPECT_EQ(reader.read("VELMORA", "velmora", "PARENT_" + std::to_string(i)), "p") << i;
     }
+}
+
+// A copy stopped while it held the folder lock must not stop another from
+// saving, and the two writing side by side must not remove each other's new
+// files: every replace of each succeeds and nothing is left behind.
+TEST(IniConcurrency, AWriterHoldingTheFolderLockPastTheWaitAndTheOneThatGaveUpBothSave) {
+    namespace files = platform::settingsfiles;
+    using Clock = std::chrono::steady_clock;
+    TempFolder folder;
+    const auto file = folder.path() / "VELMORA" / "velmora.conf";
+    writeFile(file, "[General]\n");
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t holder = ::fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        const files::FolderLock lock(file.parent_path());
+        [[maybe_unused]] auto told = ::write(ready[1], "x", 1);
+        int failed = 0;
+        for (const auto end = Clock::now() + std::chrono::seconds(3); Clock::now() < end;)
+            failed += std::holds_alternative<std::string>(files::replace(file, "[General]\nHOLDER=1\n"));
+        ::_exit(lock.held() && failed == 0 ? 0 : 1);
+    }
+    char c = 0;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    const auto start = Clock::now();
+    const files::FolderLock lock(file.parent_path());
+    EXPECT_FALSE(lock.held());
+    EXPECT_GE(Clock::now() - start, std::chrono::seconds(2)) << "gave up before the wait was over";
+    int replaced = 0, failed = 0;
+    int status = -1;
+    while (::waitpid(holder, &status, WNOHANG) == 0) {
+        const auto result = files::replace(file, "[General]\nMINE=1\n");
+        ++(std::holds_alternative<std::string>(result) ? failed : replaced);
+    }
+    EXPECT_EQ(failed, 0);
+    EXPECT_GT(replaced, 0) << "the writers never wrote side by side; the test proved nothing";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the lock holder lost a save";
+    EXPECT_EQ(folderEntries(file.parent_path()), std::vector<std::string>{"velmora.conf"});
 }

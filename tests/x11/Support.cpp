@@ -217,7 +217,7 @@ std::vector<std::string> shutdownKeys() {
 // --- child processes --------------------------------------------------------------
 
 Program::Program(const fs::path& exe, const std::map<std::string, std::string>& env,
-                 const fs::path& outputFile)
+                 const fs::path& outputFile, const StartAs& how)
     : outputFile_(outputFile) {
     std::vector<std::string> vars;
     for (char** e = environ; *e; ++e) {
@@ -235,17 +235,34 @@ Program::Program(const fs::path& exe, const std::map<std::string, std::string>& 
     for (auto& v : vars) envp.push_back(v.data());
     envp.push_back(nullptr);
 
-    std::string path = exe.string();
-    std::vector<char*> argv = {path.data(), nullptr};
+    std::vector<std::string> words = how.through;
+    words.push_back(exe.string());
+    std::vector<char*> argv;
+    for (auto& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     const std::string out = outputFile.string();
+    auto closed = [&](int fd) {
+        return std::find(how.closed.begin(), how.closed.end(), fd) != how.closed.end();
+    };
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    const int rc = posix_spawn(&pid_, path.c_str(), &actions, nullptr, argv.data(), envp.data());
+    for (int fd = 0; fd <= 2; ++fd)
+        if (closed(fd)) posix_spawn_file_actions_addclose(&actions, fd);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t blocked;
+    sigemptyset(&blocked);
+    for (const int sig : how.blocked) sigaddset(&blocked, sig);
+    posix_spawnattr_setsigmask(&attributes, &blocked);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+    const int rc = posix_spawnp(&pid_, argv.front(), &actions, &attributes, argv.data(), envp.data());
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
+    const std::string path = argv.front();
     if (rc != 0) throw std::runtime_error("cannot start " + path + ": " + std::strerror(rc));
 }
 

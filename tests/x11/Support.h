@@ -71,12 +71,20 @@ std::vector<std::string> shutdownKeys();
 
 // --- the program as a child process ------------------------------------------
 
+// How a launcher may hand the program over, where it differs from a plain start.
+struct StartAs {
+    std::vector<std::string> through;  // started through these (e.g. nohup), then the program
+    std::vector<int> blocked;          // signals blocked from the start
+    std::vector<int> closed;           // standard descriptors left closed
+};
+
 class Program {
 public:
     // Starts `exe` with the caller's environment less every variable that
     // chooses a display, a settings folder or Qt's behaviour, plus `env`. Standard output
     // and error go to `outputFile`.
-    Program(const fs::path& exe, const std::map<std::string, std::string>& env, const fs::path& outputFile);
+    Program(const fs::path& exe, const std::map<std::string, std::string>& env, const fs::path& outputFile,
+            const StartAs& how = {});
     ~Program();  // kills and reaps a program still running
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <iterator>
 
 namespace app {
 
@@ -12,6 +13,8 @@ namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 volatile sig_atomic_t writeEnd = -1;
+// What each signal did before, to be put back; one instance at a time.
+struct sigaction previous[std::size(kSignals)];
 
 // Only async-signal-safe calls here.
 void handleSignal(int signal) {
@@ -40,15 +43,17 @@ QtTerminationSignals::QtTerminationSignals(std::function<void(int)> onSignal)
     action.sa_handler = handleSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;  // a blocking Sleep or read carries on
-    for (int s : kSignals) ::sigaction(s, &action, nullptr);
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+        ::sigaction(kSignals[i], nullptr, &previous[i]);
+        // Started detached on purpose (nohup): a closed terminal must not end the program.
+        if (kSignals[i] == SIGHUP && previous[i].sa_handler == SIG_IGN) continue;
+        ::sigaction(kSignals[i], &action, nullptr);
+    }
 }
 
 QtTerminationSignals::~QtTerminationSignals() {
     if (!active()) return;
-    struct sigaction action {};
-    action.sa_handler = SIG_DFL;
-    sigemptyset(&action.sa_mask);
-    for (int s : kSignals) ::sigaction(s, &action, nullptr);
+    for (std::size_t i = 0; i < std::size(kSignals); ++i) ::sigaction(kSignals[i], &previous[i], nullptr);
     writeEnd = -1;
     notifier_.reset();
     ::close(pipe_[0]);

@@ -10,7 +10,9 @@ namespace app {
 // Turns SIGTERM, SIGINT and SIGHUP into a call on the event loop, so that the
 // program shuts down as if its window were closed (settings written) instead
 // of dying on the spot. The signal handler only writes to a pipe; the call is
-// made from the event loop, between handlers. One instance at a time.
+// made from the event loop, between handlers. A SIGHUP ignored when this is
+// made (nohup) stays ignored. One instance at a time; its end puts back what
+// each signal did before.
 class QtTerminationSignals {
 public:
     explicit QtTerminationSignals(std::function<void(int signal)> onSignal);

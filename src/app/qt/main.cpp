@@ -17,6 +17,7 @@
 #include "app/qt/QtTerminationSignals.h"
 #include "form/Clock.h"
 #include "model/main/MainForm.h"
+#include "platform/linux/InheritedState.h"
 #include "platform/linux/IniSettingsBackend.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "settings/Store.h"
@@ -99,6 +100,7 @@ struct UnloadAtExit {
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform::linux_backend::repairInheritedState();  // before anything opens a file or socket
     DisplayConnection check;
     if (const auto problem = displayProblem(check)) {
         std::fprintf(stderr, "velmora: %s\n", problem->c_str());

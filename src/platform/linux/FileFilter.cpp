@@ -16,14 +16,12 @@ std::vector<std::string_view> split(std::string_view text, char separator) {
     }
 }
 
-// "Executable Files (*.exe)" -> "Executable Files": the dialog takes its
-// patterns from the parentheses, so they are written afresh from the pattern part.
-std::string_view withoutPatternList(std::string_view description) {
-    while (description.ends_with(' ')) description.remove_suffix(1);
-    if (description.ends_with(')')) {
-        const auto open = description.rfind('(');
-        if (open != std::string_view::npos) description = description.substr(0, open);
-    }
+// The description is the caption shown, exactly as given. The dialog takes
+// its patterns from the last parentheses of an entry and, told to hide them,
+// shows the text before them: so the patterns go in parentheses of their own
+// after the description, which may end in a pattern list of its own
+// ("Applications (*.exe)") that stays in the caption.
+std::string_view caption(std::string_view description) {
     while (description.ends_with(' ')) description.remove_suffix(1);
     return description;
 }
@@ -65,7 +63,7 @@ std::vector<DialogFilter> dialogFilters(std::string_view filter) {
     const auto parts = split(filter, '|');
     for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
         DialogFilter entry;
-        const std::string_view description = withoutPatternList(parts[i]);
+        const std::string_view description = caption(parts[i]);
         if (!description.empty()) {
             entry.nameFilter += description;
             entry.nameFilter += ' ';

@@ -13,7 +13,9 @@ struct DialogFilter {
 };
 
 // Turns a "Description|pattern|Description|pattern" file-type filter into the
-// dialog's entries. Patterns separated by ';' become blank-separated, and
+// dialog's entries: "Description (patterns)", shown with the patterns hidden,
+// so the caption is the description as given, "Applications (*.exe)" and all.
+// Patterns separated by ';' become blank-separated, and
 // "*.*", which means every file where the filter comes from, becomes "*"
 // (names without a dot included). Programs here carry no ".exe": an entry
 // whose only pattern is "*.exe" lists every executable file instead. A text

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "platform/linux/SaveTarget.h"
 #include "platform/linux/SettingsFiles.h"
 
 namespace platform {
@@ -27,6 +28,12 @@ std::string quoted(const fs::path& path) {
     text += path.string();
     text += '\'';
     return text;
+}
+
+// Said alike by a read and a save, so it is said once.
+std::string notASettingsFile(const fs::path& file, const std::string& reason) {
+    return "settings file " + quoted(file) + ": " + reason +
+           "; its settings start from their defaults and nothing is saved to it";
 }
 
 std::optional<fs::path> absoluteFromEnvironment(const char* name) {
@@ -92,6 +99,9 @@ std::optional<std::string> IniSettingsBackend::read(const std::string& applicati
             warn("cannot read settings file " + quoted(*file) + ": " + loaded.reason +
                  "; its settings start from their defaults");
             return std::nullopt;
+        case files::Loaded::State::NotRegular:
+            warn(notASettingsFile(*file, loaded.reason));
+            return std::nullopt;
         case files::Loaded::State::Read:
             break;
     }
@@ -129,20 +139,30 @@ void IniSettingsBackend::writeAll(const std::string& application, const std::str
     // Held here until they reach the file, so the session keeps seeing them.
     for (const auto& [key, value] : values) hold(id, key, value);
     const auto file = locate(application, section);
-    if (!file || !saveSection(id, files::resolve(*file))) return;
+    if (!file || !saveSection(id, *file)) return;
     // Keys that cannot be written at all stay held for the session.
     std::erase_if(unsaved_[id], [](const auto& held) { return ini::escapeKey(held.first).has_value(); });
     if (unsaved_[id].empty()) unsaved_.erase(id);
 }
 
-bool IniSettingsBackend::saveSection(const SectionId& id, const fs::path& file) {
+bool IniSettingsBackend::saveSection(const SectionId& id, const fs::path& settingsFile) {
     if (std::none_of(unsaved_[id].begin(), unsaved_[id].end(),
                      [](const auto& held) { return ini::escapeKey(held.first).has_value(); }))
         return false;
-    if (auto problem = files::makeFolder(file.parent_path())) {
-        warn("cannot save settings to " + quoted(file) + ": " + *problem + kKept);
+    if (auto problem = files::makeFolder(settingsFile.parent_path())) {
+        warn("cannot save settings to " + quoted(settingsFile) + ": " + *problem + kKept);
         return false;
     }
+    const auto target = files::saveTargetOf(settingsFile);
+    if (target.notRegular) {
+        warn(notASettingsFile(settingsFile, target.refusal));
+        return false;
+    }
+    if (!target.refusal.empty()) {
+        warn("settings are not saved to " + quoted(settingsFile) + ", as " + target.refusal + kKept);
+        return false;
+    }
+    const fs::path& file = target.file;
     const files::FolderLock lock(file.parent_path());
     if (files::readOnly(file)) {
         warn("settings file " + quoted(file) + " is read-only, so it is left as it is" + kKept);
@@ -153,9 +173,15 @@ bool IniSettingsBackend::saveSection(const SectionId& id, const fs::path& file) 
     const auto known = parsed_.find(file);
     if (known != parsed_.end() && files::stampOf(file) == known->second.stamp &&
         known->second.document.clean()) {
-        document = known->second.document;
+        // Moved, not copied: a big file would be held twice. Read again should this save fail.
+        document = std::move(known->second.document);
+        parsed_.erase(known);
     } else {
         auto loaded = files::load(file);
+        if (loaded.state == files::Loaded::State::NotRegular) {
+            warn(notASettingsFile(settingsFile, loaded.reason));  // it took the file's place just now
+            return false;
+        }
         if (loaded.state == files::Loaded::State::Read && loaded.document.clean()) {
             document = std::move(loaded.document);
         } else if (loaded.state != files::Loaded::State::Missing) {

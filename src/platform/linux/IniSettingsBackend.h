@@ -27,6 +27,11 @@ namespace platform {
 // file its user made read-only is left alone.
 // Files are 0600 and a folder this creates is 0700: command lines may be private.
 //
+// A settings file that is a symbolic link is followed: the file it leads to
+// is replaced in its own folder. A save never replaces what is not a regular
+// file (a link to /dev/null means "do not save") and never writes where
+// another user could have planted the link or swap the file (see SaveTarget).
+//
 // Problems never stop the program: a file that cannot be read yields defaults;
 // a damaged file is kept aside as "<file>.unreadable-<time>" before it is first
 // replaced; a value that cannot be saved is kept in memory for the session.
@@ -63,7 +68,7 @@ private:
 
     std::optional<std::filesystem::path> locate(const std::string& application, const std::string& section);
     void hold(const SectionId& id, const std::string& key, const std::string& value);
-    bool saveSection(const SectionId& id, const std::filesystem::path& file);
+    bool saveSection(const SectionId& id, const std::filesystem::path& settingsFile);
     void warn(const std::string& message);
 
     std::optional<std::filesystem::path> root_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <functional>
 
 namespace platform::ini {
 namespace {
@@ -298,7 +299,8 @@ std::string unescapeKey(std::string_view s) {
             unit((hexValue(at(i + 1)) << 4) | hexValue(at(i + 2)));
             i += 3;
         } else {
-            if (high != 0) unit(0);
+            if (high != 0) appendUtf8(out, 0xFFFD);  // a lone first half
+            high = 0;
             out += s[i] == '\\' ? '/' : s[i];  // QSettings' group separator
             ++i;
         }
@@ -307,9 +309,24 @@ std::string unescapeKey(std::string_view s) {
     return out;
 }
 
-Document Document::parse(std::string_view data) {
+namespace {
+
+// Enough to say what is wrong; a file of a million bad lines needs no million messages.
+constexpr std::size_t kProblemsKept = 8;
+
+std::uint32_t u32(std::size_t n) {
+    return static_cast<std::uint32_t>(n);
+}
+
+bool byHash(const std::pair<std::size_t, std::uint32_t>& a, const std::pair<std::size_t, std::uint32_t>& b) {
+    return a.first < b.first;
+}
+
+}  // namespace
+
+Document Document::parse(std::string data) {
     Document doc;
-    if (data.find('\0') != std::string_view::npos) {
+    if (data.find('\0') != std::string::npos) {
         // Not a text file at all: nothing in it can be trusted as settings.
         doc.binary_ = true;
         doc.problems_.push_back("it holds binary data, not text");
@@ -317,20 +334,40 @@ Document Document::parse(std::string_view data) {
     }
     // Other bytes that are not UTF-8 are kept as they are: a value is bytes to
     // this file, and a Latin-1 command line is still the user's command line.
+    doc.source_ = std::move(data);
+    const std::string_view text = doc.source_;
 
-    auto lineNumber = [&](std::size_t offset) {
-        return std::to_string(1 + std::count(data.begin(), data.begin() + offset, '\n'));
+    // Lines are counted from where the last count stopped, never from the start.
+    std::size_t counted = 0, lineNumber = 1;
+    auto problem = [&](std::size_t offset, const char* what) {
+        if (doc.problems_.size() >= kProblemsKept) return;
+        lineNumber +=
+            static_cast<std::size_t>(std::count(text.begin() + counted, text.begin() + offset, '\n'));
+        counted = offset;
+        doc.problems_.push_back("line " + std::to_string(lineNumber) + what);
     };
     bool general = true;
+    auto add = [&](Kind kind, std::size_t begin, std::size_t end, std::size_t valueAt = 0) {
+        if ((kind == Kind::Comment || kind == Kind::Malformed) && !doc.lines_.empty()) {
+            Line& last = doc.lines_.back();
+            const std::size_t lastEnd = last.begin + last.size;
+            // A run of such lines one line break apart is one: written back, it reads the same.
+            if (last.kind == kind && lastEnd + 1 == begin && text[lastEnd] == '\n' &&
+                text[lastEnd - 1] != '\r') {
+                last.size = u32(end - last.begin);
+                return;
+            }
+        }
+        doc.lines_.push_back({u32(begin), u32(end - begin), u32(valueAt), kind, general, false});
+    };
     std::size_t pos = 0;
-    while (pos < data.size()) {
-        while (pos < data.size() && isSpace(data[pos])) ++pos;
-        if (pos >= data.size()) break;
+    while (pos < text.size()) {
+        while (pos < text.size() && isSpace(text[pos])) ++pos;
+        if (pos >= text.size()) break;
         const std::size_t start = pos;
-        if (data[start] == ';') {
-            while (pos < data.size() && data[pos] != '\n' && data[pos] != '\r') ++pos;
-            doc.lines_.push_back(
-                {Line::Kind::Comment, std::string(data.substr(start, pos - start)), general, {}, {}});
+        if (text[start] == ';') {
+            while (pos < text.size() && text[pos] != '\n' && text[pos] != '\r') ++pos;
+            add(Kind::Comment, start, pos);
             continue;
         }
         // One logical line: a quoted part or an escaped line break runs on.
@@ -340,15 +377,15 @@ Document Document::parse(std::string_view data) {
         // A backslash that ends the file escapes nothing and reads as nothing;
         // kept, it would join the line written after it to this one.
         bool danglingBackslash = false;
-        while (i < data.size()) {
-            const char ch = data[i];
+        while (i < text.size()) {
+            const char ch = text[i];
             if (ch == '=' && !inQuotes && equals == std::string_view::npos) equals = i;
             if ((ch == '\n' || ch == '\r' || ch == ';') && !inQuotes) break;
             if (ch == '"') inQuotes = !inQuotes;
-            if (ch == '\\' && i + 1 < data.size()) {
+            if (ch == '\\' && i + 1 < text.size()) {
                 ++i;
-                const char next = i + 1 < data.size() ? data[i + 1] : '\0';
-                if ((data[i] == '\n' && next == '\r') || (data[i] == '\r' && next == '\n')) ++i;
+                const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+                if ((text[i] == '\n' && next == '\r') || (text[i] == '\r' && next == '\n')) ++i;
             } else if (ch == '\\') {
                 danglingBackslash = true;
             }
@@ -357,95 +394,138 @@ Document Document::parse(std::string_view data) {
         pos = i;
         if (danglingBackslash) --i;
         if (i == start) continue;
-        const std::string_view text = data.substr(start, i - start);
-        Line line{Line::Kind::Malformed, std::string(text), general, {}, {}};
+        const std::string_view line = text.substr(start, i - start);
         if (inQuotes) {
-            doc.problems_.push_back("line " + lineNumber(start) + " has an unclosed quote");
-        } else if (text.front() == '[') {
-            const auto close = text.find(']');
+            problem(start, " has an unclosed quote");
+        } else if (line.front() == '[') {
+            const auto close = line.find(']');
             if (close == std::string_view::npos) {
-                doc.problems_.push_back("line " + lineNumber(start) + " is a cut-off [section]");
+                problem(start, " is a cut-off [section]");
             } else {
-                std::string name = unescapeKey(trimmed(text.substr(1, close - 1)));
+                std::string name = unescapeKey(trimmed(line.substr(1, close - 1)));
                 std::transform(name.begin(), name.end(), name.begin(),
                                [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
                 general = name == "general";
-                line.kind = Line::Kind::Section;
-                line.general = general;
+                add(Kind::Section, start, i);
+                continue;
             }
         } else if (equals == std::string_view::npos) {
-            if (text.front() == '#') {
-                line.kind = Line::Kind::Comment;
-            } else {
-                doc.problems_.push_back("line " + lineNumber(start) + " is not key=value");
+            if (line.front() == '#') {
+                add(Kind::Comment, start, i);
+                continue;
             }
+            problem(start, " is not key=value");
+        } else if (trimmed(text.substr(start, equals - start)).empty()) {
+            problem(start, " has no key");
         } else {
-            const auto key = trimmed(data.substr(start, equals - start));
-            if (key.empty()) {
-                doc.problems_.push_back("line " + lineNumber(start) + " has no key");
-            } else {
-                line.kind = Line::Kind::Entry;
-                line.key = unescapeKey(key);
-                line.value = unescapeValue(data.substr(equals + 1, i - equals - 1));
-            }
+            add(Kind::Entry, start, i, equals + 1 - start);
+            continue;
         }
-        doc.lines_.push_back(std::move(line));
+        add(Kind::Malformed, start, i);
     }
     return doc;
 }
 
-std::optional<std::string> Document::lookup(std::string_view key) const {
-    for (auto it = lines_.rbegin(); it != lines_.rend(); ++it)
-        if (it->kind == Line::Kind::Entry && it->general && it->key == key) return it->value;
+std::string_view Document::raw(const Line& line) const {
+    if (line.edited) return edits_[line.begin];
+    return std::string_view(source_).substr(line.begin, line.size);
+}
+
+std::string Document::keyOf(const Line& line) const {
+    return unescapeKey(trimmed(raw(line).substr(0, line.valueAt - 1)));
+}
+
+void Document::buildIndex() const {
+    index_.clear();
+    lastGeneral_.reset();
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (lines_[i].kind != Kind::Entry || !lines_[i].general) continue;
+        index_.emplace_back(std::hash<std::string>{}(keyOf(lines_[i])), u32(i));
+        lastGeneral_ = i;
+    }
+    std::stable_sort(index_.begin(), index_.end(), byHash);  // stable: the file's order within a hash
+    indexed_ = true;
+}
+
+std::optional<std::size_t> Document::find(std::string_view key) const {
+    for (auto it = added_.rbegin(); it != added_.rend(); ++it)
+        if (keyOf(lines_[*it]) == key) return *it;
+    if (!indexed_) buildIndex();
+    const auto [first, last] = std::equal_range(index_.begin(), index_.end(),
+                                                std::pair{std::hash<std::string_view>{}(key), 0U}, byHash);
+    for (auto it = last; it != first;) {
+        --it;
+        if (keyOf(lines_[it->second]) == key) return it->second;
+    }
     return std::nullopt;
+}
+
+std::optional<std::string> Document::lookup(std::string_view key) const {
+    const auto at = find(key);
+    if (!at) return std::nullopt;
+    const Line& line = lines_[*at];
+    return unescapeValue(raw(line).substr(line.valueAt));
 }
 
 bool Document::set(const std::string& key, const std::string& value) {
     const auto storedKey = escapeKey(key);
     if (!storedKey) return false;
-    const std::string raw = *storedKey + "=" + escapeValue(value);
-    auto lastGeneral = lines_.end();
-    for (auto it = lines_.begin(); it != lines_.end(); ++it) {
-        if (it->kind == Line::Kind::Entry && it->general) lastGeneral = it;
+    std::string text = *storedKey + "=" + escapeValue(value);
+    const auto size = u32(text.size()), valueAt = u32(storedKey->size() + 1);
+    if (const auto at = find(key)) {
+        Line& line = lines_[*at];
+        if (!line.edited) {
+            line.begin = u32(edits_.size());
+            line.edited = true;
+            edits_.emplace_back();
+        }
+        edits_[line.begin] = std::move(text);
+        line.size = size;
+        line.valueAt = valueAt;
+        return true;
     }
-    for (auto it = lines_.rbegin(); it != lines_.rend(); ++it) {
-        if (it->kind == Line::Kind::Entry && it->general && it->key == key) {
-            it->raw = raw;
-            it->value = value;
-            return true;
+    // New keys go after the last entry of the general section; every entry
+    // already indexed stands at or before it, so none moves.
+    const Line entry{u32(edits_.size()), size, valueAt, Kind::Entry, true, true};
+    edits_.push_back(std::move(text));
+    std::size_t at = 0;
+    if (lastGeneral_) {
+        at = *lastGeneral_ + 1;
+    } else {
+        const auto header = std::find_if(lines_.begin(), lines_.end(),
+                                         [](const Line& l) { return l.kind == Kind::Section && l.general; });
+        if (header != lines_.end()) {
+            at = static_cast<std::size_t>(header - lines_.begin()) + 1;
+        } else {
+            lines_.insert(lines_.begin(), Line{u32(edits_.size()), 9, 0, Kind::Section, true, true});
+            edits_.emplace_back("[General]");
+            at = 1;
         }
     }
-    Line entry{Line::Kind::Entry, raw, true, key, value};
-    if (lastGeneral != lines_.end()) {
-        lines_.insert(lastGeneral + 1, std::move(entry));
-        return true;
-    }
-    const auto header = std::find_if(lines_.begin(), lines_.end(), [](const Line& l) {
-        return l.kind == Line::Kind::Section && l.general;
-    });
-    if (header != lines_.end()) {
-        lines_.insert(header + 1, std::move(entry));
-        return true;
-    }
-    lines_.insert(lines_.begin(), std::move(entry));
-    lines_.insert(lines_.begin(), Line{Line::Kind::Section, "[General]", true, {}, {}});
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), entry);
+    lastGeneral_ = at;
+    added_.push_back(u32(at));
     return true;
 }
 
 void Document::dropMalformed() {
-    std::erase_if(lines_, [](const Line& l) { return l.kind == Line::Kind::Malformed; });
+    std::erase_if(lines_, [](const Line& l) { return l.kind == Kind::Malformed; });
     problems_.clear();
     binary_ = false;
+    indexed_ = false;
+    added_.clear();
 }
 
 std::string Document::text() const {
     std::string out;
+    out.reserve(source_.size() + lines_.size() / 8 + 64);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        if (i > 0 && lines_[i].kind == Line::Kind::Section) out += '\n';
-        out += lines_[i].raw;
+        if (i > 0 && lines_[i].kind == Kind::Section) out += '\n';
+        const std::string_view line = raw(lines_[i]);
+        out += line;
         // A line that ends in an escaped CR must not be followed by LF: the
         // two would read as one escaped line break and join the next line on.
-        out += lines_[i].raw.ends_with('\r') ? '\r' : '\n';
+        out += line.ends_with('\r') ? '\r' : '\n';
     }
     return out;
 }

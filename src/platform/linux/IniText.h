@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,20 +18,15 @@ std::optional<std::string> unescapeValue(std::string_view stored);
 std::optional<std::string> escapeKey(std::string_view key);
 std::string unescapeKey(std::string_view stored);
 
-struct Line {
-    enum class Kind { Comment, Section, Entry, Malformed };
-    Kind kind = Kind::Comment;
-    std::string raw;      // as it stood in the file; may span several physical lines
-    bool general = true;  // top level or [General]: where this program's keys live
-    std::string key;      // decoded, for entries
-    std::optional<std::string> value;
-};
-
+// A parsed file keeps its bytes once and describes each line by where it
+// stands in them, so reading costs time and memory in proportion to the size
+// of the file, however damaged it is.
 class Document {
 public:
-    // Reads leniently: good lines are kept, and every problem is described
-    // in problems(), so the caller can tell a clean file from a damaged one.
-    static Document parse(std::string_view data);
+    // Reads leniently: good lines are kept, and problems are described in
+    // problems() (the first few of them), so the caller can tell a clean file
+    // from a damaged one.
+    static Document parse(std::string data);
 
     bool clean() const { return problems_.empty(); }
     bool binary() const { return binary_; }
@@ -45,9 +41,33 @@ public:
     std::string text() const;
 
 private:
+    enum class Kind : std::uint8_t { Comment, Section, Entry, Malformed };
+    struct Line {
+        std::uint32_t begin = 0;    // in source_, or the index in edits_ when edited
+        std::uint32_t size = 0;     // may span several physical lines
+        std::uint32_t valueAt = 0;  // where the value starts, for entries
+        Kind kind = Kind::Comment;
+        bool general = true;  // top level or [General]: where this program's keys live
+        bool edited = false;
+    };
+
+    std::string_view raw(const Line& line) const;
+    std::string keyOf(const Line& line) const;
+    // The line of the key's last entry in the general section, if any.
+    std::optional<std::size_t> find(std::string_view key) const;
+    void buildIndex() const;
+
+    std::string source_;
+    std::vector<std::string> edits_;
     std::vector<Line> lines_;
     std::vector<std::string> problems_;
     bool binary_ = false;
+    // General entries as (hash of key, line), sorted; built on the first
+    // lookup. Entries added since are in added_, newest last.
+    mutable std::vector<std::pair<std::size_t, std::uint32_t>> index_;
+    mutable bool indexed_ = false;
+    mutable std::optional<std::size_t> lastGeneral_;
+    std::vector<std::uint32_t> added_;
 };
 
 }  // namespace platform::ini

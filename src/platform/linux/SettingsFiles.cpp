@@ -15,6 +15,8 @@
 #include <thread>
 #include <utility>
 
+#include "platform/linux/SaveTarget.h"
+
 namespace platform::settingsfiles {
 namespace {
 
@@ -37,6 +39,10 @@ public:
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
     int release() { return std::exchange(fd_, -1); }
+    void reset(int fd) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = fd;
+    }
 
 private:
     int fd_;
@@ -96,6 +102,17 @@ Stamp stampFrom(const struct stat& info) {
 
 constexpr std::string_view kTemporaryMark = ".new-";
 constexpr std::size_t kTemporaryTail = 6;  // mkostemp's XXXXXX
+constexpr int kTemporaryAttempts = 10;
+
+// Locks a new temporary file for as long as it is open and checks that its
+// name is still this file: a remover of dead writers' files may have taken
+// it for one before the lock.
+bool lockedAsNamed(int fd, const std::string& name) {
+    struct stat mine {
+    }, named{};
+    return ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &mine) == 0 &&
+           ::lstat(name.c_str(), &named) == 0 && mine.st_dev == named.st_dev && mine.st_ino == named.st_ino;
+}
 
 }  // namespace
 
@@ -124,33 +141,43 @@ Loaded load(const fs::path& file) {
         return result;
     }
     result.identity = std::pair{info.st_dev, info.st_ino};
-    result.state = Loaded::State::Unreadable;
-    if (!S_ISREG(info.st_mode)) {
-        result.reason = "it is not a regular file";
+    if (auto reason = notRegularReason(info.st_mode)) {
+        result.state = Loaded::State::NotRegular;
+        result.reason = *reason;
         return result;
     }
+    result.state = Loaded::State::Unreadable;
     if (info.st_size > kLargestFile) {
         result.reason = "it is too large to be a settings file";
         return result;
     }
-    Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking: should a FIFO have taken the file's place since, opening waits for no writer.
+    Fd fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0) {
         if (errno == ENOENT) return Loaded{};  // replaced and gone between the two calls
         result.reason = lastError();
         return result;
     }
     // The identity of what is actually read, which may differ from the stat above.
-    if (::fstat(fd.get(), &info) == 0) {
-        result.identity = std::pair{info.st_dev, info.st_ino};
-        result.stamp = stampFrom(info);
+    if (::fstat(fd.get(), &info) != 0) {
+        result.reason = lastError();
+        return result;
+    }
+    result.identity = std::pair{info.st_dev, info.st_ino};
+    result.stamp = stampFrom(info);
+    if (auto reason = notRegularReason(info.st_mode)) {
+        result.state = Loaded::State::NotRegular;
+        result.reason = *reason;
+        return result;
     }
     std::string data;
+    data.reserve(static_cast<std::size_t>(info.st_size) + 1);  // read once, not grown by doubling
     if (auto problem = readAll(fd.get(), data)) {
         result.reason = *problem;
         return result;
     }
     result.state = Loaded::State::Read;
-    result.document = ini::Document::parse(data);
+    result.document = ini::Document::parse(std::move(data));
     return result;
 }
 
@@ -183,20 +210,34 @@ void removeStrayTemporaries(const fs::path& file) {
         struct stat info {};
         if (::fstat(stray.get(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
         // A writer holds a lock on its temporary file until it is renamed;
-        // the lock goes with the writer, so a free one was left by a dead writer.
+        // the lock goes with the writer, so a free one was left by a dead writer
+        // (or by a live one before it could lock it: that one sees its file
+        // gone and makes another).
         if (::flock(stray.get(), LOCK_EX | LOCK_NB) != 0) continue;
+        // Unlinked only while the name is still the very file locked here: a
+        // writer may have renamed it into place between our open and our lock.
+        struct stat now {};
+        if (::fstat(stray.get(), &info) != 0 || info.st_nlink == 0 ||
+            ::fstatat(::dirfd(dir.get()), entry->d_name, &now, AT_SYMLINK_NOFOLLOW) != 0 ||
+            now.st_dev != info.st_dev || now.st_ino != info.st_ino)
+            continue;
         ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
     }
 }
 
 std::variant<Stamp, std::string> replace(const fs::path& file, const std::string& text) {
     removeStrayTemporaries(file);
-    std::string temporary = file.string() + std::string(kTemporaryMark) + std::string(kTemporaryTail, 'X');
-    // mkostemp creates the file 0600, so it is never readable by others.
-    Fd fd(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (fd.get() < 0) return lastError();
-    // Held until the rename, so nobody takes this file for a dead writer's.
-    ::flock(fd.get(), LOCK_EX | LOCK_NB);
+    std::string temporary;
+    Fd fd(-1);
+    for (int attempt = 1; fd.get() < 0; ++attempt) {
+        if (attempt > kTemporaryAttempts)
+            return "its new file was removed each time before it could be written";
+        temporary = file.string() + std::string(kTemporaryMark) + std::string(kTemporaryTail, 'X');
+        // mkostemp creates the file 0600, so it is never readable by others.
+        Fd made(::mkostemp(temporary.data(), O_CLOEXEC));
+        if (made.get() < 0) return lastError();
+        if (lockedAsNamed(made.get(), temporary)) fd.reset(made.release());
+    }
     std::optional<std::string> problem;
     struct stat info {};
     if (::fchmod(fd.get(), 0600) != 0 || !writeAll(fd.get(), text.data(), text.size()) ||
@@ -232,13 +273,6 @@ std::variant<fs::path, std::string> keepAside(const fs::path& file) {
     return lastProblem;
 }
 
-fs::path resolve(const fs::path& file) {
-    std::error_code error;
-    if (!fs::is_symlink(file, error)) return file;
-    auto target = fs::weakly_canonical(file, error);
-    return error ? file : target;
-}
-
 FolderLock::FolderLock(const fs::path& folder)
     : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
     if (fd_ < 0) return;
@@ -250,6 +284,7 @@ FolderLock::FolderLock(const fs::path& folder)
         }
         std::this_thread::sleep_for(5ms);
     }
+    held_ = true;
 }
 
 FolderLock::~FolderLock() {

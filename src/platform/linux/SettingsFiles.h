@@ -27,10 +27,10 @@ struct Stamp {
 std::optional<Stamp> stampOf(const std::filesystem::path& file);
 
 struct Loaded {
-    enum class State { Missing, Read, Unreadable };
+    enum class State { Missing, Read, Unreadable, NotRegular };
     State state = State::Missing;
     ini::Document document;
-    std::string reason;  // why it could not be read
+    std::string reason;  // why it could not be read, or is no settings file
     std::optional<std::pair<dev_t, ino_t>> identity;
     std::optional<Stamp> stamp;  // of the very bytes read
 };
@@ -48,21 +48,25 @@ std::optional<std::string> makeFolder(const std::filesystem::path& folder);
 // over the old one: the stamp of the new file, or the reason it failed (the
 // old file is then untouched and no temporary file is left). Temporary files
 // of a writer that died before its rename are removed on the way.
+// `file` must be where saveTargetOf says a save may go.
 std::variant<Stamp, std::string> replace(const std::filesystem::path& file, const std::string& text);
 
-// Removes "<file>.new-XXXXXX" files that no live writer holds.
+// Removes "<file>.new-XXXXXX" files that no live writer holds. A writer
+// locks its temporary file before it writes and checks that the name is
+// still its file; a remover unlinks only a name that still is the file it
+// locked. So a live writer's file is never removed, and a writer whose new
+// file went before it could lock it makes another.
 void removeStrayTemporaries(const std::filesystem::path& file);
 
 // Keeps the file under "<file>.unreadable-<UTC time>", never over an existing
 // name. The new name, or the reason it failed.
 std::variant<std::filesystem::path, std::string> keepAside(const std::filesystem::path& file);
 
-// A symbolic link is followed, so the file it points at is the one updated.
-std::filesystem::path resolve(const std::filesystem::path& file);
-
 // Serialises changes between running copies while one reads, edits and
-// replaces a file. Held for milliseconds; after a bounded wait it gives up
-// and lets the caller go on unlocked rather than hang the program.
+// replaces a file. Held for milliseconds; after a bounded wait (a copy that
+// was stopped while it held the lock) it gives up and lets the caller go on
+// unlocked rather than hang the program: a change of another copy may then
+// be lost to this one, but each writer's new file stays whole and its own.
 class FolderLock {
 public:
     explicit FolderLock(const std::filesystem::path& folder);
@@ -70,7 +74,10 @@ public:
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
 
+    bool held() const { return held_; }
+
 private:
+    bool held_ = false;
     int fd_ = -1;
 };
 

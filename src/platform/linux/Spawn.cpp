@@ -195,9 +195,11 @@ Result spawnDetached(const LaunchPlan& plan) {
     } while (got < 0 && errno == EINTR);
     ::close(readFd);
 
-    if (got == static_cast<ssize_t>(sizeof report))
-        return Result::failure("cannot start " + program + ": " + std::strerror(report.error));
-    return Result::success();
+    if (got != static_cast<ssize_t>(sizeof report)) return Result::success();
+    // No shell is asked to run what the kernel cannot: say what the file lacks.
+    if (report.stage == 2 && report.error == ENOEXEC)
+        return Result::failure("cannot start " + program + ": not a program: a script needs a #! line");
+    return Result::failure("cannot start " + program + ": " + std::strerror(report.error));
 }
 
 }  // namespace platform::linux_backend
