@@ -73,6 +73,19 @@ int seconds(const std::string& clock) {
     return std::sscanf(clock.c_str(), "%2d:%2d:%2d", &h, &m, &s) == 3 ? h * 3600 + m * 60 + s : -1;
 }
 
+// Whether `upper` is in front of `lower` in the z-order of the top-level windows.
+bool inFront(HWND upper, HWND lower) {
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (w == upper) return true;
+        if (w == lower) return false;
+    }
+    return false;
+}
+
+bool underWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
 DWORD lastInput() {
     LASTINPUTINFO info{sizeof info, 0};
     GetLastInputInfo(&info);
@@ -126,8 +139,18 @@ TEST(Desktop, AlwaysOnTopScannerHeartbeatAndOneRealPulse) {
     SetWindowPos(other, HWND_TOPMOST, 600, 300, 500, 300, SWP_NOACTIVATE);
     ASSERT_TRUE(bringToFront(other));
     ASSERT_TRUE(topMost(other));
-    EXPECT_TRUE(waitUntil([&] { return !topMost(other) && topMost(main.hwnd()); }, 2500ms))
-        << "notepad top-most " << topMost(other) << ", VELMORA top-most " << topMost(main.hwnd());
+    // Works around Wine 8: made top-most, a window with a top-most owned
+    // pop-up (VELMORA's tooltip) is only put in front of the other windows and
+    // keeps its rank, where Windows makes it and its pop-ups top-most. There
+    // VELMORA's rank is left unchecked; in front of Notepad it must still be.
+    const bool rankShown = !underWine();
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return !topMost(other) && inFront(main.hwnd(), other) && (topMost(main.hwnd()) || !rankShown);
+        },
+        2500ms))
+        << "notepad top-most " << topMost(other) << ", VELMORA top-most " << topMost(main.hwnd())
+        << ", VELMORA in front of notepad " << inFront(main.hwnd(), other);
 
     // With VELMORA itself in front nothing is sent to anyone.
     ASSERT_TRUE(bringToFront(main.hwnd()));
