@@ -5,6 +5,8 @@
 // session, on Xvfb and as a Wayland client of a headless weston.
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <signal.h>
 #include <sys/stat.h>
 
@@ -245,8 +247,12 @@ TEST(KeepAwake, WaylandClientOfHeadlessWestonRunsAndSaysTheScreenMayStillLock) {
     const std::string name = "vm-wayland";
     const fs::path config = tmp.path() / "config";
     writeSettings(settingsFile(config, name), {{"RIVA_AUTOSTART_TICKBOX", "1"}});
+    // Under the sanitizers: Qt's Wayland plugin is unloaded before the leak
+    // check at exit, so what it keeps names no library to suppress it by.
+    const char* asan = std::getenv("ASAN_OPTIONS");
     Program app(installCopy(tmp.path(), name),
-                {{"WAYLAND_DISPLAY", "velmora-wl"},
+                {{"ASAN_OPTIONS", std::string(asan ? asan : "") + ":detect_leaks=0"},
+                 {"WAYLAND_DISPLAY", "velmora-wl"},
                  {"XDG_RUNTIME_DIR", run.string()},
                  {"QT_QPA_PLATFORM", "wayland"},
                  {"XDG_CONFIG_HOME", config.string()},

@@ -70,8 +70,9 @@ TEST(Pictures, TheDocumentsTextLinesStayInsideTheSheetAboveItsBottomEdge) {
 
 TEST(Pictures, TheGlowIsStrongestAtTheLitLampAndFadesToNothingAtItsRim) {
     double through = 1;  // how much of the background shows through at the centre
+    const Drawing picture = rivaPicture();  // the rings point into it
     std::vector<const Ellipse*> rings;
-    for (const Shape& shape : rivaPicture().shapes)
+    for (const Shape& shape : picture.shapes)
         if (const auto* e = std::get_if<Ellipse>(&shape); e && e->fill.red == 255) rings.push_back(e);
     ASSERT_GE(rings.size(), 10u);
     for (const Ellipse* ring : rings) through *= 1 - ring->fill.alpha / 255.0;
