@@ -46,7 +46,9 @@ TEST(AboutWindows, OpenAndCloseWhileAPassStartedBeforeGoesOn) {
     ASSERT_TRUE(main) << program.errorOutput();
 
     click(main["AUTOSTART_START_BUTTON"]);
-    ASSERT_EQ(text(main["AUTOSTART_START_BUTTON"]), "STOP");
+    // The click is queued input; a loaded machine may take a moment over it.
+    ASSERT_TRUE(waitUntil([&] { return text(main["AUTOSTART_START_BUTTON"]) == "STOP"; }, 3s))
+        << text(main["AUTOSTART_START_BUTTON"]);
     click(main["ABOUT_BUTTON"]);
     const Window about = program.window(kAbout);
     ASSERT_TRUE(about) << "About did not open";

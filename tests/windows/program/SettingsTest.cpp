@@ -48,7 +48,7 @@ TEST(SettingsByHand, TypedCommandIsSavedAndRunByTheNextPassAndTheAllSettingsWind
     EXPECT_EQ(text(single["TASK_LIGHT"]), "");
 
     click(single["TASK_1_LOAD_BUTTON"]);
-    EXPECT_EQ(text(single["TASK_LIGHT"]), "1");
+    EXPECT_TRUE(waitUntil([&] { return text(single["TASK_LIGHT"]) == "1"; }, 3s));
     EXPECT_EQ(text(single["TASK_1_NAME_TEXTBOX"]), "Stored caption");
     EXPECT_EQ(text(single["TASK_1_CMD_TEXTBOX"]), "");
     const std::string command = tasks.withBlanks("T", "typed by hand");
@@ -74,7 +74,7 @@ TEST(SettingsByHand, TypedCommandIsSavedAndRunByTheNextPassAndTheAllSettingsWind
     retype(all["TASK_5_PROCESS_NAME_TEXTBOX"], "fifth.exe");
     shootAndCheck(all, "all-settings-window", false);
     click(all["SAVE_BUTTON"]);
-    EXPECT_EQ(text(all["CANCEL_BUTTON"]), "Close");
+    EXPECT_TRUE(waitUntil([&] { return text(all["CANCEL_BUTTON"]) == "Close"; }, 3s));
     stored = readSection(program.name());
     EXPECT_EQ(stored["TASK_5_TICKBOX_CAPTION"], "Fifth");
     EXPECT_EQ(stored["TASK_5_PROCESS_NAME_TEXTBOX"], "fifth.exe");
@@ -94,9 +94,9 @@ TEST(SettingsByHand, TypedCommandIsSavedAndRunByTheNextPassAndTheAllSettingsWind
 
     // The next pass starts what was typed, with the words as typed.
     click(main["TASK_1_ENABLE_TICKBOX"]);
-    EXPECT_TRUE(checked(main["TASK_1_ENABLE_TICKBOX"]));
+    EXPECT_TRUE(waitUntil([&] { return checked(main["TASK_1_ENABLE_TICKBOX"]); }, 3s));
     click(main["AUTOSTART_START_BUTTON"]);
-    EXPECT_EQ(text(main["AUTOSTART_START_BUTTON"]), "STOP");
+    EXPECT_TRUE(waitUntil([&] { return text(main["AUTOSTART_START_BUTTON"]) == "STOP"; }, 3s));
     ASSERT_TRUE(waitUntil([&] { return tasks.names() == "T"; }, 20s)) << program.errorOutput();
     EXPECT_EQ(tasks.markers()[0].words, "typed by hand");
 
