@@ -2,11 +2,8 @@
 
 namespace model {
 
-const std::string& FileChooser::show() {
-    if (std::optional<std::string> chosen =
-            platform_.ChooseFileToRun(title, filter, defaultExtension, startFolder))
-        fileName_ = std::move(*chosen);
-    return fileName_;
+std::optional<std::string> FileChooser::show() {
+    return platform_.ChooseFileToRun(title, filter, defaultExtension, startFolder);
 }
 
 }  // namespace model

@@ -7,22 +7,19 @@
 
 namespace model {
 
-// The settings window's file chooser: it remembers the last path confirmed
-// in it for as long as its window is open, and after a cancel answers with
-// that path (or "" when nothing was confirmed yet).
+// The settings window's file chooser.
 class FileChooser {
 public:
     explicit FileChooser(platform::Platform& platform) : platform_(platform) {}
 
     std::string title, filter, defaultExtension, startFolder;
 
-    // Shows the chooser; returns the file name it holds when it closes.
-    const std::string& show();
-    const std::string& fileName() const { return fileName_; }
+    // Shows the chooser; returns the file the user confirmed, or nothing after
+    // a cancel, so that a cancel never takes away what the field holds.
+    std::optional<std::string> show();
 
 private:
     platform::Platform& platform_;
-    std::string fileName_;
 };
 
 }  // namespace model

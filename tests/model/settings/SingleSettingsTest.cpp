@@ -112,7 +112,7 @@ TEST_F(SingleSettings, ReopensWhereItWasLeftWithTheStoredSize) {
               (std::vector<std::string>{"SINGLE_SETTINGS-Left=2220.5", "SINGLE_SETTINGS-Top=-300"}));
 }
 
-TEST_F(SingleSettings, BrowseFillsTheCommandFieldFromTheChooserOfThisWindowOnly) {
+TEST_F(SingleSettings, BrowseFillsTheCommandFieldOnAConfirmedChoiceAndACancelLeavesIt) {
     h.platform.setProgramFolder("/opt/velmora tools");
     h.seed("TASK_2_CMD", "stored");
     struct Step {
@@ -120,11 +120,15 @@ TEST_F(SingleSettings, BrowseFillsTheCommandFieldFromTheChooserOfThisWindowOnly)
         std::string field;                  // the command field afterwards
     };
     const std::vector<Step> firstOpening{
-        {std::nullopt, ""},  // a cancel in a fresh window empties the field
+        {std::nullopt, "stored"},  // a cancel keeps what the field holds
         {"/opt/velmora tools/run me", "/opt/velmora tools/run me"},
         {std::nullopt, "/opt/velmora tools/run me"},
         {"/usr/bin/tool", "/usr/bin/tool"},
         {std::nullopt, "/usr/bin/tool"},
+    };
+    const std::vector<Step> afterAnEdit{
+        {std::nullopt, "typed"},
+        {"/bin/other", "/bin/other"},
     };
     withSingle([&](SingleSettingsForm& w) {
         w.loadButton(2).click();
@@ -137,16 +141,18 @@ TEST_F(SingleSettings, BrowseFillsTheCommandFieldFromTheChooserOfThisWindowOnly)
         EXPECT_EQ(w.TASK_1_NAME_TEXTBOX.text(), "kept");
         EXPECT_EQ(w.TASK_LIGHT.text(), "2");
     });
-    // Nothing was saved, and the next window's chooser remembers nothing.
+    // Nothing was saved; a cancel after an edit keeps the edit.
     EXPECT_EQ(h.stored("TASK_2_CMD"), "stored");
     EXPECT_EQ(h.form->slot(2).command, "");
     withSingle([&](SingleSettingsForm& w) {
         w.TASK_1_CMD_TEXTBOX.setText("typed");
-        h.platform.queueChooserAnswer(std::nullopt);
-        w.BROWSE_FILE_BUTTON.click();
-        EXPECT_EQ(w.TASK_1_CMD_TEXTBOX.text(), "");
+        for (const Step& step : afterAnEdit) {
+            h.platform.queueChooserAnswer(step.answer);
+            w.BROWSE_FILE_BUTTON.click();
+            EXPECT_EQ(w.TASK_1_CMD_TEXTBOX.text(), step.field);
+        }
     });
-    ASSERT_EQ(h.platform.chooserRequests().size(), firstOpening.size() + 1);
+    ASSERT_EQ(h.platform.chooserRequests().size(), firstOpening.size() + afterAnEdit.size());
     for (const auto& request : h.platform.chooserRequests()) {
         EXPECT_EQ(request.title, "Select File To Run");
         EXPECT_EQ(request.filter,
