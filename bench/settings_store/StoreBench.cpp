@@ -41,14 +41,15 @@ public:
         if (loaded.state != files::Loaded::State::Read) return std::nullopt;
         return loaded.document.lookup(key);
     }
-    void write(const std::string& app, const std::string& section, const std::string& key,
-               const std::string& value) override {
+    platform::Result write(const std::string& app, const std::string& section, const std::string& key,
+                           const std::string& value) override {
         const fs::path path = file(app, section);
         files::makeFolder(path.parent_path());
         const files::FolderLock lock(path.parent_path());
         auto loaded = files::load(path);
         loaded.document.set(key, value);
         files::replace(path, loaded.document.text());
+        return platform::Result::success();
     }
 
 private:

@@ -86,6 +86,10 @@ public:
     // Closes every modal window, the newest first, each as its close box
     // would; for the main window's closing while some are open.
     virtual void closeModals() = 0;
+
+    // Tells the user something went wrong, in the system's message box over
+    // `owner`, and returns once it is dismissed; every timer keeps running.
+    virtual void showMessage(Window& owner, const std::string& text) = 0;
 };
 
 }  // namespace form

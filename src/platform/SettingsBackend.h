@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Platform.h"
+
 namespace platform {
 
 // Per-user persistent key/value store addressed by application, section and
@@ -18,18 +20,25 @@ public:
     virtual std::optional<std::string> read(const std::string& application, const std::string& section,
                                             const std::string& key) = 0;
 
-    // Creates section and key as needed and replaces any previous value.
-    virtual void write(const std::string& application, const std::string& section, const std::string& key,
-                       const std::string& value) = 0;
+    // Creates section and key as needed and replaces any previous value. A
+    // failure says why in the system's words; the value may still be held
+    // for the session (see the backend).
+    virtual Result write(const std::string& application, const std::string& section, const std::string& key,
+                         const std::string& value) = 0;
 
     // Key and value pairs in the order they were saved.
     using Values = std::vector<std::pair<std::string, std::string>>;
 
     // Writes all the values as one change, leaving what writing them one by
     // one in this order would leave. A backend that can be interrupted holds
-    // either all of them or none afterwards.
-    virtual void writeAll(const std::string& application, const std::string& section, const Values& values) {
-        for (const auto& [key, value] : values) write(application, section, key, value);
+    // either all of them or none afterwards. A failure names the first problem.
+    virtual Result writeAll(const std::string& application, const std::string& section, const Values& values) {
+        Result outcome;
+        for (const auto& [key, value] : values) {
+            Result one = write(application, section, key, value);
+            if (!one.ok && outcome.ok) outcome = std::move(one);
+        }
+        return outcome;
     }
 };
 

@@ -54,6 +54,8 @@ void Store::SaveSetting(const std::string& application, const std::string& secti
         held_.push_back({application, section, key, value});
         return;
     }
+    // A lone save's failure is said by the backend; a window that must tell
+    // the user saves in a WriteGroup and asks it.
     backend_.write(application, section, key, value);
 }
 
@@ -61,8 +63,9 @@ void Store::beginGroup() {
     ++groupDepth_;
 }
 
-void Store::endGroup() {
-    if (--groupDepth_ > 0) return;
+platform::Result Store::endGroup() {
+    if (--groupDepth_ > 0) return platform::Result::success();
+    platform::Result outcome;
     std::vector<Held> held = std::move(held_);
     held_.clear();
     // One change per section, each keeping the order of its saves.
@@ -76,8 +79,10 @@ void Store::endGroup() {
             done[j] = true;
             values.emplace_back(std::move(held[j].key), std::move(held[j].value));
         }
-        backend_.writeAll(held[i].application, held[i].section, values);
+        platform::Result written = backend_.writeAll(held[i].application, held[i].section, values);
+        if (!written.ok && outcome.ok) outcome = std::move(written);
     }
+    return outcome;
 }
 
 std::string Store::get(const std::string& key, const std::string& defaultValue) {

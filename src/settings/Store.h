@@ -56,7 +56,7 @@ public:
 private:
     friend class WriteGroup;
     void beginGroup();
-    void endGroup();
+    platform::Result endGroup();
 
     struct Held {
         std::string application, section, key, value;

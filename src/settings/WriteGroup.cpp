@@ -7,7 +7,17 @@ WriteGroup::WriteGroup(Store& store) : store_(store) {
 }
 
 WriteGroup::~WriteGroup() {
-    store_.endGroup();
+    if (!ended_) store_.endGroup();
+}
+
+platform::Result WriteGroup::end() {
+    if (ended_) return platform::Result::success();
+    ended_ = true;
+    return store_.endGroup();
+}
+
+std::string saveFailure(const std::string& reason) {
+    return "The settings could not be saved: " + reason + ".";
 }
 
 }  // namespace settings

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "settings/Store.h"
 
 namespace settings {
@@ -15,6 +17,9 @@ namespace settings {
 //         store.save("MAIN-Left", ...);
 //         store.save("MAIN-Top", ...);
 //     }  // one write here
+//
+// end() writes at once and says whether the outermost group's write worked,
+// for a window that must tell the user when a save failed.
 class WriteGroup {
 public:
     explicit WriteGroup(Store& store);
@@ -22,8 +27,16 @@ public:
     WriteGroup(const WriteGroup&) = delete;
     WriteGroup& operator=(const WriteGroup&) = delete;
 
+    // Ends the group now (the destructor then does nothing). An inner group
+    // always answers success: its saves are written by the outermost one.
+    platform::Result end();
+
 private:
     Store& store_;
+    bool ended_ = false;
 };
+
+// What a window says when a save failed: the backend's reason, in a sentence.
+std::string saveFailure(const std::string& reason);
 
 }  // namespace settings

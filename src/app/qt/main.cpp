@@ -4,7 +4,10 @@
 #include <QDir>
 #include <QLibraryInfo>
 #include <QSessionManager>
+#include <QTimer>
 
+#include <csignal>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -13,6 +16,7 @@
 
 #include "app/PassLog.h"
 #include "app/Program.h"
+#include "app/TraceOutput.h"
 #include "app/qt/QtSchedulerDriver.h"
 #include "app/qt/QtTerminationSignals.h"
 #include "form/Clock.h"
@@ -21,13 +25,14 @@
 #include "platform/linux/IniSettingsBackend.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "settings/Store.h"
+#include "settings/WriteGroup.h"
 #include "ui/qt/about/AboutView.h"
 #include "ui/qt/controls/QtWindowHost.h"
 #include "ui/qt/main/MainWindow.h"
 #include "ui/qt/settings/SettingsViews.h"
 
-// Last: Xlib defines macros that clash with names in Qt headers.
-#include <X11/Xlib.h>
+#include <pthread.h>
+#include <unistd.h>
 
 namespace {
 
@@ -36,17 +41,8 @@ std::string env(const char* name) {
     return v ? v : "";
 }
 
-struct CloseDisplay {
-    void operator()(Display* d) const { XCloseDisplay(d); }
-};
-using DisplayConnection = std::unique_ptr<Display, CloseDisplay>;
-
-// Why no window could be shown, if so. Qt aborts when it cannot reach a
-// display; a clear line and a plain failure status serve a user better.
-// The check's connection is handed to the caller, to be held until Qt has
-// its own: a bare X server resets when its last client leaves, and Qt
-// connecting while it resets aborts the program.
-std::optional<std::string> displayProblem(DisplayConnection& held) {
+// Why no window can be shown, if that is plain before Qt starts.
+std::optional<std::string> displayProblem() {
     const std::string platform = env("QT_QPA_PLATFORM");
     if (!platform.empty() && platform.rfind("xcb", 0) != 0) return std::nullopt;  // Qt's choice
     const std::string display = env("DISPLAY");
@@ -58,21 +54,43 @@ std::optional<std::string> displayProblem(DisplayConnection& held) {
         if (wayland && platform.empty()) return std::nullopt;
         return "no graphical display (DISPLAY is not set); start VELMORA from a desktop session";
     }
-    held.reset(XOpenDisplay(display.c_str()));
-    if (!held) return "cannot open the graphical display \"" + display + "\"";
     return std::nullopt;
 }
 
-// The pass's trace goes to standard error: a desktop session's journal keeps
-// a login program's standard error.
-void writeToStandardError(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stderr);
-    std::fflush(stderr);
+// Qt aborts when it cannot reach its display; a clear line and a plain
+// failure status serve a user better. Asking Qt, not a connection of our own
+// beforehand, keeps the start-up to one connection.
+QtMessageHandler qtHandler = nullptr;
+bool applicationUp = false;
+
+void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg && !applicationUp) {
+        std::fprintf(stderr, "velmora: cannot open the graphical display \"%s\"\n", env("DISPLAY").c_str());
+        std::_Exit(1);
+    }
+    if (qtHandler) qtHandler(type, context, text);
 }
 
-// A desktop feature the display cannot carry is said once, here.
-void sayNotice(const std::string& text) {
-    std::fprintf(stderr, "velmora: %s\n", text.c_str());
+// The pass's trace goes to standard error: a desktop session's journal keeps
+// a login program's standard error. Runs on the trace's own thread.
+bool writeToStandardError(const std::string& text) {
+    // A reader that went away fails the write instead of ending the program;
+    // the signal stays blocked on this thread alone, so launched programs
+    // start with it as usual.
+    static thread_local const bool blocked = [] {
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        return pthread_sigmask(SIG_BLOCK, &pipe, nullptr) == 0;
+    }();
+    if (!blocked) return false;
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t n = ::write(STDERR_FILENO, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
 }
 
 // Qt ends the program with exit() when its display goes away (the X server
@@ -101,8 +119,7 @@ struct UnloadAtExit {
 
 int main(int argc, char** argv) {
     platform::linux_backend::repairInheritedState();  // before anything opens a file or socket
-    DisplayConnection check;
-    if (const auto problem = displayProblem(check)) {
+    if (const auto problem = displayProblem()) {
         std::fprintf(stderr, "velmora: %s\n", problem->c_str());
         return 1;
     }
@@ -110,17 +127,25 @@ int main(int argc, char** argv) {
     // named velmora-work keeps a task list of its own.
     const std::string executableName = settings::ExecutableName(argc > 0 ? argv[0] : "velmora");
 
+    qtHandler = qInstallMessageHandler(onQtMessage);
     QApplication application(argc, argv);
-    check.reset();                     // Qt's own connection is up now
+    applicationUp = true;
     QApplication::setStyle("Fusion");  // the same look on every desktop
 
+    // Everything said on standard error from here on goes through the trace's
+    // queue, so an error output nobody reads cannot hold the window.
+    app::TraceOutput trace(writeToStandardError);
+    auto say = [&trace](const std::string& text) { trace.write("velmora: " + text + "\n"); };
     platform::IniSettingsBackend settingsBackend;
+    settingsBackend.onWarning = say;
     form::RealClock clock;
     platform::LinuxPlatform platform;
     // Shows the settings and About windows modally over their owners.
     ui::QtWindowHost windowHost;
     app::Program program({settingsBackend, platform, clock, windowHost, executableName,
-                          app::passLogTo(writeToStandardError, executableName), sayNotice});
+                          app::passLogTo([&trace](const std::string& text) { trace.write(text); },
+                                         executableName),
+                          say});
     model::MainForm& form = program.form();
     ui::MainWindow window(form);
     windowHost.addWindow(window);
@@ -132,7 +157,9 @@ int main(int argc, char** argv) {
 
     // Being told to end (kill, Ctrl+C, a closed terminal, the session ending)
     // is a close like any other: shut-down writes the settings first.
+    bool endedBySystem = false;
     auto endNow = [&] {
+        endedBySystem = true;
         form.Close();
         window.unload();
         QCoreApplication::exit(0);  // also leaves a modal window's loop
@@ -141,8 +168,17 @@ int main(int argc, char** argv) {
     QObject::connect(&application, &QGuiApplication::commitDataRequest, [&](QSessionManager&) { endNow(); });
     QObject::connect(&application, &QCoreApplication::aboutToQuit, [&] { window.unload(); });
 
+    // The desktop's answers are asked for once the window is on screen, so
+    // they do not hold up its first showing.
+    form.checkDesktopOnLoad = false;
     program.load();
     const UnloadAtExit exitGuard(form);
     window.show();
-    return application.exec();
+    QTimer::singleShot(0, &window, [&form] { form.checkDesktopFeatures(); });
+    const int status = application.exec();
+    // A user's close (or the autoclose) learns that the ticks, position and
+    // status line were not saved; an ending the system asked for waits for nobody.
+    if (!endedBySystem && !form.shutdownSaveFailure().empty())
+        windowHost.showMessage(form, settings::saveFailure(form.shutdownSaveFailure()));
+    return status;
 }

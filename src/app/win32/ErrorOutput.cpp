@@ -4,7 +4,7 @@
 
 namespace app {
 
-std::function<void(const std::string&)> standardErrorWriter() {
+std::function<bool(const std::string&)> standardErrorWriter() {
     HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return {};
     // A handle that names no file, pipe or console is left over, not given.
@@ -12,7 +12,7 @@ std::function<void(const std::string&)> standardErrorWriter() {
     return [handle](const std::string& text) {
         // One write per line, so lines of two copies cannot interleave.
         DWORD written = 0;
-        WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        return WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != 0;
     };
 }
 

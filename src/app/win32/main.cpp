@@ -4,14 +4,18 @@
 // After windows.h, which it builds on.
 #include <commctrl.h>
 
+#include <optional>
+
 #include "app/PassLog.h"
 #include "app/Program.h"
+#include "app/TraceOutput.h"
 #include "app/win32/ErrorOutput.h"
 #include "app/win32/Win32SchedulerDriver.h"
 #include "form/Clock.h"
 #include "platform/windows/RegistrySettingsBackend.h"
 #include "platform/windows/WindowsPlatform.h"
 #include "settings/Store.h"
+#include "settings/WriteGroup.h"
 #include "ui/win32/MainView.h"
 #include "ui/win32/Views.h"
 #include "ui/win32/Win32WindowHost.h"
@@ -29,12 +33,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
 
     // The pass's trace and the notices go to standard error when the program
     // was started with one, and nowhere otherwise: there is no log file.
-    const auto writeError = app::standardErrorWriter();
+    // It is written from a thread of its own, so an error output nobody reads
+    // cannot hold the window.
+    auto writeError = app::standardErrorWriter();
+    std::optional<app::TraceOutput> trace;
+    if (writeError) trace.emplace(std::move(writeError));
+    auto say = [&trace](const std::string& text) {
+        if (trace) trace->write("velmora: " + text + "\n");
+    };
+    settingsBackend.onWarning = say;
     app::Program program({settingsBackend, platform, clock, windowHost, executableName,
-                          writeError ? app::passLogTo(writeError, executableName) : engine::PassLog{},
-                          [writeError](const std::string& text) {
-                              if (writeError) writeError("velmora: " + text + "\n");
-                          }});
+                          trace ? app::passLogTo([&trace](const std::string& text) { trace->write(text); },
+                                                 executableName)
+                                : engine::PassLog{},
+                          say});
 
     ui::win32::MainView window(program.form());
     if (!window.hwnd()) return 1;
@@ -45,13 +57,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     };
     // The session ending runs the shut-down as a close does; the system may
     // end the process as soon as WM_ENDSESSION returns, so it runs right there.
-    window.messageHook = [&window](UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    bool endedBySystem = false;
+    window.messageHook = [&window, &endedBySystem](UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
         if (message == WM_QUERYENDSESSION) {
             result = TRUE;
             return true;
         }
         if (message == WM_ENDSESSION) {
-            if (wParam) SendMessageW(window.hwnd(), WM_CLOSE, 0, 0);
+            if (wParam) {
+                endedBySystem = true;
+                SendMessageW(window.hwnd(), WM_CLOSE, 0, 0);
+            }
             result = 0;
             return true;
         }
@@ -63,5 +79,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
 
     program.load();
     window.show(showCommand == SW_HIDE ? SW_SHOWNORMAL : showCommand);
-    return ui::win32::runMessages([] { return false; });
+    const int status = ui::win32::runMessages([] { return false; });
+    // A user's close (or the autoclose) learns that the ticks, position and
+    // status line were not saved; the session's end waits for nobody.
+    if (!endedBySystem && !program.form().shutdownSaveFailure().empty()) {
+        MSG quit;  // the loop leaves the quit posted; the box must not take it as its own
+        PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        windowHost.showMessage(program.form(), settings::saveFailure(program.form().shutdownSaveFailure()));
+    }
+    return status;
 }

@@ -79,7 +79,8 @@ void AboutWindow::OK_BUTTON_Click() {
 }
 
 void AboutWindow::VELMORA_CREATOR_DblClick() {
-    VELMORA_CREATOR.setCaption(contact::kCreatorEmail);
+    // A build without the maker's address keeps the name.
+    if (*contact::kCreatorEmail != '\0') VELMORA_CREATOR.setCaption(contact::kCreatorEmail);
 }
 
 void AboutWindow::DONATIONS_BUTTON_Click() {

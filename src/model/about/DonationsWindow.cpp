@@ -1,6 +1,5 @@
 #include "model/about/DonationsWindow.h"
 
-#include "model/about/Wallets.h"
 #include "model/main/Contact.h"
 
 namespace model {
@@ -129,7 +128,8 @@ void DonationsWindow::OK_BUTTON_Click() {
 }
 
 void DonationsWindow::CREATOR_TEXTBOX_DblClick() {
-    CREATOR_TEXTBOX.setText(contact::kCreatorEmail);
+    // A build without the maker's address keeps the name.
+    if (*contact::kCreatorEmail != '\0') CREATOR_TEXTBOX.setText(contact::kCreatorEmail);
 }
 
 void DonationsWindow::DONATION_ADDRESS_TEXTBOX_DblClick(CurrencyRow& row) {

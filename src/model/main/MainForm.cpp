@@ -215,7 +215,7 @@ void MainForm::Form_Load() {
     RIVA_RED_TIMER[0]->setEnabled(riva);
     RIVA_START_BUTTON.setCaption(riva ? "STOP" : "START");
 
-    checkDesktopFeatures();
+    if (checkDesktopOnLoad) checkDesktopFeatures();
 }
 
 void MainForm::Form_Unload() {
@@ -225,7 +225,7 @@ void MainForm::Form_Unload() {
     keepAwake(false);
     // All of it in one replace of the settings file: a shut-down cut short
     // leaves the old values or the new ones, never a mix.
-    const settings::WriteGroup group(store_);
+    settings::WriteGroup group(store_);
     store_.saveGeometry(keys::MainLeft, left);
     store_.saveGeometry(keys::MainTop, top);
     store_.saveTick(keys::AlwaysOnTopTick, AlwaysOnTopTimer_TICKBOX.value());
@@ -235,6 +235,9 @@ void MainForm::Form_Unload() {
     for (int n = 1; n <= kSlots; ++n) store_.saveTick(keys::taskEnable(n), slot(n).enable.value());
     for (int n = 1; n <= kSlots; ++n) store_.saveTick(keys::taskPause(n), slot(n).pause.value());
     store_.save(keys::LastRun, LAST_RUN_TEXTBOX.text());
+    // The backend has said it on the error output; the program tells the
+    // user too once the window is gone (see shutdownSaveFailure).
+    if (const platform::Result saved = group.end(); !saved.ok) shutdownSaveFailure_ = saved.error;
 }
 
 }  // namespace model

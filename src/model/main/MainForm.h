@@ -80,6 +80,8 @@ public:
     void Form_Load() override;
     // Shut-down: writes position, ticks and the status line. Runs once.
     void Form_Unload() override;
+    // Why shut-down could not write them; empty when it could (or has not run).
+    const std::string& shutdownSaveFailure() const { return shutdownSaveFailure_; }
 
     // Always on top (AlwaysOnTop.cpp).
     void AlwaysOnTopTimer_Timer();
@@ -104,6 +106,12 @@ public:
     // says so too.
     std::function<void(const std::string&)> onNotice;
 
+    // Asks the platform which desktop features work here and says once what
+    // does not. Form_Load does it unless told to leave it to the program,
+    // which may ask once the window is on screen.
+    bool checkDesktopOnLoad = true;
+    void checkDesktopFeatures();
+
     // Every visible control, for the view (hidden headings included, off-area).
     std::vector<form::Control*> controls() override;
 
@@ -118,7 +126,6 @@ private:
     void layOut();
     void restoreGeometry();
     void wireDesktopFeatures();
-    void checkDesktopFeatures();
     void unavailable(platform::DesktopFeature feature, const std::string& why);
     void announceKeepAlive(const std::string& shortfall);
     platform::WindowHandle mainHandle() const { return windowHandle ? windowHandle() : 0; }
@@ -132,6 +139,7 @@ private:
     platform::Platform& platform_;
     std::array<std::unique_ptr<SlotRow>, kSlots> slots_;
     bool shutDown_ = false;
+    std::string shutdownSaveFailure_;
     bool keyInjectionAnnounced_ = false;
     bool awake_ = false;          // keep-awake asked for and not withdrawn
     platform::Result keepAwake_;  // what the platform said of keeping awake at start-up

@@ -45,8 +45,9 @@ SettingsRow::SettingsRow(int number)
     for (form::TextBox* box : {&light, &name, &command, &process}) box->font = look::arialBold(8.25);
 }
 
-SettingsForm::SettingsForm(form::Scheduler& scheduler, settings::Store& store, MainForm& main)
-    : form::Window("VELMORA_SETTINGS", scheduler), store_(store), main_(main) {
+SettingsForm::SettingsForm(form::Scheduler& scheduler, settings::Store& store, MainForm& main,
+                           form::WindowHost& host)
+    : form::Window("VELMORA_SETTINGS", scheduler), store_(store), main_(main), host_(host) {
     for (int n = 1; n <= kSlots; ++n)
         rows_[static_cast<std::size_t>(n - 1)] = std::make_unique<SettingsRow>(n);
     caption = "VELMORA - SETTINGS";
@@ -103,17 +104,21 @@ void SettingsForm::Form_Load() {
 
 void SettingsForm::SAVE_BUTTON_Click() {
     syncGeometry();
-    {
-        // All sixty-two values reach the settings file as one change, or none.
-        const settings::WriteGroup group(store_);
-        place_.store(*this);
-        for (int n = 1; n <= kSlots; ++n) store_.save(keys::taskCaption(n), row(n).name.text());
-        for (int n = 1; n <= kSlots; ++n) store_.save(keys::taskCommand(n), row(n).command.text());
-        for (int n = 1; n <= kSlots; ++n) store_.save(keys::taskProcessName(n), row(n).process.text());
-    }
+    // All sixty-two values reach the settings file as one change, or none.
+    settings::WriteGroup group(store_);
+    place_.store(*this);
+    for (int n = 1; n <= kSlots; ++n) store_.save(keys::taskCaption(n), row(n).name.text());
+    for (int n = 1; n <= kSlots; ++n) store_.save(keys::taskCommand(n), row(n).command.text());
+    for (int n = 1; n <= kSlots; ++n) store_.save(keys::taskProcessName(n), row(n).process.text());
+    const platform::Result saved = group.end();
+    // The session goes on with them either way, as the store keeps them.
     for (int n = 1; n <= kSlots; ++n) main_.slot(n).enable.setCaption(row(n).name.text());
     for (int n = 1; n <= kSlots; ++n) main_.slot(n).command = row(n).command.text();
     for (int n = 1; n <= kSlots; ++n) main_.slot(n).processName = row(n).process.text();
+    if (!saved.ok) {
+        host_.showMessage(*this, settings::saveFailure(saved.error));  // and Cancel stays: nothing is saved
+        return;
+    }
     CANCEL_BUTTON.setCaption("Close");
 }
 
@@ -128,7 +133,8 @@ void SettingsForm::Form_Unload() {
 }
 
 void SettingsForm::VELMORA_CREATOR_Click() {
-    VELMORA_CREATOR.setCaption(contact::kCreatorEmail);
+    // A build without the maker's address keeps the name.
+    if (*contact::kCreatorEmail != '\0') VELMORA_CREATOR.setCaption(contact::kCreatorEmail);
 }
 
 }  // namespace model

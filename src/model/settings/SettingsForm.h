@@ -29,7 +29,7 @@ struct SettingsRow {
 // texts to the store and into the main window, unchanged.
 class SettingsForm final : public form::Window {
 public:
-    SettingsForm(form::Scheduler& scheduler, settings::Store& store, MainForm& main);
+    SettingsForm(form::Scheduler& scheduler, settings::Store& store, MainForm& main, form::WindowHost& host);
 
     form::Label VELMORA_TITLE{"VELMORA_TITLE", "TARNHOLT - VELMORA"};
     form::Label VELMORA_VERSION{"VELMORA_VERSION", "Version 1.1"};
@@ -60,6 +60,7 @@ private:
     settings::Store& store_;
     WindowPlace place_{store_, "SETTINGS", 17400, 6180};
     MainForm& main_;
+    form::WindowHost& host_;
     std::array<std::unique_ptr<SettingsRow>, kSlots> rows_;
 };
 

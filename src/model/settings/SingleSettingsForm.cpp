@@ -9,7 +9,6 @@ namespace model {
 
 namespace keys = settings::keys;
 
-namespace {}  // namespace
 
 SingleSettingsForm::SingleSettingsForm(form::Scheduler& scheduler, settings::Store& store, MainForm& main,
                                        form::WindowHost& host, platform::Platform& platform)
@@ -109,12 +108,12 @@ void SingleSettingsForm::TASK_LOAD_BUTTON_Click(int n) {
 void SingleSettingsForm::SAVE_BUTTON_Click() {
     for (int n = 1; n <= kSlots; ++n) {
         if (TASK_LIGHT.text() != std::to_string(n)) continue;
-        {
-            const settings::WriteGroup group(store_);  // the slot's three values as one change
-            store_.save(keys::taskCaption(n), TASK_1_NAME_TEXTBOX.text());
-            store_.save(keys::taskCommand(n), TASK_1_CMD_TEXTBOX.text());
-            store_.save(keys::taskProcessName(n), TASK_1_PROCESS_NAME_TEXTBOX.text());
-        }
+        settings::WriteGroup group(store_);  // the slot's three values as one change
+        store_.save(keys::taskCaption(n), TASK_1_NAME_TEXTBOX.text());
+        store_.save(keys::taskCommand(n), TASK_1_CMD_TEXTBOX.text());
+        store_.save(keys::taskProcessName(n), TASK_1_PROCESS_NAME_TEXTBOX.text());
+        const platform::Result saved = group.end();
+        if (!saved.ok) host_.showMessage(*this, settings::saveFailure(saved.error));
         SlotRow& slot = main_.slot(n);
         slot.enable.setCaption(TASK_1_NAME_TEXTBOX.text());
         slot.command = TASK_1_CMD_TEXTBOX.text();
@@ -127,11 +126,12 @@ void SingleSettingsForm::BROWSE_FILE_BUTTON_Click() {
     chooser_.filter = "Applications (*.exe)|*.exe|CMD Batch Files (*.bat)|*.bat|All files (*.*)|*.*";
     chooser_.defaultExtension = "exe";
     chooser_.startFolder = platform_.ProgramFolder();
-    TASK_1_CMD_TEXTBOX.setText(chooser_.show());
+    // A cancel leaves the field as the user left it.
+    if (std::optional<std::string> chosen = chooser_.show()) TASK_1_CMD_TEXTBOX.setText(*chosen);
 }
 
 void SingleSettingsForm::VIEW_ALL_SETTINGS_BUTTON_Click() {
-    SettingsForm all(scheduler(), store_, main_);
+    SettingsForm all(scheduler(), store_, main_, host_);
     host_.showModal(all, *this);
 }
 

@@ -21,12 +21,17 @@ public:
 
     void showModal(form::Window& window, form::Window& owner) override;
     void closeModals() override;
+    void showMessage(form::Window& owner, const std::string& text) override {
+        messages_.push_back({text, owner.name()});
+    }
 
     // Names of the windows shown so far, in order, with their owners.
     struct Shown {
         std::string window, owner;
     };
     const std::vector<Shown>& shown() const { return shown_; }
+    // The messages shown so far (text, owner), in order.
+    const std::vector<Shown>& messages() const { return messages_; }
     void clearShown() { shown_.clear(); }
     // The windows open now, the newest last.
     const std::vector<form::Window*>& open() const { return open_; }
@@ -34,6 +39,7 @@ public:
 private:
     std::map<std::string, Script> scripts_;
     std::vector<Shown> shown_;
+    std::vector<Shown> messages_;
     std::vector<form::Window*> open_;
 };
 

@@ -8,20 +8,20 @@ std::optional<std::string> MemorySettingsBackend::read(const std::string& applic
     return value(section, key, application);
 }
 
-void MemorySettingsBackend::write(const std::string& application, const std::string& section,
-                                  const std::string& key, const std::string& value) {
-    ++replaces;
-    writes.push_back({section, key, value});
-    values_[{application, section, key}] = value;
+Result MemorySettingsBackend::write(const std::string& application, const std::string& section,
+                                    const std::string& key, const std::string& value) {
+    return writeAll(application, section, {{key, value}});
 }
 
-void MemorySettingsBackend::writeAll(const std::string& application, const std::string& section,
-                                     const Values& values) {
+Result MemorySettingsBackend::writeAll(const std::string& application, const std::string& section,
+                                       const Values& values) {
+    if (refusal) return Result::failure(*refusal);
     ++replaces;
     for (const auto& [key, value] : values) {
         writes.push_back({section, key, value});
         values_[{application, section, key}] = value;
     }
+    return Result::success();
 }
 
 void MemorySettingsBackend::seed(const std::string& section, const std::string& key, const std::string& value,

@@ -26,9 +26,9 @@ public:
 
     std::optional<std::string> read(const std::string& application, const std::string& section,
                                     const std::string& key) override;
-    void write(const std::string& application, const std::string& section, const std::string& key,
-               const std::string& value) override;
-    void writeAll(const std::string& application, const std::string& section, const Values& values) override;
+    Result write(const std::string& application, const std::string& section, const std::string& key,
+                 const std::string& value) override;
+    Result writeAll(const std::string& application, const std::string& section, const Values& values) override;
 
     // Puts a value in place without recording it as a write.
     void seed(const std::string& section, const std::string& key, const std::string& value,
@@ -38,6 +38,9 @@ public:
                                      const std::string& application = "VELMORA") const;
     // How many keys the section holds.
     std::size_t keyCount(const std::string& section, const std::string& application = "VELMORA") const;
+
+    // While set, every write fails with this reason and changes nothing.
+    std::optional<std::string> refusal;
 
     std::vector<Write> writes;
     std::vector<Read> reads;

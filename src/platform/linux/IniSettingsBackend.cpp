@@ -67,14 +67,15 @@ std::optional<fs::path> IniSettingsBackend::locate(const std::string& applicatio
     auto file = filePath(application, section);
     if (file) return file;
     if (!root_) {
-        warn(
+        locateProblem_ =
             "no settings folder, as neither XDG_CONFIG_HOME nor HOME names one; "
-            "settings start from their defaults and are kept only until the program ends");
+            "settings start from their defaults and are kept only until the program ends";
     } else {
-        warn("settings of '" + application + "/" + section +
-             "' cannot be kept in a file, as that is not a usable file name; "
-             "they start from their defaults and are kept only until the program ends");
+        locateProblem_ = "settings of '" + application + "/" + section +
+                         "' cannot be kept in a file, as that is not a usable file name; "
+                         "they start from their defaults and are kept only until the program ends";
     }
+    warn(locateProblem_);
     return std::nullopt;
 }
 
@@ -125,24 +126,28 @@ void IniSettingsBackend::hold(const SectionId& id, const std::string& key, const
     }
     held.emplace_back(key, value);
     if (!ini::escapeKey(key))
-        warn("settings key '" + key + "' is empty or not valid UTF-8 and cannot be saved" + kKept);
+        fail("settings key '" + key + "' is empty or not valid UTF-8 and cannot be saved" + kKept);
 }
 
-void IniSettingsBackend::write(const std::string& application, const std::string& section,
-                               const std::string& key, const std::string& value) {
-    writeAll(application, section, {{key, value}});
+Result IniSettingsBackend::write(const std::string& application, const std::string& section,
+                                 const std::string& key, const std::string& value) {
+    return writeAll(application, section, {{key, value}});
 }
 
-void IniSettingsBackend::writeAll(const std::string& application, const std::string& section,
-                                  const Values& values) {
+Result IniSettingsBackend::writeAll(const std::string& application, const std::string& section,
+                                    const Values& values) {
+    writeProblem_.clear();
     const SectionId id{application, section};
     // Held here until they reach the file, so the session keeps seeing them.
     for (const auto& [key, value] : values) hold(id, key, value);
     const auto file = locate(application, section);
-    if (!file || !saveSection(id, *file)) return;
-    // Keys that cannot be written at all stay held for the session.
-    std::erase_if(unsaved_[id], [](const auto& held) { return ini::escapeKey(held.first).has_value(); });
-    if (unsaved_[id].empty()) unsaved_.erase(id);
+    if (!file) writeProblem_ = locateProblem_;
+    if (file && saveSection(id, *file)) {
+        // Keys that cannot be written at all stay held for the session.
+        std::erase_if(unsaved_[id], [](const auto& held) { return ini::escapeKey(held.first).has_value(); });
+        if (unsaved_[id].empty()) unsaved_.erase(id);
+    }
+    return writeProblem_.empty() ? Result::success() : Result::failure(writeProblem_);
 }
 
 bool IniSettingsBackend::saveSection(const SectionId& id, const fs::path& settingsFile) {
@@ -150,8 +155,7 @@ bool IniSettingsBackend::saveSection(const SectionId& id, const fs::path& settin
                      [](const auto& held) { return ini::escapeKey(held.first).has_value(); }))
         return false;
     if (auto problem = files::makeFolder(settingsFile.parent_path())) {
-        warn("cannot save settings to " + quoted(settingsFile) + ": " + *problem + kKept);
-        return false;
+        return fail("cannot save settings to " + quoted(settingsFile) + ": " + *problem + kKept);
     }
     const auto target = files::saveTargetOf(settingsFile);
     if (target.notRegular) {
@@ -159,14 +163,12 @@ bool IniSettingsBackend::saveSection(const SectionId& id, const fs::path& settin
         return false;
     }
     if (!target.refusal.empty()) {
-        warn("settings are not saved to " + quoted(settingsFile) + ", as " + target.refusal + kKept);
-        return false;
+        return fail("settings are not saved to " + quoted(settingsFile) + ", as " + target.refusal + kKept);
     }
     const fs::path& file = target.file;
     const files::FolderLock lock(file.parent_path());
     if (files::readOnly(file)) {
-        warn("settings file " + quoted(file) + " is read-only, so it is left as it is" + kKept);
-        return false;
+        return fail("settings file " + quoted(file) + " is read-only, so it is left as it is" + kKept);
     }
     ini::Document document;
     // The version parsed last is still the one on disk: no need to read it.
@@ -189,10 +191,9 @@ bool IniSettingsBackend::saveSection(const SectionId& id, const fs::path& settin
             if (!loaded.identity || !keptAside_.contains(*loaded.identity)) {
                 auto kept = files::keepAside(file);
                 if (const auto* problem = std::get_if<std::string>(&kept)) {
-                    warn("settings file " + quoted(file) +
+                    return fail("settings file " + quoted(file) +
                          " did not read cleanly and no copy of it could be kept (" + *problem +
                          "), so it is left as it is" + kKept);
-                    return false;
                 }
                 warn("settings file " + quoted(file) + " did not read cleanly; it is kept as " +
                      quoted(std::get<fs::path>(kept)) + " and a new one is written in its place");
@@ -207,17 +208,25 @@ bool IniSettingsBackend::saveSection(const SectionId& id, const fs::path& settin
     for (const auto& [key, value] : unsaved_[id]) document.set(key, value);
     auto replaced = files::replace(file, document.text());
     if (const auto* problem = std::get_if<std::string>(&replaced)) {
-        warn("cannot save settings to " + quoted(file) + ": " + *problem + kKept);
-        return false;
+        return fail("cannot save settings to " + quoted(file) + ": " + *problem + kKept);
     }
     parsed_[file] = {std::get<files::Stamp>(replaced), std::move(document)};
     return true;
 }
 
+bool IniSettingsBackend::fail(const std::string& message) {
+    warn(message);
+    writeProblem_ = message;
+    return false;
+}
+
 void IniSettingsBackend::warn(const std::string& message) {
     if (!said_.insert(message).second) return;
     warnings_.push_back(message);
-    std::cerr << kPrefix << message << std::endl;
+    if (onWarning)
+        onWarning(message);
+    else
+        std::cerr << kPrefix << message << std::endl;
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -42,14 +43,17 @@ public:
 
     std::optional<std::string> read(const std::string& application, const std::string& section,
                                     const std::string& key) override;
-    void write(const std::string& application, const std::string& section, const std::string& key,
-               const std::string& value) override;
-    void writeAll(const std::string& application, const std::string& section, const Values& values) override;
+    Result write(const std::string& application, const std::string& section, const std::string& key,
+                 const std::string& value) override;
+    Result writeAll(const std::string& application, const std::string& section, const Values& values) override;
 
     // The file that holds a section; nothing when there is no settings folder
     // or the names cannot make a file name.
     std::optional<std::filesystem::path> filePath(const std::string& application,
                                                   const std::string& section) const;
+
+    // Where a problem is said; standard error when unset.
+    std::function<void(const std::string& text)> onWarning;
 
     // Every problem said so far, once each, in the order it arose.
     const std::vector<std::string>& warnings() const { return warnings_; }
@@ -70,6 +74,8 @@ private:
     void hold(const SectionId& id, const std::string& key, const std::string& value);
     bool saveSection(const SectionId& id, const std::filesystem::path& settingsFile);
     void warn(const std::string& message);
+    // Says a save's problem once and keeps it as the reason the save fails.
+    bool fail(const std::string& message);
 
     std::optional<std::filesystem::path> root_;
     // Values whose save failed or is under way, by section, in the order they
@@ -79,6 +85,8 @@ private:
     // Damaged files (device, inode) already kept aside in this session.
     std::set<std::pair<dev_t, ino_t>> keptAside_;
     std::set<std::string> said_;
+    std::string locateProblem_;  // why the last section had no file
+    std::string writeProblem_;   // why the save under way failed
     std::vector<std::string> warnings_;
 };
 

@@ -43,36 +43,46 @@ std::optional<std::string> RegistrySettingsBackend::read(const std::string& appl
     return toUtf8(data);
 }
 
-void RegistrySettingsBackend::write(const std::string& application, const std::string& section,
-                                    const std::string& key, const std::string& value) {
-    writeAll(application, section, {{key, value}});
+Result RegistrySettingsBackend::write(const std::string& application, const std::string& section,
+                                      const std::string& key, const std::string& value) {
+    return writeAll(application, section, {{key, value}});
 }
 
-void RegistrySettingsBackend::writeAll(const std::string& application, const std::string& section,
-                                       const Values& values) {
-    if (values.empty()) return;
+Result RegistrySettingsBackend::writeAll(const std::string& application, const std::string& section,
+                                         const Values& values) {
+    if (values.empty()) return Result::success();
     const std::string path = sectionPath(application, section);
     UniqueKey opened;
     const LONG created = RegCreateKeyExW(HKEY_CURRENT_USER, toWide(path).c_str(), 0, nullptr, 0,
                                          KEY_SET_VALUE, nullptr, opened.put(), nullptr);
     if (created != ERROR_SUCCESS) {
-        warn("cannot save settings in HKEY_CURRENT_USER\\" + path + ": " + systemMessage(created));
-        return;
+        const std::string why = "cannot save settings in HKEY_CURRENT_USER\\" + path + ": " + systemMessage(created);
+        warn(why);
+        return Result::failure(why);
     }
+    Result outcome;
     for (const auto& [key, value] : values) {
         const std::wstring data = toWide(value);
         const auto bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
         const LONG status = RegSetValueExW(opened.get(), toWide(key).c_str(), 0, REG_SZ,
                                            reinterpret_cast<const BYTE*>(data.c_str()), bytes);
-        if (status != ERROR_SUCCESS)
-            warn("cannot save " + key + " in HKEY_CURRENT_USER\\" + path + ": " + systemMessage(status));
+        if (status != ERROR_SUCCESS) {
+            const std::string why =
+                "cannot save " + key + " in HKEY_CURRENT_USER\\" + path + ": " + systemMessage(status);
+            warn(why);
+            if (outcome.ok) outcome = Result::failure(why);
+        }
     }
+    return outcome;
 }
 
 void RegistrySettingsBackend::warn(const std::string& message) {
     if (std::find(warnings_.begin(), warnings_.end(), message) != warnings_.end()) return;
     warnings_.push_back(message);
-    std::fprintf(stderr, "velmora: %s\n", message.c_str());
+    if (onWarning)
+        onWarning(message);
+    else
+        std::fprintf(stderr, "velmora: %s\n", message.c_str());
 }
 
 }  // namespace platform

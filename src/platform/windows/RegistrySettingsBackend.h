@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,13 +22,16 @@ class RegistrySettingsBackend : public SettingsBackend {
 public:
     std::optional<std::string> read(const std::string& application, const std::string& section,
                                     const std::string& key) override;
-    void write(const std::string& application, const std::string& section, const std::string& key,
-               const std::string& value) override;
+    Result write(const std::string& application, const std::string& section, const std::string& key,
+                 const std::string& value) override;
     // Opens the section once and writes every value into it.
-    void writeAll(const std::string& application, const std::string& section, const Values& values) override;
+    Result writeAll(const std::string& application, const std::string& section, const Values& values) override;
 
     // The key path under HKEY_CURRENT_USER that holds a section.
     static std::string sectionPath(const std::string& application, const std::string& section);
+
+    // Where a problem is said; standard error when unset.
+    std::function<void(const std::string& text)> onWarning;
 
     const std::vector<std::string>& warnings() const { return warnings_; }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/windows/WideText.h"
+
 namespace ui::win32 {
 
 int runMessages(const std::function<bool()>& done) {
@@ -64,6 +66,14 @@ void Win32WindowHost::showModal(form::Window& window, form::Window& owner) {
     // Leaving by the program's quit rather than a close still unloads.
     view->unload();
     modals_.erase(std::find(modals_.begin(), modals_.end(), shown));
+}
+
+void Win32WindowHost::showMessage(form::Window& owner, const std::string& text) {
+    // The system's own box runs its own loop, which delivers every timer too.
+    FormView* ownerView = viewOf(owner);
+    HWND ownerHwnd = ownerView ? ownerView->hwnd() : nullptr;
+    if (ownerHwnd && !IsWindow(ownerHwnd)) ownerHwnd = nullptr;  // the main window after it closed
+    MessageBoxW(ownerHwnd, platform::toWide(text).c_str(), L"VELMORA", MB_OK | MB_ICONWARNING);
 }
 
 void Win32WindowHost::closeModals() {

@@ -35,6 +35,7 @@ public:
 
     void showModal(form::Window& window, form::Window& owner) override;
     void closeModals() override;
+    void showMessage(form::Window& owner, const std::string& text) override;
 
     // The modal windows open now, the newest last.
     const std::vector<FormView*>& modals() const { return modals_; }

@@ -99,7 +99,9 @@ TEST_F(AllSettings, CancelDiscardsEditsAndStoresThePositionTwiceTheCloseBoxOnce)
 TEST_F(AllSettings, CreatorClickShowsTheAddressAndChangesNothingElse) {
     withAll([&](SettingsForm& w) {
         w.VELMORA_CREATOR.click();
-        EXPECT_EQ(w.VELMORA_CREATOR.caption(), model::contact::kCreatorEmail);
+        // A build without the maker's address keeps the name.
+        const std::string email = model::contact::kCreatorEmail;
+        EXPECT_EQ(w.VELMORA_CREATOR.caption(), email.empty() ? "Created By BRANNIC" : email);
         EXPECT_TRUE(h.backend.writes.empty());
         EXPECT_EQ(w.CANCEL_BUTTON.caption(), "Cancel");
     });
@@ -148,6 +150,40 @@ TEST_F(AllSettings, EachSaveAndEachStoredPlaceIsOneChangeOfTheFile) {
         w.OK_BUTTON.click();
         EXPECT_EQ(h.backend.replaces, 2);
     });
+}
+
+}  // namespace
+
+namespace {
+
+// A save the store refuses is said in a message box over the window, and the
+// all-settings window keeps its Cancel, as nothing was saved.
+TEST_F(AllSettings, ARefusedSaveIsSaidInAMessageBoxAndNothingLooksSaved) {
+    h.backend.refusal = "Access is denied";
+    const std::string said = "The settings could not be saved: Access is denied.";
+    withAll([&](SettingsForm& w) {
+        w.row(3).command.setText("tool --now");
+        w.SAVE_BUTTON.click();
+        EXPECT_EQ(w.CANCEL_BUTTON.caption(), "Cancel");
+    });
+    withSingle([&](SingleSettingsForm& w) {
+        w.loadButton(4).click();
+        w.TASK_1_CMD_TEXTBOX.setText("other");
+        w.SAVE_BUTTON.click();
+    });
+    ASSERT_EQ(host.messages().size(), 2u);
+    EXPECT_EQ(host.messages()[0].window, said);
+    EXPECT_EQ(host.messages()[0].owner, kAll);
+    EXPECT_EQ(host.messages()[1].window, said);
+    EXPECT_EQ(host.messages()[1].owner, kSingle);
+    EXPECT_TRUE(h.backend.writes.empty());
+    // The session goes on with what was typed.
+    EXPECT_EQ(h.form->slot(3).command, "tool --now");
+    EXPECT_EQ(h.form->slot(4).command, "other");
+    // The main window's shut-down keeps the reason for the program to show.
+    EXPECT_EQ(h.form->shutdownSaveFailure(), "");
+    h.form->Close();
+    EXPECT_EQ(h.form->shutdownSaveFailure(), "Access is denied");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QEventLoop>
+#include <QMessageBox>
 
 #include <algorithm>
 
@@ -65,6 +66,14 @@ void QtWindowHost::closeModals() {
     // Closing one may let its owner's loop finish later; each close only asks.
     const std::vector<FormWindow*> open = modals_;
     for (auto it = open.rbegin(); it != open.rend(); ++it) (*it)->close();
+}
+
+void QtWindowHost::showMessage(form::Window& owner, const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("VELMORA"), QString::fromStdString(text),
+                    QMessageBox::Ok, viewOf(owner));
+    box.setObjectName(QStringLiteral("VELMORA_MESSAGE"));
+    if (onShownMessage) onShownMessage(box);
+    box.exec();
 }
 
 std::vector<FormWindow*> QtWindowHost::modals() const {

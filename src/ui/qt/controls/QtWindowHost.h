@@ -29,12 +29,15 @@ public:
 
     void showModal(form::Window& window, form::Window& owner) override;
     void closeModals() override;
+    void showMessage(form::Window& owner, const std::string& text) override;
 
     // The modal windows open now, the newest last.
     std::vector<FormWindow*> modals() const;
 
     // Told when a modal window has been shown, for tests and tools.
     std::function<void(FormWindow&)> onShown;
+    // Told when a message box is about to be shown, for tests.
+    std::function<void(QWidget&)> onShownMessage;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,6 +1,7 @@
 #include "ui/qt/controls/ViewStyle.h"
 
 #include <QFontDatabase>
+#include <QHash>
 
 #include <algorithm>
 
@@ -47,8 +48,11 @@ QColor toQColor(form::Colour colour, const QPalette& palette) {
 }
 
 QString resolveFamily(const std::string& family, const QStringList& installed) {
+    return resolveFamily(family, [&](const QString& f) { return installed.contains(f, Qt::CaseInsensitive); });
+}
+
+QString resolveFamily(const std::string& family, const std::function<bool(const QString&)>& has) {
     const QString wanted = QString::fromStdString(family);
-    auto has = [&](const QString& f) { return installed.contains(f, Qt::CaseInsensitive); };
     const bool serif = isClassicSerif(wanted);
     if (!wanted.isEmpty() && !isClassicSans(wanted) && !serif && has(wanted)) return wanted;
     if (serif)
@@ -61,8 +65,16 @@ QString resolveFamily(const std::string& family, const QStringList& installed) {
 
 QFont toQFont(const form::Font& font) {
     QFont f;
-    static const QStringList installed = QFontDatabase::families();
-    const QString family = resolveFamily(font.family, installed);
+    // Asked face by face: listing every installed family costs the start-up
+    // a look at each of them.
+    static QHash<QString, QString> resolved;
+    const QString name = QString::fromStdString(font.family);
+    auto known = resolved.constFind(name);
+    if (known == resolved.constEnd())
+        known = resolved.insert(name, resolveFamily(font.family, [](const QString& face) {
+                                    return QFontDatabase::hasFamily(face);
+                                }));
+    const QString& family = *known;
     if (!family.isEmpty()) f.setFamily(family);
     f.setStyleHint(isClassicSerif(QString::fromStdString(font.family)) ? QFont::Serif : QFont::SansSerif);
     if (font.points > 0) f.setPointSizeF(font.points);

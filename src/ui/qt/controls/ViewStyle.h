@@ -5,6 +5,8 @@
 #include <QPalette>
 #include <QStringList>
 
+#include <functional>
+
 #include "form/Control.h"
 
 namespace ui::view {
@@ -21,6 +23,7 @@ QColor toQColor(form::Colour colour, const QPalette& palette);
 // else the same sans face.
 // Returns "" when none of the candidates is installed (let Qt choose a sans).
 QString resolveFamily(const std::string& family, const QStringList& installed);
+QString resolveFamily(const std::string& family, const std::function<bool(const QString& face)>& installed);
 
 // The form's font for a widget: resolved family, points as given, weight.
 QFont toQFont(const form::Font& font);
