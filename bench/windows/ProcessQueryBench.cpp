@@ -122,7 +122,8 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 0; i < extra; ++i) {
         children.push_back(startIdle(self, eventName));
         if (!children.back()) {
-            std::fprintf(stderr, "cannot start extra process %d\n", i);
+            std::fprintf(stderr, "cannot start extra process %d: %s\n", i,
+                         platform::windows_backend::lastErrorMessage().c_str());
             children.pop_back();
             break;
         }
@@ -161,8 +162,10 @@ int wmain(int argc, wchar_t** argv) {
     CoUninitialize();
 
     const double t = median(toolhelp), w = median(wmi), h = median(held);
-    std::printf("%zu extra processes, %d rounds; snapshot and WMI count %d and %d processes named %s\n",
-                children.size(), rounds, toolhelpCount, wmiFound, name.c_str());
+    std::printf(
+        "%zu extra processes and the awaited one, %d rounds; snapshot and WMI count %d and %d "
+        "processes named %s\n",
+        children.size() - 1, rounds, toolhelpCount, wmiFound, name.c_str());
     std::printf("%-36s %10s %8s  %s\n", "median of one poll", "ms", "x floor", "middle half, ms");
     std::printf("%-36s %10.4f %8.4f  %s\n", "held wait while the process runs", h, h / t,
                 spread(held).c_str());

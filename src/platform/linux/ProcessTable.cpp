@@ -171,6 +171,13 @@ private:
     bool cmdlineLoaded_ = false;
 };
 
+// Facts of every tenth process are read afresh each pass, by its pid.
+void refreshByTurn(long pid, unsigned pass, ProcessTable::Known& known) {
+    constexpr unsigned kRefreshSpread = 10;
+    if (static_cast<unsigned long>(pid) % kRefreshSpread == pass % kRefreshSpread)
+        known.exeRead = known.cmdlineRead = false;
+}
+
 struct DirCloser {
     void operator()(DIR* d) const { ::closedir(d); }
 };
@@ -221,16 +228,6 @@ ProcessQuery ProcessTable::count(std::string_view name) {
     return scan(name);
 }
 
-namespace {
-constexpr unsigned kRefreshSpread = 10;
-
-// Facts of every tenth process are read afresh each pass, by its pid.
-void refreshByTurn(long pid, unsigned pass, ProcessTable::Known& known) {
-    if (static_cast<unsigned long>(pid) % kRefreshSpread == pass % kRefreshSpread)
-        known.exeRead = known.cmdlineRead = false;
-}
-}  // namespace
-
 bool ProcessTable::checkHeld(std::string_view name) {
     const int dir = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0) return false;
@@ -262,6 +259,7 @@ void ProcessTable::hold(const std::vector<long>& pids) {
         // one to the next scan; the others still answer for the name.
         if (fd >= 0) held_.emplace_back(pid, fd);
     }
+    if (held_.empty()) return;
     // The hold only asks about its own processes; the next scan learns the
     // table afresh. The held ones' costly facts are read again at the next
     // poll, while their descriptors are open, so they are surely theirs.
