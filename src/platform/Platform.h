@@ -53,6 +53,9 @@ public:
     virtual void Sleep(int ms) = 0;
 
     // Counts running processes whose executable name is exactly `name`.
+    // Asked again for the same name, a backend may count only the processes
+    // it found before while any of them still runs: whether any runs is
+    // always exact, the number is then a lower bound.
     virtual ProcessQuery CountProcesses(const std::string& name) = 0;
 
     // Queues one press and release of the NumLock key.

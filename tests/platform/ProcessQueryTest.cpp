@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/inotify.h>
@@ -5,12 +6,14 @@
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "TempDir.h"
 #include "platform/linux/LinuxPlatform.h"
@@ -359,4 +362,154 @@ TEST(ProcessWatch, AnExecThatKeepsTheShortNameIsSeenWithinTenPolls) {
     int polls = 1;
     while (countOf(host, "job") == 0 && polls < 20) ++polls;
     EXPECT_LE(polls, 10);
+}
+
+namespace {
+
+// A child running `program` with `args`, its standard input a pipe the test
+// writes to; killed and reaped at the end of the scope.
+class Child {
+public:
+    Child(const std::string& program, std::vector<std::string> args) {
+        int in[2];
+        if (::pipe2(in, O_CLOEXEC) != 0) return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(in[0], 0);
+            std::vector<char*> argv{const_cast<char*>(program.c_str())};
+            for (auto& a : args) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            ::execv(program.c_str(), argv.data());
+            ::_exit(127);
+        }
+        ::close(in[0]);
+        input_ = in[1];
+    }
+    ~Child() {
+        end();
+        if (input_ >= 0) ::close(input_);
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    void say(const std::string& line) const { (void)!::write(input_, line.data(), line.size()); }
+    void kill() const { ::kill(pid_, SIGKILL); }  // a zombie until reaped
+    void end() {
+        if (pid_ <= 0) return;
+        kill();
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int input_ = -1;
+};
+
+std::size_t openDescriptors() {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                                  std::filesystem::directory_iterator{}));
+}
+
+enum class Act { StartA, StartB, ExecA, KillA, EndA, EndB, AskOtherName };
+
+struct Step {
+    Act act;
+    int running;          // what a scan of the whole table counts afterwards
+    std::size_t holding;  // processes the watch holds after its poll
+};
+
+struct HeldWaitCase {
+    const char* what;
+    platform::linux_backend::PidfdOpener opener;
+    std::vector<Step> steps;
+};
+
+int refusedAsMissing(long) {
+    return -ENOSYS;
+}
+int refusedBySandbox(long) {
+    return -EPERM;
+}
+
+}  // namespace
+
+// Each poll of a watch that holds its processes gives the answer a scan of
+// the whole table gives at the same moment.
+TEST(ProcessWatch, AHeldWaitAnswersAsAScanDoes) {
+    using enum Act;
+    const std::vector<HeldWaitCase> cases = {
+        {"a second process of the name outlives the first",
+         platform::linux_backend::openPidfd,
+         {{StartA, 1, 1}, {StartB, 2, 1}, {EndA, 1, 1}, {EndB, 0, 0}}},
+        {"a held process runs another program",
+         platform::linux_backend::openPidfd,
+         {{StartA, 1, 1}, {ExecA, 0, 0}}},
+        {"a held process ends between two polls, not yet reaped",
+         platform::linux_backend::openPidfd,
+         {{StartA, 1, 1}, {KillA, 0, 0}}},
+        {"a poll for another name lets go and finds its own",
+         platform::linux_backend::openPidfd,
+         {{StartA, 1, 1}, {AskOtherName, 0, 0}, {StartB, 2, 2}, {EndA, 1, 1}, {EndB, 0, 0}}},
+        {"pidfd_open is missing",
+         refusedAsMissing,
+         {{StartA, 1, 0}, {StartB, 2, 0}, {EndA, 1, 0}, {EndB, 0, 0}}},
+        {"pidfd_open is refused", refusedBySandbox, {{StartA, 1, 0}, {KillA, 0, 0}}},
+    };
+    TempDir dir;
+    const std::string name = "vm-h-" + std::to_string(getpid());
+    const std::string other = "vm-o-" + std::to_string(getpid());
+    // A: a shell that runs another program when told; B: a plain sleeper.
+    std::filesystem::create_directories(dir.path() / "a");
+    std::filesystem::copy_file("/bin/sh", dir / ("a/" + name));
+    std::filesystem::permissions(dir / ("a/" + name), std::filesystem::perms::owner_all);
+    const std::string programA = dir / ("a/" + name);
+    const std::string programB = copyOfSleep(dir, name);
+
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::size_t descriptors = openDescriptors();
+        platform::linux_backend::ProcessTable watch("/proc", c.opener);
+        std::optional<Child> a, b;
+        for (const Step& step : c.steps) {
+            switch (step.act) {
+                case StartA:
+                    a.emplace(programA, std::vector<std::string>{"-c", "read x; exec /bin/sleep 30"});
+                    break;
+                case StartB:
+                    b.emplace(programB, std::vector<std::string>{"30"});
+                    break;
+                case ExecA:
+                    a->say("go\n");
+                    break;
+                case KillA:
+                    a->kill();
+                    break;
+                case EndA:
+                    a->end();
+                    break;
+                case EndB:
+                    b->end();
+                    break;
+                case AskOtherName:
+                    break;
+            }
+            const std::string asked = step.act == AskOtherName ? other : name;
+            EXPECT_TRUE(waitUntil([&] {
+                return countMatchingProcesses("/proc", asked).count == step.running;
+            })) << "the processes did not get there; step "
+                << static_cast<int>(step.act);
+            const auto answer = watch.count(asked);
+            ASSERT_TRUE(answer.ok) << answer.error;
+            EXPECT_EQ(answer.count > 0, step.running > 0) << "step " << static_cast<int>(step.act);
+            EXPECT_EQ(watch.held(), step.holding) << "step " << static_cast<int>(step.act);
+            // A watch that scans counts exactly; one that holds, its own.
+            if (step.holding == 0) {
+                EXPECT_EQ(answer.count, step.running);
+            }
+        }
+        a.reset();
+        b.reset();
+        EXPECT_EQ(openDescriptors(), descriptors) << "every descriptor let go";
+    }
 }

@@ -8,6 +8,7 @@
 #include "Support.h"
 #include "platform/windows/FileDialog.h"
 #include "platform/windows/Launch.h"
+#include "platform/windows/ProcessQuery.h"
 #include "platform/windows/WideText.h"
 #include "platform/windows/WindowsPlatform.h"
 
@@ -104,6 +105,38 @@ TEST_F(Launch, ProcessCountMatchesTheFileNameInAnyCaseLiterallyAndReachesZero) {
     }
     writeFile(stop, "");
     EXPECT_TRUE(waitUntil([&] { return platform.CountProcesses("velmora count'probe.exe").count == 0; }));
+}
+
+TEST_F(Launch, AHeldWaitAnswersAsASnapshotDoes) {
+    const std::string name = uniqueName("velmora-held") + ".exe";
+    fs::copy_file(helperProgram(), blanks / name);
+    platform::windows_backend::ProcessWatch watch;
+    // Each step starts or stops a copy, then polls: what a snapshot counts,
+    // and how many processes the watch holds after its poll.
+    const struct {
+        const char* copy;
+        bool start;
+        int running;
+        std::size_t holding;
+    } steps[] = {{"a", true, 1, 1}, {"b", true, 2, 1}, {"a", false, 1, 1}, {"b", false, 0, 0}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(std::string(step.start ? "start " : "stop ") + step.copy);
+        const std::string stop = marker(std::string("stop-") + step.copy);
+        if (step.start) {
+            const std::string command = "\"" + (blanks / name).string() + "\" " + marker(step.copy);
+            ASSERT_TRUE(platform.LaunchCommand(command + " --until " + stop, 1).ok);
+            ASSERT_FALSE(awaitMarker(marker(step.copy)).empty());
+        } else {
+            writeFile(stop, "");
+        }
+        EXPECT_TRUE(waitUntil([&] {
+            return platform::windows_backend::countMatchingProcesses(toWide(name)).count == step.running;
+        }));
+        const auto answer = watch.count(name);
+        ASSERT_TRUE(answer.ok) << answer.error;
+        EXPECT_EQ(answer.count > 0, step.running > 0);
+        EXPECT_EQ(watch.held(), step.holding);
+    }
 }
 
 TEST_F(Launch, ProgramFolderAndExecutableNameOfARenamedCopy) {

@@ -2,14 +2,18 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "platform/linux/ProcessMatch.h"
 
@@ -48,9 +52,11 @@ public:
 
     // Reads the short name; false when the process is gone. The exe link and
     // command line come from `known` while it holds them, and are kept there.
-    bool load(const char* pid, ProcessTable::Known* known = nullptr) {
+    // A held process tells by its `pidfd` whether it runs.
+    bool load(const char* pid, ProcessTable::Known* known = nullptr, int pidfd = -1) {
         pid_ = pid;
         known_ = known;
+        pidfd_ = pidfd;
         exeLoaded_ = cmdlineLoaded_ = false;
         const ssize_t n = readSmallFile(dir_, path("comm"), comm_);
         if (n <= 0) return false;
@@ -67,6 +73,14 @@ public:
     // stat costs more to read than the other facts together, so it is read
     // only for a process that has matched by name.
     bool alive() override {
+        if (pidfd_ >= 0) {
+            // Readable once the whole process has ended (a zombie leader whose
+            // other threads still run is not). Asked after the other facts
+            // were read, so they were the held process's own: its pid cannot
+            // have been reused while it was not yet ended.
+            pollfd ended{pidfd_, POLLIN, 0};
+            return ::poll(&ended, 1, 0) == 0;
+        }
         const ssize_t n = readSmallFile(dir_, path("stat"), stat_);
         if (n <= 0) return false;
         const std::string_view text(stat_.data(), static_cast<std::size_t>(n));
@@ -142,6 +156,7 @@ private:
     }
 
     int dir_;
+    int pidfd_ = -1;
     ProcessTable::Known* known_ = nullptr;
     const char* pid_ = "";
     std::array<char, 64> path_{};
@@ -156,6 +171,13 @@ private:
     bool cmdlineLoaded_ = false;
 };
 
+// Facts of every tenth process are read afresh each pass, by its pid.
+void refreshByTurn(long pid, unsigned pass, ProcessTable::Known& known) {
+    constexpr unsigned kRefreshSpread = 10;
+    if (static_cast<unsigned long>(pid) % kRefreshSpread == pass % kRefreshSpread)
+        known.exeRead = known.cmdlineRead = false;
+}
+
 struct DirCloser {
     void operator()(DIR* d) const { ::closedir(d); }
 };
@@ -163,14 +185,91 @@ struct DirCloser {
 }  // namespace
 
 ProcessQuery countMatchingProcesses(const std::string& procRoot, std::string_view name) {
-    return ProcessTable(procRoot).count(name);
+    return ProcessTable(procRoot, nullptr).count(name);
 }
 
-ProcessTable::ProcessTable(std::string procRoot) : root_(std::move(procRoot)) {}
+int openPidfd(long pid) {
+    // Through syscall(): older C libraries have no wrapper, and glibc 2.36's
+    // header declares it without C linkage. A pidfd is close-on-exec.
+    const long fd = ::syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0U);
+    return fd >= 0 ? static_cast<int>(fd) : -errno;
+}
+
+ProcessTable::Held::~Held() {
+    if (fd >= 0) ::close(fd);
+}
+
+ProcessTable::Held::Held(Held&& other) noexcept : pid(other.pid), fd(std::exchange(other.fd, -1)) {}
+
+ProcessTable::Held& ProcessTable::Held::operator=(Held&& other) noexcept {
+    if (this != &other) {
+        if (fd >= 0) ::close(fd);
+        pid = other.pid;
+        fd = std::exchange(other.fd, -1);
+    }
+    return *this;
+}
+
+// Pids in another table (a test's tree) do not name the system's processes.
+ProcessTable::ProcessTable(std::string procRoot, PidfdOpener opener)
+    : root_(std::move(procRoot)), opener_(root_ == "/proc" ? opener : nullptr) {}
 
 ProcessTable::~ProcessTable() = default;
 
 ProcessQuery ProcessTable::count(std::string_view name) {
+    if (name != heldName_) held_.clear();
+    if (!held_.empty()) {
+        const bool readable = checkHeld(name);
+        if (readable && !held_.empty()) return {true, static_cast<int>(held_.size()), {}};
+        // None left (or the table went away): a scan decides, and says why it failed.
+        held_.clear();
+        known_.clear();
+    }
+    return scan(name);
+}
+
+bool ProcessTable::checkHeld(std::string_view name) {
+    const int dir = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return false;
+    const unsigned pass = ++pass_;
+    auto entry = std::make_unique<ProcEntry>(dir);
+    std::array<char, 24> pid{};
+    std::erase_if(held_, [&](const Held& h) {
+        std::snprintf(pid.data(), pid.size(), "%ld", h.pid);
+        Known& known = known_[h.pid];
+        refreshByTurn(h.pid, pass, known);
+        if (entry->load(pid.data(), &known, h.fd) && processMatches(name, *entry)) return false;
+        known_.erase(h.pid);
+        return true;
+    });
+    ::close(dir);
+    return true;
+}
+
+void ProcessTable::hold(const std::vector<long>& pids) {
+    for (long pid : pids) {
+        const int fd = opener_(pid);
+        if (fd == -ENOSYS || fd == -EPERM) {
+            // Refused for good: every poll scans from now on.
+            opener_ = nullptr;
+            held_.clear();
+            return;
+        }
+        // Any other failure (ended meanwhile, out of descriptors) leaves that
+        // one to the next scan; the others still answer for the name.
+        if (fd >= 0) held_.emplace_back(pid, fd);
+    }
+    if (held_.empty()) return;
+    // The hold only asks about its own processes; the next scan learns the
+    // table afresh. The held ones' costly facts are read again at the next
+    // poll, while their descriptors are open, so they are surely theirs.
+    std::erase_if(known_, [this](const auto& item) {
+        return std::none_of(held_.begin(), held_.end(), [&](const Held& h) { return h.pid == item.first; });
+    });
+    for (auto& [pid, known] : known_) known.exeRead = known.cmdlineRead = false;
+}
+
+ProcessQuery ProcessTable::scan(std::string_view name) {
     const std::unique_ptr<DIR, DirCloser> dir(::opendir(root_.c_str()));
     if (!dir) {
         const int err = errno;
@@ -178,21 +277,27 @@ ProcessQuery ProcessTable::count(std::string_view name) {
     }
     if (name.empty()) return {};
 
-    constexpr unsigned kRefreshSpread = 10;
     const unsigned pass = ++pass_;
     auto entry = std::make_unique<ProcEntry>(::dirfd(dir.get()));
     ProcessQuery answer;
+    std::vector<long> found;
     while (const dirent* d = ::readdir(dir.get())) {
         if (!isPid(d->d_name) || std::strlen(d->d_name) > 20) continue;
         const long pid = std::strtol(d->d_name, nullptr, 10);
         Known& known = known_[pid];
         known.seenInPass = pass;
-        if (static_cast<unsigned long>(pid) % kRefreshSpread == pass % kRefreshSpread)
-            known.exeRead = known.cmdlineRead = false;
-        if (entry->load(d->d_name, &known) && processMatches(name, *entry)) ++answer.count;
+        refreshByTurn(pid, pass, known);
+        if (entry->load(d->d_name, &known) && processMatches(name, *entry)) {
+            ++answer.count;
+            if (opener_) found.push_back(pid);
+        }
     }
     // Forget processes that have ended.
     std::erase_if(known_, [pass](const auto& item) { return item.second.seenInPass != pass; });
+    if (!found.empty()) {
+        heldName_ = name;
+        hold(found);
+    }
     return answer;
 }
 

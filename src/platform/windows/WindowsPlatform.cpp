@@ -1,11 +1,8 @@
 #include "platform/windows/WindowsPlatform.h"
 
 #include <windows.h>
-// After windows.h, which they build on.
-#include <tlhelp32.h>
 
 #include <array>
-#include <vector>
 
 #include "platform/windows/FileDialog.h"
 #include "platform/windows/Launch.h"
@@ -60,22 +57,7 @@ void WindowsPlatform::Sleep(int ms) {
 }
 
 ProcessQuery WindowsPlatform::CountProcesses(const std::string& name) {
-    // The executable file name, compared as the system's process query does:
-    // whole, without regard to case, and literally (no query text to break).
-    const std::wstring wanted = toWide(name);
-    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) return {false, 0, "cannot list the running processes: " + lastErrorMessage()};
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    ProcessQuery answer;
-    if (wanted.empty()) return answer;
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
-         more = Process32NextW(snapshot.get(), &entry)) {
-        if (CompareStringOrdinal(entry.szExeFile, -1, wanted.c_str(), static_cast<int>(wanted.size()),
-                                 TRUE) == CSTR_EQUAL)
-            ++answer.count;
-    }
-    return answer;
+    return processWatch_.count(name);
 }
 
 Result WindowsPlatform::SendNumLock() {

@@ -5,11 +5,13 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/windows/ProcessQuery.h"
 
 namespace platform {
 
-// The platform services on Windows: CreateProcessW, a Toolhelp snapshot,
-// SendInput, the window manager calls of user32 and the common file dialog.
+// The platform services on Windows: CreateProcessW, a Toolhelp snapshot and
+// handles on the processes a wait has found, SendInput, the window manager
+// calls of user32 and the common file dialog.
 // Failures come back as the system's own reason text.
 class WindowsPlatform final : public Platform {
 public:
@@ -39,6 +41,8 @@ public:
 
 private:
     std::function<void()> beforeSleep_;
+    // What the process watch holds between its polls.
+    windows_backend::ProcessWatch processWatch_;
 };
 
 }  // namespace platform
