@@ -30,7 +30,8 @@ using ProgramSearch = std::function<std::optional<std::wstring>(const std::wstri
 // file cannot be started that way by the documented interface: the command
 // interpreter runs it (`interpreter` /s /c, the batch file quoted and the rest
 // of the line as typed), as the system itself starts one. The runs of words
-// are tried one at a time, so a long line costs memory in proportion to it.
+// are tried one at a time, so a long line costs memory in proportion to it,
+// and none past a name longer than any file system keeps (255 characters).
 LaunchPlan planLaunch(const std::wstring& commandLine, const ProgramSearch& search,
                       const std::wstring& interpreter);
 
