@@ -163,10 +163,16 @@ TEST(BadInput, CommandsStartAsTypedOrSayWhyAndThePassKeepsItsPace) {
     const fs::path marker = tmp.path() / "injected";
     writeFile(tmp.path() / "plain.txt", "not a program");
     const std::string longArgument(100000 - 2, 'x');
+    std::string millionInWords = "@";
+    while (millionInWords.size() < 1'000'000) millionInWords += " word";
     const std::vector<CommandCase> cases = {
         {"Empty", "", std::nullopt, "Could not start: no command"},
         {"OnlyBlanks", " \t  ", std::nullopt, "Could not start: no command"},
         {"HundredThousandCharacters", "@ " + longArgument, std::vector<std::string>{longArgument}},
+        {"MillionCharactersInWords", millionInWords, std::nullopt,
+         "Could not start: the command is longer than"},
+        {"ArgumentOverTheSystemsLimit", "@ " + std::string(200000, 'x'), std::nullopt,
+         "Could not start: a word of the command is longer than"},
         {"UnmatchedQuote", "@ \"left open", std::vector<std::string>{"left open"}},
         {"ShellCharacters", "@ it's ; | & $HOME $(id) `id` \\ *.txt ~ a\nb",
          std::vector<std::string>{"it's", ";", "|", "&", "$HOME", "$(id)", "`id`", "\\", "*.txt", "~",
@@ -209,7 +215,10 @@ TEST(BadInput, CommandsStartAsTypedOrSayWhyAndThePassKeepsItsPace) {
 
     Program program(config);
     program.start();
+    const auto began = std::chrono::steady_clock::now();
     const form::Millis length = program.pass();
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(20))
+        << "a command is settled at once, however long";
     EXPECT_EQ(length, 20 * 2000) << "twenty launched slots take 2 s each, whatever their commands";
     ASSERT_EQ(program.platform.launchedAt.size(), 20U);
     for (std::size_t i = 0; i < 20; ++i)

@@ -2,6 +2,10 @@
 // own reg tool in both directions.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <optional>
+#include <vector>
+
 #include "Support.h"
 #include "platform/windows/RegistrySettingsBackend.h"
 #include "platform/windows/WideText.h"
@@ -32,6 +36,26 @@ void writeRegFile(const fs::path& file, const std::string& text) {
     writeFile(file, std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t)));
 }
 
+// A value of a given kind as a .reg file writes it: hex(kind): and its
+// bytes, all in hexadecimal.
+std::string regHex(int kind, const std::string& bytes) {
+    char byte[16];
+    std::snprintf(byte, sizeof byte, "hex(%x):", kind);
+    std::string text = byte;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        std::snprintf(byte, sizeof byte, "%02x", static_cast<unsigned char>(bytes[i]));
+        text += (i > 0 ? "," : "") + std::string(byte);
+    }
+    return text;
+}
+
+// Strings as the registry keeps them: UTF-16, each ending in a null.
+std::string utf16(const std::vector<std::string>& strings) {
+    std::wstring units;
+    for (const auto& text : strings) units += toWide(text) + L'\0';
+    return std::string(reinterpret_cast<const char*>(units.data()), units.size() * sizeof(wchar_t));
+}
+
 std::string readRegFile(const fs::path& file) {
     const std::string bytes = readFile(file);
     std::wstring wide(bytes.size() / sizeof(wchar_t), L'\0');
@@ -57,31 +81,40 @@ protected:
 
 }  // namespace
 
-TEST_F(Registry, ReadsWhatTheRegToolImportedAtTheClassicPlaceAndTakesADwordAsAbsent) {
+TEST_F(Registry, ReadsWhatTheRegToolImportedAtTheClassicPlaceTextAndNumbersOfEveryKind) {
+    const struct {
+        const char* key;
+        std::string stored;                // as the .reg file gives it
+        std::optional<std::string> reads;  // what the store finds
+    } values[] = {
+        {"TASK_1_CMD", regQuoted(kText), kText},
+        {"TASK_1_TICKBOX_CAPTION", "\"\"", ""},  // empty is not absent
+        {"TASK_2_CMD", regHex(REG_EXPAND_SZ, utf16({"%SystemRoot%\\notepad.exe %TEMP%\\a.txt"})),
+         "%SystemRoot%\\notepad.exe %TEMP%\\a.txt"},
+        {"TASK_2_TICKBOX_CAPTION", regHex(REG_EXPAND_SZ, utf16({"Notes"})), "Notes"},
+        {"TASK_3_CMD", regHex(REG_MULTI_SZ, utf16({"C:\\Tools\\tool.exe", "-x", "Grüße", ""})),
+         "C:\\Tools\\tool.exe -x Grüße"},
+        {"TASK_3_TICKBOX_CAPTION", regHex(REG_MULTI_SZ, utf16({""})), ""},
+        {"TASK_1_ENABLE_TICKBOX", "dword:00000001", "1"},
+        {"MAIN-Top", "dword:00000005", "5"},
+        {"MAIN-Height", "dword:ffffff88", "-120"},
+        {"MAIN-Width", regHex(REG_QWORD, std::string("\x17\x07\0\0\0\0\0\0", 8)), "1815"},
+        {"TASK_4_CMD", "hex:43,00,3a,00", std::nullopt},              // binary
+        {"TASK_5_CMD", regHex(REG_NONE, ""), std::nullopt},           // no kind
+        {"TASK_6_CMD", regHex(REG_DWORD, "\x01\x02"), std::nullopt},  // cut short
+    };
+    std::string section = "[" + kRoot + app + "\\velmora]\r\n";
+    for (const auto& v : values) section += "\"" + std::string(v.key) + "\"=" + v.stored + "\r\n";
     const fs::path file = folder.path() / "tasks.reg";
-    writeRegFile(file,
-                 "Windows Registry Editor Version 5.00\r\n\r\n"
-                 "[" +
-                     kRoot + app +
-                     "\\velmora]\r\n"
-                     "\"TASK_1_CMD\"=" +
-                     regQuoted(kText) +
-                     "\r\n"
-                     "\"TASK_1_TICKBOX_CAPTION\"=\"\"\r\n"
-                     "\"MAIN-Top\"=dword:00000005\r\n\r\n"
-                     "[" +
-                     kRoot + app +
-                     "\\velmora copy]\r\n"
-                     "\"TASK_1_CMD\"=\"the copy's own\"\r\n");
+    writeRegFile(file, "Windows Registry Editor Version 5.00\r\n\r\n" + section + "\r\n[" + kRoot + app +
+                           "\\velmora copy]\r\n\"TASK_1_CMD\"=\"the copy's own\"\r\n");
     ASSERT_EQ(reg("import \"" + file.string() + "\""), 0);
     ASSERT_EQ(reg("add \"" + kRoot + app + "\\velmora\" /v MAIN-Left /t REG_DWORD /d 1815 /f"), 0);
 
-    EXPECT_EQ(backend.read(app, "velmora", "TASK_1_CMD"), kText);
-    EXPECT_EQ(backend.read(app, "velmora", "TASK_1_TICKBOX_CAPTION"), "") << "empty is not absent";
+    for (const auto& v : values) EXPECT_EQ(backend.read(app, "velmora", v.key), v.reads) << v.key;
+    EXPECT_EQ(backend.read(app, "velmora", "MAIN-Left"), "1815");
     EXPECT_EQ(backend.read(app, "velmora copy", "TASK_1_CMD"), "the copy's own");
-    for (const char* key : {"MAIN-Top", "MAIN-Left"})
-        EXPECT_EQ(backend.read(app, "velmora", key), std::nullopt) << key << " is a REG_DWORD";
-    EXPECT_EQ(backend.read(app, "velmora", "TASK_2_CMD"), std::nullopt);
+    EXPECT_EQ(backend.read(app, "velmora", "TASK_7_CMD"), std::nullopt);
     EXPECT_EQ(backend.read(app, "no such copy", "TASK_1_CMD"), std::nullopt);
     EXPECT_EQ(backend.read(app + "-none", "velmora", "TASK_1_CMD"), std::nullopt);
 }

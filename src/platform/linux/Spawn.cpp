@@ -81,6 +81,48 @@ LaunchPlan resolve(std::vector<std::string> argv, std::string_view searchPath) {
     return plan;
 }
 
+// 1234567 as "1,234,567", for a limit a user reads.
+std::string withThousands(std::size_t number) {
+    std::string digits = std::to_string(number);
+    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<std::size_t>(at), ",");
+    return digits;
+}
+
+// What execve takes (execve(2), "Limits on size of arguments and
+// environment"): all arguments and the environment together, their nulls
+// and pointers counted, within sysconf(_SC_ARG_MAX); and no one argument
+// longer than 32 pages (MAX_ARG_STRLEN). Checked before anything is started,
+// so a command that cannot fit says so at once instead of failing in a child.
+std::size_t argumentSpace() {
+    const long limit = ::sysconf(_SC_ARG_MAX);
+    return limit > 0 ? static_cast<std::size_t>(limit) : 131072;
+}
+
+std::size_t longestArgument() {
+    const long page = ::sysconf(_SC_PAGESIZE);
+    return 32 * static_cast<std::size_t>(page > 0 ? page : 4096) - 1;  // its null included in the 32 pages
+}
+
+std::string tooLong(std::size_t space) {
+    return "the command is longer than the " + withThousands(space) +
+           " bytes this system allows for a program's arguments and environment";
+}
+
+std::string argumentsDoNotFit(const std::vector<std::string>& words) {
+    const std::size_t longest = longestArgument();
+    std::size_t used = 0;
+    for (const auto& word : words) {
+        if (word.size() > longest)
+            return "a word of the command is longer than the " + withThousands(longest) +
+                   " bytes this system allows in one argument";
+        used += word.size() + 1 + sizeof(char*);
+    }
+    for (char** entry = environ; *entry != nullptr; ++entry) used += std::strlen(*entry) + 1 + sizeof(char*);
+    const std::size_t space = argumentSpace();
+    return used + sizeof(char*) * 2 > space ? tooLong(space) : std::string();
+}
+
 // Sent from the grandchild when it could not start the program.
 struct ChildReport {
     int stage;  // 1: second fork, 2: exec
@@ -130,6 +172,8 @@ void writeReport(int fd, int stage, int error) {
 LaunchPlan planLaunch(std::string_view command, std::string_view searchPath) {
     const std::string_view whole = trimBlanks(command);
     if (whole.empty()) return {"no command", {}, {}};
+    // Nothing of a line that long is read further.
+    if (whole.size() >= argumentSpace()) return {tooLong(argumentSpace()), {}, {}};
 
     if (whole.find('/') != std::string_view::npos) {
         const std::string path(whole);
@@ -138,6 +182,7 @@ LaunchPlan planLaunch(std::string_view command, std::string_view searchPath) {
     }
     std::vector<std::string> words = splitCommandLine(whole);
     if (words.empty()) return {"no command", {}, {}};
+    if (std::string error = argumentsDoNotFit(words); !error.empty()) return {std::move(error), {}, {}};
     return resolve(std::move(words), searchPath);
 }
 
@@ -199,6 +244,10 @@ Result spawnDetached(const LaunchPlan& plan) {
     // No shell is asked to run what the kernel cannot: say what the file lacks.
     if (report.stage == 2 && report.error == ENOEXEC)
         return Result::failure("cannot start " + program + ": not a program: a script needs a #! line");
+    // The environment grew past what was checked up front.
+    if (report.stage == 2 && report.error == E2BIG)
+        return Result::failure("cannot start " + program +
+                               ": the command and the environment are longer than this system allows");
     return Result::failure("cannot start " + program + ": " + std::strerror(report.error));
 }
 

@@ -19,7 +19,8 @@ struct LaunchPlan {
 // Reads the command line (see splitCommandLine). When the whole text names an
 // existing regular file, as a file chooser writes a path with blanks in it,
 // that file is the program and it gets no arguments. A program name without
-// '/' is looked up in `searchPath` (PATH syntax).
+// '/' is looked up in `searchPath` (PATH syntax). A command longer than the
+// system lets a program be given fails here with the limit it is over.
 LaunchPlan planLaunch(std::string_view command, std::string_view searchPath);
 
 // Starts the plan as a process of its own: a new session, not our child (no

@@ -2,32 +2,48 @@
 
 #include <windows.h>
 
-#include <vector>
+#include <algorithm>
 
 namespace platform::windows_backend {
 
 namespace {
 
-struct Candidate {
-    std::wstring program;
-    std::size_t end;  // where the rest of the line begins
-};
+// The longest file or folder name Windows' file systems keep (NTFS, FAT,
+// exFAT and ReFS alike; GetVolumeInformationW's maximum component length).
+constexpr std::size_t kMaxFileName = 255;
 
-// The program names the system tries for a command line, in its order.
-std::vector<Candidate> candidates(const std::wstring& line) {
+bool isBlank(wchar_t c) {
+    return c == L' ' || c == L'\t';
+}
+
+// Calls `found(program, end)` for each program name the system tries for a
+// command line, in its order, until it answers true; `end` is where the
+// rest of the line begins. Each name is made only when its turn comes.
+template <typename Found>
+void forEachCandidate(const std::wstring& line, Found found) {
     if (!line.empty() && line.front() == L'"') {
         const std::size_t close = line.find(L'"', 1);
-        if (close == std::wstring::npos) return {{line.substr(1), line.size()}};
-        return {{line.substr(1, close - 1), close + 1}};
-    }
-    std::vector<Candidate> found;
-    for (std::size_t at = 0; at <= line.size(); ++at) {
-        if (at == line.size() || line[at] == L' ' || line[at] == L'\t') {
-            if (at > 0 && line[at - 1] != L' ' && line[at - 1] != L'\t')
-                found.push_back({line.substr(0, at), at});
+        if (close == std::wstring::npos) {
+            found(line.substr(1), line.size());
+        } else {
+            found(line.substr(1, close - 1), close + 1);
         }
+        return;
     }
-    return found;
+    std::size_t nameBegins = 0;  // of the last part of the path so far
+    for (std::size_t at = 1; at <= line.size(); ++at) {
+        if (line[at - 1] == L'\\' || line[at - 1] == L'/') nameBegins = at;
+        // No file system keeps a longer name, and every later run of words
+        // holds this one: a long line of words is not searched for to its end.
+        if (at - nameBegins > kMaxFileName) return;
+        const bool wordEnds = (at == line.size() || isBlank(line[at])) && !isBlank(line[at - 1]);
+        if (wordEnds && found(line.substr(0, at), at)) return;
+    }
+}
+
+std::wstring firstWord(const std::wstring& line) {
+    if (!line.empty() && line.front() == L'"') return line.substr(1, line.find(L'"', 1) - 1);
+    return line.substr(0, std::min(line.find_first_of(L" \t"), line.size()));
 }
 
 bool endsWithNoCase(const std::wstring& text, const wchar_t* tail) {
@@ -39,17 +55,24 @@ bool endsWithNoCase(const std::wstring& text, const wchar_t* tail) {
 
 }  // namespace
 
+const char* const kCommandTooLong = "the command is longer than the 32,767 characters Windows allows";
+
 LaunchPlan planLaunch(const std::wstring& commandLine, const ProgramSearch& search,
                       const std::wstring& interpreter) {
-    for (const auto& candidate : candidates(commandLine)) {
-        const auto program = search(candidate.program);
-        if (!program) continue;
-        if (!endsWithNoCase(*program, L".bat") && !endsWithNoCase(*program, L".cmd")) break;
-        // /s: the interpreter takes off the outer quotes and nothing else.
-        return {interpreter, L"\"" + interpreter + L"\" /s /c \"\"" + *program + L"\"" +
-                                 commandLine.substr(candidate.end) + L"\""};
-    }
-    return {L"", commandLine};
+    LaunchPlan plan{L"", commandLine, firstWord(commandLine)};
+    forEachCandidate(commandLine, [&](const std::wstring& candidate, std::size_t end) {
+        auto program = search(candidate);
+        if (!program) return false;
+        plan.program = std::move(*program);
+        if (endsWithNoCase(plan.program, L".bat") || endsWithNoCase(plan.program, L".cmd")) {
+            // /s: the interpreter takes off the outer quotes and nothing else.
+            plan.application = interpreter;
+            plan.commandLine = L"\"" + interpreter + L"\" /s /c \"\"" + plan.program + L"\"" +
+                               commandLine.substr(end) + L"\"";
+        }
+        return true;
+    });
+    return plan;
 }
 
 std::optional<std::wstring> searchProgram(const std::wstring& name) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -10,7 +11,14 @@ namespace platform::windows_backend {
 struct LaunchPlan {
     std::wstring application;  // empty: none, the system takes the program from the command line
     std::wstring commandLine;
+    std::wstring program;  // the program file as found, else the first word: names it in a failure
 };
+
+// CreateProcessW takes at most 32,767 characters, the terminating null
+// included.
+constexpr std::size_t kMaxCommandLine = 32767 - 1;
+// What a launch says when the line is longer.
+extern const char* const kCommandTooLong;
 
 // Finds a program file the way the system searches for one (a name without
 // extension gets ".exe"); its full path, or nothing.
@@ -21,7 +29,9 @@ using ProgramSearch = std::function<std::optional<std::wstring>(const std::wstri
 // up to a blank in turn ("C:\Program Files\Tool\tool.exe -x" starts). A batch
 // file cannot be started that way by the documented interface: the command
 // interpreter runs it (`interpreter` /s /c, the batch file quoted and the rest
-// of the line as typed), as the system itself starts one.
+// of the line as typed), as the system itself starts one. The runs of words
+// are tried one at a time, so a long line costs memory in proportion to it,
+// and none past a name longer than any file system keeps (255 characters).
 LaunchPlan planLaunch(const std::wstring& commandLine, const ProgramSearch& search,
                       const std::wstring& interpreter);
 

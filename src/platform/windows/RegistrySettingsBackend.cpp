@@ -1,7 +1,10 @@
 #include "platform/windows/RegistrySettingsBackend.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 #include "platform/windows/WideText.h"
 #include "platform/windows/Win32.h"
@@ -10,6 +13,64 @@ namespace platform {
 
 using windows_backend::systemMessage;
 using windows_backend::UniqueKey;
+
+namespace {
+
+// The UTF-16 units a text value holds, nulls and all.
+std::wstring wideUnits(const std::vector<BYTE>& data) {
+    std::wstring units(data.size() / sizeof(wchar_t), L'\0');
+    std::memcpy(units.data(), data.data(), units.size() * sizeof(wchar_t));
+    return units;
+}
+
+// A value as the text its key holds. Text kinds read as their text; an
+// expandable one as written: a save writes the text back, and expanded it
+// would lose its %VARIABLES% for good. A list of strings
+// (one a line in the registry editor) reads as its strings joined by
+// blanks, so a command kept one word a line is still the whole command.
+// Numbers read as their decimal value, signed as our keys are (a position
+// left of the screen is negative). Anything else is no text: absent.
+std::optional<std::string> valueText(DWORD type, const std::vector<BYTE>& data) {
+    switch (type) {
+        case REG_SZ:
+        case REG_EXPAND_SZ: {
+            // Kept with or without its terminating null; it ends at the first.
+            std::wstring text = wideUnits(data);
+            text.erase(std::find(text.begin(), text.end(), L'\0'), text.end());
+            return toUtf8(text);
+        }
+        case REG_MULTI_SZ: {
+            const std::wstring all = wideUnits(data);
+            std::wstring joined;
+            // The list ends at an empty string.
+            for (std::size_t at = 0; at < all.size() && all[at] != L'\0';) {
+                const std::size_t end = std::min(all.find(L'\0', at), all.size());
+                if (!joined.empty()) joined += L' ';
+                joined.append(all, at, end - at);
+                at = end + 1;
+            }
+            return toUtf8(joined);
+        }
+        case REG_DWORD:
+            if (data.size() != sizeof(std::int32_t)) return std::nullopt;
+            {
+                std::int32_t number = 0;
+                std::memcpy(&number, data.data(), sizeof number);
+                return std::to_string(number);
+            }
+        case REG_QWORD:
+            if (data.size() != sizeof(std::int64_t)) return std::nullopt;
+            {
+                std::int64_t number = 0;
+                std::memcpy(&number, data.data(), sizeof number);
+                return std::to_string(number);
+            }
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace
 
 std::string RegistrySettingsBackend::sectionPath(const std::string& application, const std::string& section) {
     return "Software\\VB and VBA Program Settings\\" + application + "\\" + section;
@@ -23,24 +84,21 @@ std::optional<std::string> RegistrySettingsBackend::read(const std::string& appl
         return std::nullopt;
     const std::wstring name = toWide(key);
     // The value may grow between asking its size and reading it: ask again.
-    std::wstring data;
+    DWORD type = 0;
+    std::vector<BYTE> data;
     for (;;) {
-        DWORD type = 0, bytes = 0;
-        if (RegQueryValueExW(opened.get(), name.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
-            type != REG_SZ)
+        DWORD bytes = 0;
+        if (RegQueryValueExW(opened.get(), name.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS)
             return std::nullopt;
-        data.assign(bytes / sizeof(wchar_t) + 1, L'\0');
+        data.assign(bytes, 0);
         DWORD got = bytes;
-        const LONG status = RegQueryValueExW(opened.get(), name.c_str(), nullptr, &type,
-                                             reinterpret_cast<BYTE*>(data.data()), &got);
+        const LONG status = RegQueryValueExW(opened.get(), name.c_str(), nullptr, &type, data.data(), &got);
         if (status == ERROR_MORE_DATA) continue;
-        if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
-        data.resize(got / sizeof(wchar_t));
+        if (status != ERROR_SUCCESS) return std::nullopt;
+        data.resize(got);
         break;
     }
-    // Stored with or without its terminating NUL; the text ends at the first.
-    data.erase(std::find(data.begin(), data.end(), L'\0'), data.end());
-    return toUtf8(data);
+    return valueText(type, data);
 }
 
 Result RegistrySettingsBackend::write(const std::string& application, const std::string& section,

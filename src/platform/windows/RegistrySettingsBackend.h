@@ -15,7 +15,8 @@ namespace platform {
 // one REG_SZ value per key. A task list kept there by an older program is read
 // as it stands, and what this writes reads back there the same way.
 //
-// A missing key or section, or a value of another type, reads as absent. A
+// A missing key or section reads as absent; a value another program stored
+// as another kind reads as its text where it has one (see valueText). A
 // value that cannot be written is said once on standard error and kept in
 // warnings(); the program carries on.
 class RegistrySettingsBackend : public SettingsBackend {

@@ -8,11 +8,17 @@
 namespace platform::windows_backend {
 
 // The system's own text for an error code (FormatMessageW), without the
-// trailing line break; "error N" when the system has none.
-std::string systemMessage(DWORD code);
+// trailing line break; "error N" when the system has none. A text made to
+// name a file ("%1 is not a valid Win32 application.") names `file`, or
+// says "the file" when the caller knows none: no placeholder reaches a user.
+std::string systemMessage(DWORD code, const std::string& file = {});
 
 // The system's text for GetLastError(), for a Result to carry.
-std::string lastErrorMessage();
+std::string lastErrorMessage(const std::string& file = {});
+
+// The path with every short (8.3) name in it in its long form; as given
+// when the system cannot tell (a file no longer there).
+std::wstring longPathName(const std::wstring& path);
 
 // A kernel handle closed when it goes out of scope.
 class UniqueHandle {

@@ -34,8 +34,15 @@ Result interactiveDesktop() {
 }  // namespace
 
 Result WindowsPlatform::LaunchCommand(const std::string& command, int windowStyle) {
-    const auto plan = windows_backend::planLaunch(toWide(command), windows_backend::searchProgram,
+    // Known at once, and no search of a program among its words is begun.
+    const std::wstring typed = toWide(command);
+    if (typed.size() > windows_backend::kMaxCommandLine)
+        return Result::failure(windows_backend::kCommandTooLong);
+    const auto plan = windows_backend::planLaunch(typed, windows_backend::searchProgram,
                                                   windows_backend::commandInterpreter());
+    // A batch file's line grows by the interpreter's part.
+    if (plan.commandLine.size() > windows_backend::kMaxCommandLine)
+        return Result::failure(windows_backend::kCommandTooLong);
     std::wstring line = plan.commandLine;  // CreateProcessW may write into it
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -43,8 +50,10 @@ Result WindowsPlatform::LaunchCommand(const std::string& command, int windowStyl
     startup.wShowWindow = static_cast<WORD>(windowStyle);
     PROCESS_INFORMATION started{};
     if (!CreateProcessW(plan.application.empty() ? nullptr : plan.application.c_str(), line.data(), nullptr,
-                        nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
-        return Result::failure(lastErrorMessage());
+                        nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+        const DWORD error = GetLastError();  // before anything else can change it
+        return Result::failure(windows_backend::systemMessage(error, toUtf8(plan.program)));
+    }
     // Nothing of the new process is kept.
     UniqueHandle process(started.hProcess), thread(started.hThread);
     return Result::success();
@@ -81,8 +90,10 @@ WindowHandle WindowsPlatform::GetForegroundWindow() {
 
 Result WindowsPlatform::SetTopMost(WindowHandle window, bool on) {
     if (window == 0 || !IsWindow(toHwnd(window))) return Result::failure("no window");
+    // Without SWP_NOACTIVATE the window would also be activated: once a
+    // second the keyboard focus would leave the window the user types in.
     if (!SetWindowPos(toHwnd(window), on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                      SWP_NOMOVE | SWP_NOSIZE))
+                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE))
         return Result::failure(lastErrorMessage());
     return Result::success();
 }
@@ -112,10 +123,14 @@ std::string WindowsPlatform::ProgramPath() {
         // A full buffer may hold a cut path: try a larger one.
         if (length < path.size()) {
             path.resize(length);
-            return toUtf8(path);
+            break;
         }
         path.resize(path.size() * 2);
     }
+    // Started by its short name (VELM~PRP.EXE) the module path is the short
+    // one; the section is named after the long one, so every start of one
+    // file finds the same task list.
+    return toUtf8(windows_backend::longPathName(path));
 }
 
 std::string WindowsPlatform::ProgramFolder() {
