@@ -83,6 +83,13 @@ TEST(PassLogLine, NameLocalTimeAndLineInOnePiece) {
     EXPECT_EQ(std::stoi(m[1]) * 3600 + std::stoi(m[2]) * 60 + std::stoi(m[3]),
               local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec);
 
+    // A very long command is cut, never inside a character.
+    std::string longText;
+    for (std::size_t i = 0; i < 1500; ++i) longText += "\xC3\xA9";
+    const std::string cut = app::passLogLine("velmora", when, "x" + longText);
+    EXPECT_TRUE(cut.ends_with("\xC3\xA9... (3001 bytes in all)\n")) << cut.substr(cut.size() - 40);
+    EXPECT_LT(cut.size(), app::kLongestTraceLine + 60);
+
     std::vector<std::string> writes;
     app::passLogTo([&](const std::string& t) { writes.push_back(t); }, "velmora")("a line");
     ASSERT_EQ(writes.size(), 1u);
