@@ -100,7 +100,7 @@ WindowHandle WindowsPlatform::GetForegroundWindow() {
 Result WindowsPlatform::SetTopMost(WindowHandle window, bool on) {
     if (window == 0 || !IsWindow(toHwnd(window))) return Result::failure("no window");
     if (!SetWindowPos(toHwnd(window), on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                      SWP_NOMOVE | SWP_NOSIZE))
+                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE))
         return Result::failure(lastErrorMessage());
     return Result::success();
 }
