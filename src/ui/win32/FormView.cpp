@@ -197,6 +197,7 @@ void FormView::buildControls() {
         if (!createControl(*view, id++)) continue;
         ControlView* v = view.get();
         control->setObserver([this, v](form::Property p) { refresh(*v, p); });
+        if (v->kind == Kind::Button && static_cast<form::Button*>(control)->isDefault) defaultButton_ = v;
         views_.push_back(std::move(view));
     }
 }
@@ -240,7 +241,6 @@ HWND FormView::createControl(ControlView& view, int id) {
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), nullptr);
     }
     if (!view.hwnd) return nullptr;
-    if (view.kind == Kind::Button && static_cast<const form::Button&>(c).isDefault) defaultButton_ = &view;
     SetWindowLongPtrW(view.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&view));
     SetWindowSubclass(view.hwnd, controlProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
     setName(view.hwnd, c.name());
@@ -511,8 +511,8 @@ LRESULT CALLBACK FormView::windowProc(HWND hwnd, UINT message, WPARAM wParam, LP
 LRESULT FormView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND: {
-            // Enter on a control that is not a push button comes from the
-            // dialog keys as the default button's command, its window perhaps not named.
+            // Enter comes from the dialog keys as the command of the button
+            // it presses, which need not name the button's window.
             const auto control = lParam ? reinterpret_cast<HWND>(lParam) : GetDlgItem(hwnd_, LOWORD(wParam));
             if (ControlView* view = viewOf(control)) {
                 command(*view, HIWORD(wParam));
