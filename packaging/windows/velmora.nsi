@@ -6,6 +6,12 @@
 ;   /STARTATSIGNIN     tick "Start VELMORA when I sign in"
 ;   /STARTATSIGNIN=0   untick it
 ; Without either, the tick keeps what the installed copy had (off on a first install).
+;
+; The uninstaller, for scripts: uninstall.exe /S _?=<install folder>
+; runs in place and returns 0 once the program, its shortcuts and its entry are
+; gone, 2 (removing nothing) while VELMORA runs. Without _?= NSIS hands over to
+; a copy in %TEMP% before any of this script runs and returns 0 at once, so the
+; uninstall entry uses the _?= form.
 ; The settings (HKCU\Software\VB and VBA Program Settings\VELMORA) are never touched,
 ; so a reinstall or an uninstall keeps the task list.
 
@@ -139,8 +145,9 @@ Section
   WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\velmora.exe,0"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  ; _?= last and unquoted, blanks and all.
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe" _?=$INSTDIR'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S _?=$INSTDIR'
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
@@ -149,15 +156,40 @@ SectionEnd
 
 Function un.onInit
   SetShellVarContext current
+  ; /AFTER: the copy that removes an in-place uninstaller's own file and the
+  ; folder once that uninstaller has ended (a running program's file cannot be
+  ; deleted). It waits up to 30 s for it.
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/AFTER" $R1
+  ${IfNot} ${Errors}
+    ${For} $R2 1 300
+      Delete "$INSTDIR\uninstall.exe"
+      ${IfNot} ${FileExists} "$INSTDIR\uninstall.exe"
+        ${Break}
+      ${EndIf}
+      Sleep 100
+    ${Next}
+    RMDir "$INSTDIR"
+    Quit
+  ${EndIf}
 FunctionEnd
 
 Section "Uninstall"
+  ; First, so that a running VELMORA leaves everything as it was.
   Call un.WaitUntilClosed
   Delete "$INSTDIR\velmora.exe"
-  Delete "$INSTDIR\uninstall.exe"
-  ; Not /r: whatever else a user keeps in the folder stays.
-  RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\VELMORA.lnk"
   Delete "$SMSTARTUP\VELMORA.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  ${If} $EXEDIR == $INSTDIR
+    ; In place (_?=): this file is in use until the uninstaller ends.
+    GetTempFileName $0
+    CopyFiles /SILENT "$EXEPATH" "$0"
+    Exec '"$0" /S /AFTER _?=$INSTDIR'
+  ${Else}
+    Delete "$INSTDIR\uninstall.exe"
+    ; Not /r: whatever else a user keeps in the folder stays.
+    RMDir "$INSTDIR"
+  ${EndIf}
 SectionEnd

@@ -89,6 +89,10 @@ public:
         if (enabled() && onClick) onClick();
     }
 
+    // The button Enter presses while no other button has the focus, as a
+    // dialog's OK is.
+    bool isDefault = false;
+
 private:
     std::string caption_;
 };

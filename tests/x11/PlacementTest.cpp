@@ -106,16 +106,17 @@ TEST_F(Placement, StoredPlaceInTwipsPutsTheFrameThere) {
 }
 
 TEST_F(Placement, StoredSizeKeysSetTheOuterSize) {
-    // Width and height are never written, but a store that holds them is obeyed.
+    // Width and height are never written, but a store that holds them is
+    // obeyed as long as the layout fits.
     const auto window =
         open("vm-sized",
-             {{"MAIN-Left", "3000"}, {"MAIN-Top", "1500"}, {"MAIN-Width", "7500"}, {"MAIN-Height", "6000"}});
+             {{"MAIN-Left", "3000"}, {"MAIN-Top", "1500"}, {"MAIN-Width", "7500"}, {"MAIN-Height", "9000"}});
     ASSERT_NE(window, 0u);
     const auto f = x->waitForFrame(
-        window, [](const Frame& f) { return f.width == 500 && f.height == 400; }, 5s);
+        window, [](const Frame& f) { return f.width == 500 && f.height == 600; }, 5s);
     ASSERT_TRUE(f);
     EXPECT_EQ(f->width, 500) << describe(*f);
-    EXPECT_EQ(f->height, 400) << describe(*f);
+    EXPECT_EQ(f->height, 600) << describe(*f);
     EXPECT_EQ(f->x, 200) << describe(*f);
     closeAndWait(window);
 }

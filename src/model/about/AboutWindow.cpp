@@ -54,6 +54,7 @@ void AboutWindow::layOut() {
 
     OK_BUTTON.box = {6480, 2880, 1935, 615};
     OK_BUTTON.tabIndex = 2;
+    OK_BUTTON.isDefault = true;
 }
 
 std::vector<form::Control*> AboutWindow::controls() {

@@ -91,6 +91,7 @@ void DonationsWindow::layOut() {
 
     OK_BUTTON.box = {3360, 5280, 2055, 495};
     OK_BUTTON.tabIndex = 0;  // has the focus when the window opens
+    OK_BUTTON.isDefault = true;
 
     // The other boxes take the focus when clicked (so that an address box
     // loses it), after the addresses in the keyboard order.

@@ -2,6 +2,7 @@
 
 #include "form/TimeValue.h"
 #include "model/main/Look.h"
+#include "model/main/WindowPlace.h"
 #include "settings/Keys.h"
 #include "settings/WriteGroup.h"
 
@@ -157,8 +158,8 @@ std::vector<form::Control*> MainForm::controls() {
 void MainForm::restoreGeometry() {
     left = store_.getGeometry(keys::MainLeft, 1000);
     top = store_.getGeometry(keys::MainTop, 1000);
-    width = store_.getGeometry(keys::MainWidth, 5865);
-    height = store_.getGeometry(keys::MainHeight, 8550);
+    width = usableSize(store_.getGeometry(keys::MainWidth, 5865), 5865);
+    height = usableSize(store_.getGeometry(keys::MainHeight, 8550), 8550);
 }
 
 void MainForm::Form_Load() {

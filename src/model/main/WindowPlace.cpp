@@ -5,6 +5,10 @@
 
 namespace model {
 
+float usableSize(float stored, float layout) {
+    return stored >= layout ? stored : layout;  // NaN too gets the layout's
+}
+
 WindowPlace::WindowPlace(settings::Store& store, const std::string& shortName, float defaultWidth,
                          float defaultHeight)
     : store_(store), defaultWidth_(defaultWidth), defaultHeight_(defaultHeight) {
@@ -18,8 +22,8 @@ WindowPlace::WindowPlace(settings::Store& store, const std::string& shortName, f
 void WindowPlace::restore(form::Window& window) const {
     window.left = store_.getGeometry(left_, 1000);
     window.top = store_.getGeometry(top_, 1000);
-    window.width = store_.getGeometry(width_, defaultWidth_);
-    window.height = store_.getGeometry(height_, defaultHeight_);
+    window.width = usableSize(store_.getGeometry(width_, defaultWidth_), defaultWidth_);
+    window.height = usableSize(store_.getGeometry(height_, defaultHeight_), defaultHeight_);
     window.windowChanged();
 }
 

@@ -7,6 +7,12 @@
 
 namespace model {
 
+// A stored outer size below the layout's would cut controls off, and 0 or a
+// negative number from a damaged store leaves a sliver nobody can use (the
+// size keys are never written, so it would stay that way): the layout's size
+// is the least a window opens at. A larger size is the user's to choose.
+float usableSize(float stored, float layout);
+
 // Where a secondary window sits: it reads its four geometry keys
 // ("<NAME>-Left", -Top, -Width, -Height) when it opens, and stores only its
 // left and top, as one change of the settings file, when it closes.
@@ -16,7 +22,7 @@ public:
                 float defaultHeight);
 
     // Sets the window's left, top, width and height from the store (left and
-    // top default to 1000) and tells its view.
+    // top default to 1000, the size never below the default) and tells its view.
     void restore(form::Window& window) const;
     void store(const form::Window& window) const;
 

@@ -71,6 +71,7 @@ void SingleSettingsForm::layOut() {
     OK_BUTTON.box = {8880, 3600, 1815, 495};
 
     OK_BUTTON.tabIndex = 0;
+    OK_BUTTON.isDefault = true;
     TASK_1_NAME_TEXTBOX.tabIndex = kSlots + 1;
     TASK_1_PROCESS_NAME_TEXTBOX.tabIndex = kSlots + 2;
     BROWSE_FILE_BUTTON.tabIndex = kSlots + 3;

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "form/Placement.h"
 #include "platform/windows/WideText.h"
 #include "ui/win32/Units.h"
 
@@ -86,6 +87,30 @@ int dpiOf(HWND hwnd) {
     const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
     if (screen) ReleaseDC(nullptr, screen);
     return dpi > 0 ? dpi : 96;
+}
+
+BOOL CALLBACK addScreen(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+    const auto box = [](const RECT& r) {
+        return form::PixelBox{r.left, r.top, r.right - r.left, r.bottom - r.top};
+    };
+    auto& screens = *reinterpret_cast<std::vector<form::Screen>*>(list);
+    const form::Screen screen{box(info.rcMonitor), box(info.rcWork)};
+    // The primary first: a window lost off every monitor goes there.
+    if (info.dwFlags & MONITORINFOF_PRIMARY)
+        screens.insert(screens.begin(), screen);
+    else
+        screens.push_back(screen);
+    return TRUE;
+}
+
+// Every monitor of the desktop, the primary first.
+std::vector<form::Screen> screens() {
+    std::vector<form::Screen> list;
+    EnumDisplayMonitors(nullptr, nullptr, addScreen, reinterpret_cast<LPARAM>(&list));
+    return list;
 }
 
 void registerClass(const wchar_t* name, WNDPROC proc, HINSTANCE instance) {
@@ -172,6 +197,7 @@ void FormView::buildControls() {
         if (!createControl(*view, id++)) continue;
         ControlView* v = view.get();
         control->setObserver([this, v](form::Property p) { refresh(*v, p); });
+        if (v->kind == Kind::Button && static_cast<form::Button*>(control)->isDefault) defaultButton_ = v;
         views_.push_back(std::move(view));
     }
 }
@@ -201,7 +227,9 @@ HWND FormView::createControl(ControlView& view, int id) {
             break;
         case Kind::Button:
             cls = L"BUTTON";
-            style |= BS_PUSHBUTTON;
+            // Told of the focus, so that the default look can follow it.
+            style |= BS_NOTIFY |
+                     (static_cast<const form::Button&>(c).isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
             break;
         case Kind::Other:
             view.hwnd = createOther(view.control, style, id);
@@ -308,6 +336,8 @@ void FormView::command(ControlView& view, int code) {
     switch (view.kind) {
         case Kind::Button:
             if (code == BN_CLICKED) static_cast<form::Button&>(view.control).click();
+            if (code == BN_SETFOCUS || code == BN_KILLFOCUS)
+                showDefault(code == BN_SETFOCUS ? &view : nullptr);
             break;
         case Kind::TickBox:
             if (code == BN_CLICKED) {
@@ -327,6 +357,28 @@ void FormView::command(ControlView& view, int code) {
         case Kind::Other:
             break;
     }
+}
+
+// As in a dialog, a push button with the focus is the one Enter presses and
+// looks it; while none has it, the window's default button is, if it has one.
+void FormView::showDefault(ControlView* focused) {
+    for (const auto& view : views_) {
+        if (view->kind != Kind::Button || !view->hwnd) continue;
+        const bool isDefault = focused ? view.get() == focused : view.get() == defaultButton_;
+        const LONG_PTR type = GetWindowLongPtrW(view->hwnd, GWL_STYLE) & BS_TYPEMASK;
+        if ((type == BS_DEFPUSHBUTTON) != isDefault)
+            SendMessageW(view->hwnd, BM_SETSTYLE, BS_NOTIFY | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
+                         TRUE);
+    }
+}
+
+LRESULT FormView::defaultId() const {
+    const HWND focus = GetFocus();
+    const ControlView* focused = viewOf(focus);
+    const ControlView* pressed = focused && focused->kind == Kind::Button ? focused : defaultButton_;
+    if (!pressed || !pressed->hwnd || !IsWindowVisible(pressed->hwnd) || !IsWindowEnabled(pressed->hwnd))
+        return 0;
+    return MAKELRESULT(GetDlgCtrlID(pressed->hwnd), DC_HASDEFID);
 }
 
 void FormView::edited(ControlView& view) {
@@ -388,17 +440,14 @@ void FormView::applyWindow() {
                toPx(double(window_.top) + window_.height, dpi_)};
     frame.right = std::max(frame.right, frame.left + 1);
     frame.bottom = std::max(frame.bottom, frame.top + 1);
-    // A place on no monitor (stored while a second one was attached) would
-    // open the window where nobody sees it: it goes to the primary monitor's
-    // work area instead, and the model follows so shut-down stores round twips.
-    if (!MonitorFromRect(&frame, MONITOR_DEFAULTTONULL)) {
-        RECT work{};
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        const int fallback = toPx(kFallbackTwips, dpi_);
-        OffsetRect(&frame, work.left + fallback - frame.left, work.top + fallback - frame.top);
-        window_.left = float(toTwips(work.left, dpi_) + kFallbackTwips);
-        window_.top = float(toTwips(work.top, dpi_) + kFallbackTwips);
-    }
+    const form::PixelBox placed =
+        form::placeFrame({frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top},
+                         screens(), toPx(kFallbackTwips, dpi_));
+    OffsetRect(&frame, placed.left - frame.left, placed.top - frame.top);
+    // The model follows a move, so that shut-down stores where the window
+    // really was rather than the place it could not open at.
+    if (placed.left != left) window_.left = float(toTwips(placed.left, dpi_));
+    if (placed.top != top) window_.top = float(toTwips(placed.top, dpi_));
     SetWindowPos(hwnd_, nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     restored_ = {frame.left, frame.top};
@@ -462,7 +511,9 @@ LRESULT CALLBACK FormView::windowProc(HWND hwnd, UINT message, WPARAM wParam, LP
 LRESULT FormView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND: {
-            const auto control = reinterpret_cast<HWND>(lParam);
+            // Enter comes from the dialog keys as the command of the button
+            // it presses, which need not name the button's window.
+            const auto control = lParam ? reinterpret_cast<HWND>(lParam) : GetDlgItem(hwnd_, LOWORD(wParam));
             if (ControlView* view = viewOf(control)) {
                 command(*view, HIWORD(wParam));
                 return 0;
@@ -478,6 +529,9 @@ LRESULT FormView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                     return customDraw(*view, *reinterpret_cast<NMCUSTOMDRAW*>(lParam));
             break;
         }
+        case DM_GETDEFID:
+            // The dialog keys ask which button Enter presses.
+            return defaultId();
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORBTN:

@@ -95,6 +95,8 @@ private:
     void showToolTip(ControlView& view);
     void command(ControlView& view, int code);
     void edited(ControlView& view);
+    void showDefault(ControlView* focused);
+    LRESULT defaultId() const;
     LRESULT customDraw(ControlView& view, NMCUSTOMDRAW& draw);
     LRESULT colours(HWND control, HDC dc, UINT message, WPARAM wParam, LPARAM lParam);
     void paintLines(HDC dc);
@@ -108,6 +110,7 @@ private:
     HWND hwnd_ = nullptr;
     HWND tooltip_ = nullptr;
     HWND lastFocus_ = nullptr;
+    ControlView* defaultButton_ = nullptr;  // the layout's default button, if any
     int dpi_ = 96;
     POINT restored_{};  // outer top-left while not minimised
     bool unloaded_ = false;

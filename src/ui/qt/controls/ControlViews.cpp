@@ -224,7 +224,8 @@ ButtonView::ButtonView(form::Button& button, QWidget* parent, double scale)
     : QPushButton(parent), button_(button) {
     setUpCommon(*this, button, scale);
     setText(caption(button.caption()));
-    setAutoDefault(false);
+    // Enter presses the button with the focus, as in a dialog.
+    setAutoDefault(true);
     showColours(*this, button, kButtonRoles);
     connect(this, &QPushButton::clicked, this, [this] { button_.click(); });
     button.setObserver([this](form::Property p) { refresh(p); });

@@ -1,5 +1,6 @@
 #include "ui/qt/controls/FormWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -10,7 +11,9 @@
 #include <algorithm>
 #include <map>
 #include <utility>
+#include <vector>
 
+#include "form/Placement.h"
 #include "ui/qt/controls/ControlViews.h"
 #include "ui/qt/controls/ViewGeometry.h"
 #include "ui/qt/controls/ViewStyle.h"
@@ -28,6 +31,10 @@ double screenScale() {
 // Where a window that would be lost off every screen opens instead: the
 // default position of a first run, on the primary screen.
 constexpr int kFallbackTwips = 1000;
+
+form::PixelBox pixelBox(const QRect& r) {
+    return {r.left(), r.top(), r.width(), r.height()};
+}
 
 }  // namespace
 
@@ -59,6 +66,13 @@ void FormWindow::buildControls() {
     for (form::Control* control : window_.controls()) {
         QWidget* w = createView(*control);
         if (w && control->tabIndex >= 0) tabOrder.emplace(control->tabIndex, w);
+        if (const auto* button = dynamic_cast<form::Button*>(control); button && button->isDefault)
+            defaultButton_ = qobject_cast<QPushButton*>(w);
+    }
+    if (defaultButton_) {
+        defaultButton_->setDefault(true);
+        connect(qApp, &QApplication::focusChanged, this,
+                [this](QWidget*, QWidget* now) { showDefault(now); });
     }
     QWidget* previous = nullptr;
     for (const auto& [index, w] : tabOrder) {
@@ -76,20 +90,22 @@ void FormWindow::applyWindow() {
     frameSize_ = QSize(std::max(1, view::toPx(double(window_.left) + window_.width, scale_) - left),
                        std::max(1, view::toPx(double(window_.top) + window_.height, scale_) - top));
 
-    QList<QRect> screens;
-    for (const QScreen* s : QGuiApplication::screens()) screens.append(s->geometry());
+    // The primary screen first: a window lost off every screen goes there.
+    std::vector<form::Screen> screens;
     const QScreen* primary = QGuiApplication::primaryScreen();
-    const QRect available = primary ? primary->availableGeometry() : QRect();
-    const int fallback = view::toPx(kFallbackTwips, scale_);
-    framePos_ = screens.isEmpty() ? QPoint(left, top)
-                                  : view::placeFrame(QRect(QPoint(left, top), frameSize_), screens, available,
-                                                     QPoint(fallback, fallback));
-    if (framePos_ != QPoint(left, top)) {
-        // Moved to the fallback: the model follows, so that shut-down stores
-        // the fallback's round twips, not a pixel-rounded neighbour.
-        window_.left = float(view::toTwips(available.left(), scale_) + kFallbackTwips);
-        window_.top = float(view::toTwips(available.top(), scale_) + kFallbackTwips);
-    }
+    const auto add = [&screens](const QScreen* s) {
+        screens.push_back({pixelBox(s->geometry()), pixelBox(s->availableGeometry())});
+    };
+    if (primary) add(primary);
+    for (const QScreen* s : QGuiApplication::screens())
+        if (s != primary) add(s);
+    const form::PixelBox placed = form::placeFrame({left, top, frameSize_.width(), frameSize_.height()},
+                                                   screens, view::toPx(kFallbackTwips, scale_));
+    framePos_ = QPoint(placed.left, placed.top);
+    // The model follows a move, so that shut-down stores where the window
+    // really was rather than the place it could not open at.
+    if (placed.left != left) window_.left = float(view::toTwips(placed.left, scale_));
+    if (placed.top != top) window_.top = float(view::toTwips(placed.top, scale_));
     setFixedSize(clientSize());
     move(framePos_);  // a top-level's position is its frame's
 }
@@ -156,10 +172,25 @@ void FormWindow::unload() {
     if (onClosed) std::exchange(onClosed, nullptr)();
 }
 
-// Escape closes a dialog as its close box would, as dialogs do on this desktop.
+// A push button with the focus presses itself on Enter (auto-default) and
+// shows it; while none has it, the window's default button does, if it has one.
+// Its own focusing and unfocusing turn the default look off: put it back.
+void FormWindow::showDefault(QWidget* focus) {
+    if (!defaultButton_ || !focus || focus->window() != this) return;
+    defaultButton_->setDefault(focus == defaultButton_ || !qobject_cast<QPushButton*>(focus));
+}
+
+// Escape closes a dialog as its close box would, and Enter that no button took
+// presses the default button, as dialogs do on this desktop.
 void FormWindow::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && isModal()) {
+    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->key() == Qt::Key_Escape && modifiers == Qt::NoModifier && isModal()) {
         close();
+        return;
+    }
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && modifiers == Qt::NoModifier &&
+        defaultButton_ && defaultButton_->isVisible() && defaultButton_->isEnabled()) {
+        defaultButton_->click();
         return;
     }
     QWidget::keyPressEvent(event);

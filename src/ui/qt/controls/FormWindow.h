@@ -2,6 +2,8 @@
 
 #include <QMargins>
 #include <QPoint>
+#include <QPointer>
+#include <QPushButton>
 #include <QSize>
 #include <QWidget>
 
@@ -13,7 +15,7 @@ namespace ui {
 
 // The Qt view of one window model: a widget per control at its twip box, the
 // window's lines, and the window itself (caption, fixed outer size and
-// position in twips, kept on a screen). The model is the truth; this renders
+// position in twips, kept on the work area). The model is the truth; this renders
 // it and forwards the user's clicks, double-clicks and the close.
 class FormWindow : public QWidget {
 public:
@@ -34,8 +36,8 @@ public:
     // Told once, after the window has unloaded.
     std::function<void()> onClosed;
 
-    // The window's outer frame as the model asks for it, in pixels, after the
-    // off-screen rule (see ViewGeometry's placeFrame).
+    // The window's outer frame as the model asks for it, in pixels, placed on
+    // the work area (see form::placeFrame).
     QPoint wantedFramePos() const { return framePos_; }
     QSize wantedFrameSize() const { return frameSize_; }
 
@@ -56,12 +58,14 @@ private:
     void recordPosition();
     void fitFrame();
     QSize clientSize() const;
+    void showDefault(QWidget* focus);
 
     form::Window& window_;
     double scale_ = 1.0;
     QPoint framePos_;
     QSize frameSize_;
-    QMargins frame_;  // window manager's frame, known once it has framed us
+    QMargins frame_;                       // window manager's frame, known once it has framed us
+    QPointer<QPushButton> defaultButton_;  // the layout's default button, if any
 };
 
 }  // namespace ui

@@ -28,11 +28,4 @@ QRect toPx(const form::Rect& box, double scale) {
     return {left, top, std::max(0, right - left), std::max(0, bottom - top)};
 }
 
-QPoint placeFrame(const QRect& frame, const QList<QRect>& screens, const QRect& primaryAvailable,
-                  QPoint fallbackOffset) {
-    for (const QRect& screen : screens)
-        if (screen.intersects(frame)) return frame.topLeft();
-    return primaryAvailable.topLeft() + fallbackOffset;
-}
-
 }  // namespace ui::view

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QList>
-#include <QPoint>
 #include <QRect>
 
 #include "form/Control.h"
@@ -20,13 +18,5 @@ double toTwips(int px, double scale);
 // A twip box as pixels, rounding the edges rather than the size so that
 // boxes that touch in twips still touch on screen.
 QRect toPx(const form::Rect& box, double scale);
-
-// Where a window's outer frame goes. The stored place is kept when any part of
-// the frame lies on a screen (partly off-screen or negative is the user's
-// choice); a frame entirely outside every screen, for example one stored while
-// a second monitor was attached, goes to `fallback` on the primary screen's
-// available area instead, so the window can never open where nobody sees it.
-QPoint placeFrame(const QRect& frame, const QList<QRect>& screens, const QRect& primaryAvailable,
-                  QPoint fallbackOffset);
 
 }  // namespace ui::view

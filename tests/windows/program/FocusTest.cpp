@@ -1,0 +1,128 @@
+// Keys land where the user types them while "Always On Top" is ticked: in
+// another program in front, and in VELMORA's own About window over its main
+// window. The tick keeps VELMORA's rank once a second and must never take the
+// keyboard focus doing so.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Driver.h"
+
+using namespace drive;
+
+namespace {
+
+constexpr Millis kTypingTime = 5000ms;
+constexpr int kKeys = 20;  // one every 250 ms
+
+// The first visible top-level window of a process.
+HWND windowOf(DWORD pid) {
+    HWND found = nullptr;
+    waitUntil(
+        [&] {
+            for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(w, &owner);
+                if (owner == pid && IsWindowVisible(w) && GetWindow(w, GW_OWNER) == nullptr)
+                    return (found = w);
+            }
+            return static_cast<HWND>(nullptr);
+        },
+        20s);
+    return found;
+}
+
+// The control with the keyboard focus in the thread that runs `window`.
+HWND focusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+// Types `text` a key at a time over the typing time, each key only while
+// `target` is in front with the focus inside it; returns how many keys found
+// another window in front or holding the focus (those are not typed).
+int typeInto(HWND target, const std::wstring& text) {
+    int strayed = 0;
+    for (wchar_t c : text) {
+        const HWND front = GetForegroundWindow();
+        const HWND focus = focusOf(target);
+        if (front == target && focus && GetAncestor(focus, GA_ROOT) == target)
+            typeText(std::wstring(1, c));  // waits 200 ms
+        else
+            ++strayed, pause(200ms);
+        pause(kTypingTime / kKeys - 200ms);
+    }
+    return strayed;
+}
+
+}  // namespace
+
+TEST(KeysWhereTyped, AlwaysOnTopTakesNoFocusFromNotepadOrItsOwnAboutWindow) {
+    TempFolder tmp("velmora-focus");
+    Program program(tmp.path() / "bin", "vm-focus");
+    Settings seed = mainWindowAt(100, 100);
+    seed["AlwaysOnTopTimer_TICKBOX"] = "1";
+    writeSection(program.name(), seed);
+    program.start();
+    const Window main = program.mainWindow();
+    ASSERT_TRUE(main) << program.errorOutput();
+    ASSERT_TRUE(checked(main["AlwaysOnTopTimer_TICKBOX"]));
+    // The autostart countdown's box, which a press of START would set going.
+    const std::string countdown = text(main["AUTOSTART_TIMER_TEXTBOX"]);
+
+    // Notepad in front, over VELMORA: a space that reached VELMORA would
+    // press its START.
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION notepad{};
+    std::wstring line = L"notepad.exe";
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &notepad));
+    const HWND editor = windowOf(notepad.dwProcessId);
+    ASSERT_TRUE(editor);
+    SetWindowPos(editor, nullptr, 50, 50, 500, 300, SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(bringToFront(editor));
+    const HWND page = FindWindowExW(editor, nullptr, L"Edit", nullptr);
+    ASSERT_TRUE(page);
+    const std::wstring words = L"keys for notepad ok ";
+    ASSERT_EQ(words.size(), std::size_t{kKeys});
+    EXPECT_EQ(typeInto(editor, words), 0) << "VELMORA took the foreground or the focus from Notepad";
+    EXPECT_EQ(text(page), "keys for notepad ok ");
+    EXPECT_EQ(text(main["AUTOSTART_START_BUTTON"]), "START");
+    EXPECT_EQ(text(main["AUTOSTART_TIMER_TEXTBOX"]), countdown) << "the autostart countdown was started";
+
+    PostMessageW(editor, WM_CLOSE, 0, 0);
+    // Notepad asks whether to save the typed text: no.
+    waitUntil(
+        [&] {
+            return WaitForSingleObject(notepad.hProcess, 0) == WAIT_OBJECT_0 ||
+                   GetForegroundWindow() != editor;
+        },
+        3s);
+    if (WaitForSingleObject(notepad.hProcess, 0) != WAIT_OBJECT_0) pressKey('N');
+    if (WaitForSingleObject(notepad.hProcess, 3000) != WAIT_OBJECT_0) TerminateProcess(notepad.hProcess, 0);
+    CloseHandle(notepad.hProcess);
+    CloseHandle(notepad.hThread);
+
+    // VELMORA's own About window: the main window under it must not take the
+    // foreground or the focus back once a second.
+    click(main["ABOUT_BUTTON"]);
+    const Window about = program.window(L"VELMORA - ABOUT");
+    ASSERT_TRUE(about) << "About did not open";
+    ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == about.hwnd(); }, 3s));
+    EXPECT_EQ(typeInto(about.hwnd(), L"a b c d e f g h i j "), 0)
+        << "the main window took the foreground or the focus from About";
+    EXPECT_TRUE(about) << "a key closed About";
+    EXPECT_EQ(text(main["AUTOSTART_START_BUTTON"]), "START");
+    EXPECT_EQ(text(main["AUTOSTART_TIMER_TEXTBOX"]), countdown) << "the autostart countdown was started";
+
+    // Enter on a focused button presses it: Tab to OK, then Enter closes About.
+    for (int i = 0; i < 6 && focusOf(about.hwnd()) != about["OK_BUTTON"]; ++i) pressKey(VK_TAB);
+    ASSERT_EQ(focusOf(about.hwnd()), about["OK_BUTTON"]);
+    pressKey(VK_RETURN);
+    EXPECT_TRUE(waitUntil([&] { return !program.find(L"VELMORA - ABOUT"); }, 3s)) << "Enter did not press OK";
+
+    PostMessageW(main.hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.waitForExit(10s));
+}
