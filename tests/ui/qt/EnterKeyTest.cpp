@@ -47,7 +47,7 @@ const Make kSingle = [](Models& m) {
     return std::make_unique<model::SingleSettingsForm>(m.time.scheduler, m.store, m.main, m.host, m.platform);
 };
 const Make kAll = [](Models& m) {
-    return std::make_unique<model::SettingsForm>(m.time.scheduler, m.store, m.main);
+    return std::make_unique<model::SettingsForm>(m.time.scheduler, m.store, m.main, m.host);
 };
 
 struct Row {
