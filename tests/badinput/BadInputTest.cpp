@@ -23,6 +23,9 @@
 #include "platform/linux/LinuxPlatform.h"
 #include "settings/Keys.h"
 #include "settings/Store.h"
+#include "support/Files.h"
+#include "support/Poll.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -31,38 +34,10 @@ namespace keys = settings::keys;
 using form::colour::Green;
 using form::colour::Magenta;
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "velmora-bad-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-std::string readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void writeFile(const fs::path& file, const std::string& bytes,
-               fs::perms mode = fs::perms::owner_read | fs::perms::owner_write) {
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-    fs::permissions(file, mode);
-}
+using testing_support::pollUntil;
+using testing_support::readFile;
+using testing_support::TempFolder;
+using testing_support::writeFile;
 
 // The real launcher and process table; Sleep moves the virtual clock, so a
 // pass runs in no time and its pace can be read off exactly.
@@ -123,12 +98,7 @@ struct Program {
 };
 
 bool waitForFile(const fs::path& file) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!fs::exists(file)) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
+    return pollUntil([&] { return fs::exists(file); }, std::chrono::seconds(10));
 }
 
 // What a recorder program received, one entry per argument.
@@ -161,7 +131,7 @@ std::string replaceAt(std::string text, const std::string& by) {
 TEST(BadInput, CommandsStartAsTypedOrSayWhyAndThePassKeepsItsPace) {
     TempFolder tmp;
     const fs::path marker = tmp.path() / "injected";
-    writeFile(tmp.path() / "plain.txt", "not a program");
+    tmp.write("plain.txt", "not a program");
     const std::string longArgument(100000 - 2, 'x');
     std::string millionInWords = "@";
     while (millionInWords.size() < 1'000'000) millionInWords += " word";
@@ -201,7 +171,7 @@ TEST(BadInput, CommandsStartAsTypedOrSayWhyAndThePassKeepsItsPace) {
         for (std::size_t i = 0; i < cases.size(); ++i) {
             const int n = static_cast<int>(i) + 1;
             const fs::path recorder = tmp.path() / ("recorder" + std::to_string(n));
-            writeFile(recorder,
+            tmp.write(recorder.filename().string(),
                       "#!/bin/sh\nprintf '%s\\0' \"$@\" > '" + recorder.string() + ".tmp'\nmv '" +
                           recorder.string() + ".tmp' '" + recorder.string() + ".args'\n",
                       fs::perms::owner_all);
@@ -294,9 +264,7 @@ TEST(BadInput, ProcessNamesAreMatchedAsPlainTextAndNeverHoldThePassWrongly) {
         ::_exit(127);
     }
     platform::LinuxPlatform host;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (host.CountProcesses(oddRunning).count == 0 && std::chrono::steady_clock::now() < end)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    pollUntil([&] { return host.CountProcesses(oddRunning).count > 0; }, std::chrono::seconds(10));
     ASSERT_EQ(host.CountProcesses(oddRunning).count, 1) << "the odd-named process did not start";
     // Slots 1-8 wait 2 s each (launch sleep, first poll finds nothing),
     // 9-19 are skipped (1 s each); slot 20 waits while the process runs.

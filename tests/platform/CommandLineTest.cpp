@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
 #include "platform/linux/CommandLine.h"
 #include "platform/linux/Spawn.h"
+#include "support/TempFolder.h"
 
 using platform::linux_backend::planLaunch;
 using platform::linux_backend::splitCommandLine;
 using testing_support::kExecutable;
-using testing_support::TempDir;
+using testing_support::TempFolder;
 using Words = std::vector<std::string>;
 
 TEST(CommandLineSplit, BlanksSeparateWordsAndRunsOfBlanksCountOnce) {
@@ -42,7 +42,7 @@ TEST(LaunchPlan, EmptyCommandIsRefused) {
 }
 
 TEST(LaunchPlan, NameWithoutSlashIsFoundOnTheSearchPathInOrder) {
-    TempDir dir;
+    TempFolder dir;
     dir.write("a/tool", "#!/bin/sh\n");  // not executable: passed over
     const std::string wanted = dir.write("b/tool", "#!/bin/sh\n", kExecutable);
     dir.write("c/tool", "#!/bin/sh\n", kExecutable);
@@ -54,7 +54,7 @@ TEST(LaunchPlan, NameWithoutSlashIsFoundOnTheSearchPathInOrder) {
 }
 
 TEST(LaunchPlan, SearchFailuresSayWhy) {
-    TempDir dir;
+    TempFolder dir;
     dir.write("a/tool", "#!/bin/sh\n");
     std::filesystem::create_directories(dir.path() / "b" / "folder");
     EXPECT_EQ(planLaunch("tool", dir / "a").error, "not executable: tool");
@@ -64,7 +64,7 @@ TEST(LaunchPlan, SearchFailuresSayWhy) {
 }
 
 TEST(LaunchPlan, WholeTextNamingAFileWithBlanksRunsThatFileWithoutArguments) {
-    TempDir dir;
+    TempFolder dir;
     const std::string program = dir.write("My Tools/run me now", "#!/bin/sh\n", kExecutable);
     const auto plan = planLaunch("  " + program + " \t", "");
     EXPECT_EQ(plan.error, "");
@@ -73,7 +73,7 @@ TEST(LaunchPlan, WholeTextNamingAFileWithBlanksRunsThatFileWithoutArguments) {
 }
 
 TEST(LaunchPlan, TextThatIsNotOneFileIsSplit) {
-    TempDir dir;
+    TempFolder dir;
     const std::string program = dir.write("My Tools/run", "#!/bin/sh\n", kExecutable);
     // The same path with an argument is no file: its first word is "…/My".
     EXPECT_EQ(planLaunch(program + " --now", "").error, "program not found: " + (dir / "My"));
@@ -83,7 +83,7 @@ TEST(LaunchPlan, TextThatIsNotOneFileIsSplit) {
 }
 
 TEST(LaunchPlan, PathsAreCheckedBeforeAnythingStarts) {
-    TempDir dir;
+    TempFolder dir;
     const std::string plain = dir.write("notes with blanks.txt", "hello\n");
     EXPECT_EQ(planLaunch(plain, "").error, "not executable: " + plain);
     EXPECT_EQ(planLaunch(dir.path().string(), "").error,

@@ -11,12 +11,12 @@
 #include <functional>
 #include <optional>
 
-#include "TempDir.h"
 #include "TestApp.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "support/TempFolder.h"
 
 using testing_support::kExecutable;
-using testing_support::TempDir;
+using testing_support::TempFolder;
 
 namespace {
 
@@ -70,7 +70,7 @@ QStringList listed(QFileDialog& dialog, int atLeast) {
 
 TEST(FileChooser, ListsProgramsFirstAndReturnsTheConfirmedPathUnchanged) {
     testing_support::ensureApplication();
-    TempDir dir;
+    TempFolder dir;
     const std::string tool = dir.write("run me", "#!/bin/sh\n", kExecutable);
     dir.write("notes.txt", "text\n");
     dir.write("setup.bat", "echo\n");

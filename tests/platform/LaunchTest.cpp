@@ -14,11 +14,11 @@
 #include <sstream>
 #include <thread>
 
-#include "TempDir.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "support/TempFolder.h"
 
 using testing_support::kExecutable;
-using testing_support::TempDir;
+using testing_support::TempFolder;
 
 namespace {
 
@@ -82,7 +82,7 @@ pid_t findProcess(const std::string& name) {
 }  // namespace
 
 TEST(Launch, ProgramGetsItsArgumentsUnchangedAndNoShellRunsInBetween) {
-    TempDir dir;
+    TempFolder dir;
     const std::string out = dir / "args";
     const std::string script = dir.write("show args",
                                          "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '" +
@@ -96,7 +96,7 @@ TEST(Launch, ProgramGetsItsArgumentsUnchangedAndNoShellRunsInBetween) {
 }
 
 TEST(Launch, ProgramIsDetachedInItsOwnSessionWithCleanDescriptorsAndSignals) {
-    TempDir dir;
+    TempFolder dir;
     // A copy of sleep under a name of our own lets us find the program and
     // look at it from outside while it runs.
     const std::string name = "vm-l-" + std::to_string(getpid());
@@ -157,7 +157,7 @@ TEST(Launch, ProgramIsDetachedInItsOwnSessionWithCleanDescriptorsAndSignals) {
 }
 
 TEST(Launch, FailuresStartNothingAndSayWhy) {
-    TempDir dir;
+    TempFolder dir;
     platform::LinuxPlatform host;
     const auto empty = host.LaunchCommand("   ", 1);
     EXPECT_FALSE(empty.ok);
@@ -178,7 +178,7 @@ TEST(Launch, FailuresStartNothingAndSayWhy) {
 }
 
 TEST(Launch, AnExecThatFailsIsReportedNotTakenForSuccess) {
-    TempDir dir;
+    TempFolder dir;
     // Executable bits but no "#!" and no binary format: the kernel refuses it.
     const std::string bogus = dir.write("bogus", "just some text\n", kExecutable);
     platform::LinuxPlatform host;

@@ -15,13 +15,14 @@
 #include <thread>
 #include <vector>
 
-#include "TempDir.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/ProcessMatch.h"
 #include "platform/linux/ProcessTable.h"
+#include "support/Poll.h"
+#include "support/TempFolder.h"
 
 using platform::linux_backend::countMatchingProcesses;
-using testing_support::TempDir;
+using testing_support::TempFolder;
 
 namespace {
 
@@ -52,10 +53,10 @@ public:
         EXPECT_TRUE(answer.ok) << answer.error;
         return answer.count;
     }
-    const TempDir& dir() const { return tree_; }
+    const TempFolder& dir() const { return tree_; }
 
 private:
-    TempDir tree_;
+    TempFolder tree_;
 };
 
 std::string args(std::initializer_list<std::string> words) {
@@ -216,7 +217,7 @@ namespace {
 
 // A copy of `sleep` under a name of our own, so nothing else on the machine
 // shares it.
-std::string copyOfSleep(const TempDir& dir, const std::string& name) {
+std::string copyOfSleep(const TempFolder& dir, const std::string& name) {
     const std::string copy = dir / name;
     std::filesystem::copy_file("/bin/sleep", copy);
     std::filesystem::permissions(copy, std::filesystem::perms::owner_all);
@@ -230,18 +231,13 @@ int countOf(platform::LinuxPlatform& host, const std::string& name) {
 }
 
 bool waitUntil(const std::function<bool()>& condition) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
+    return testing_support::pollUntil(condition, std::chrono::seconds(5));
 }
 
 }  // namespace
 
 TEST(ProcessQuery, FindsARealProcessUntilItEnds) {
-    TempDir dir;
+    TempFolder dir;
     const std::string shortName = "vm-q-" + std::to_string(getpid());
     const std::string longName = "velmora-query-test-" + std::to_string(getpid());
     const std::string program = copyOfSleep(dir, shortName);
@@ -267,7 +263,7 @@ TEST(ProcessQuery, FindsARealProcessUntilItEnds) {
         // A copy is known by its own name, not by the program it was copied
         // from. Looked at in a table of just the two copies, since any other
         // sleep may be running on the machine.
-        TempDir only;
+        TempFolder only;
         for (pid_t pid : {a, b})
             std::filesystem::create_directory_symlink("/proc/" + std::to_string(pid),
                                                       only / std::to_string(pid));
@@ -456,7 +452,7 @@ TEST(ProcessWatch, AHeldWaitAnswersAsAScanDoes) {
          {{StartA, 1, 0}, {StartB, 2, 0}, {EndA, 1, 0}, {EndB, 0, 0}}},
         {"pidfd_open is refused", refusedBySandbox, {{StartA, 1, 0}, {KillA, 0, 0}}},
     };
-    TempDir dir;
+    TempFolder dir;
     const std::string name = "vm-h-" + std::to_string(getpid());
     const std::string other = "vm-o-" + std::to_string(getpid());
     // A: a shell that runs another program when told; B: a plain sleeper.

@@ -10,6 +10,7 @@
 #include "TestApp.h"
 #include "X11Probe.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "support/Poll.h"
 
 namespace {
 
@@ -18,13 +19,8 @@ bool haveDisplay() {
 }
 
 bool eventually(const std::function<bool()>& condition) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        QCoreApplication::processEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
+    return testing_support::pollUntil(condition, std::chrono::seconds(3),
+                                      [] { QCoreApplication::processEvents(); });
 }
 
 class X11Desktop : public ::testing::Test {

@@ -11,47 +11,16 @@
 #include <sstream>
 #include <string>
 
+#include "support/Files.h"
+#include "support/TempFolder.h"
+
 namespace settingstest {
 
 namespace fs = std::filesystem;
 
-// A private folder under /tmp, removed with everything in it afterwards.
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "velmora-settings-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        // Tests take permissions away; give them back so the folder can go.
-        for (auto it = fs::recursive_directory_iterator(path_, ignored);
-             it != fs::recursive_directory_iterator(); it.increment(ignored)) {
-            ::chmod(it->path().c_str(), 0700);
-        }
-        ::chmod(path_.c_str(), 0700);
-        fs::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-inline std::string readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream data;
-    data << in.rdbuf();
-    return data.str();
-}
-
-inline void writeFile(const fs::path& file, const std::string& bytes) {
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-}
+using testing_support::readFile;
+using testing_support::TempFolder;
+using testing_support::writeFile;
 
 inline unsigned modeOf(const fs::path& path) {
     struct stat info {};

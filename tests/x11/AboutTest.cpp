@@ -44,7 +44,7 @@ TEST(AboutWindows, OpenFromTheMainWindowThenDonationsAndCloseBoth) {
     ASSERT_FALSE(display.empty()) << "no display: run through ctest so the fixture starts Xvfb";
     XSession x(display);
     ASSERT_TRUE(x.ok());
-    TempDir tmp("about");
+    TempFolder tmp("about");
     const std::string name = "vm-about";
     const fs::path config = tmp.path() / "config";
     const fs::path file = settingsFile(config, name);

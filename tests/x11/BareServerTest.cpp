@@ -36,7 +36,7 @@ bool waitForQtConnection(Program& program, Millis timeout) {
 TEST(BareServer, FiftyStartsAllReachTheirWindowAndSayOnceWhyAlwaysOnTopIsOff) {
     const std::string display = fixtureDisplay();
     ASSERT_FALSE(display.empty()) << "no display: run through ctest so the fixture starts Xvfb";
-    TempDir tmp{"bare"};
+    TempFolder tmp{"bare"};
     const fs::path exe = installCopy(tmp.path(), "kiosk");
     const fs::path config = tmp.path() / "config";
     int reached = 0;

@@ -169,7 +169,7 @@ class WriteUnderKill : public ::testing::TestWithParam<Scenario> {};
 
 TEST_P(WriteUnderKill, EveryKillLeavesTheCompleteOldOrTheCompleteNewState) {
     const Scenario& scenario = GetParam();
-    TempDir tmp("kill");
+    TempFolder tmp("kill");
     const std::string name = "vm-kill";
     const fs::path config = tmp.path() / "config";
     const fs::path file = settingsFile(config, name);
@@ -238,7 +238,7 @@ INSTANTIATE_TEST_SUITE_P(Writes, WriteUnderKill, ::testing::ValuesIn(scenarios()
                          [](const auto& info) { return info.param.name; });
 
 TEST(CopiesClosingTogether, LeaveOneCopysCompleteState) {
-    TempDir tmp("two");
+    TempFolder tmp("two");
     const std::string name = "vm-two";
     const fs::path config = tmp.path() / "config";
     const fs::path file = settingsFile(config, name);

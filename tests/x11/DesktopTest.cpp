@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "Support.h"
+#include "support/Poll.h"
 
 namespace x11test {
 namespace {
@@ -15,15 +16,7 @@ namespace {
 constexpr Millis kAppear = 20s;
 constexpr std::uint32_t kRed = 0xFF0000, kBlack = 0x000000;
 
-// Polls `done` until it holds or `timeout` has passed.
-bool eventually(const std::function<bool()>& done, Millis timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
-}
+using testing_support::pollUntil;
 
 // Checks that `holds` stays true for the whole of `span`; seeing that nothing
 // happens takes waiting the time in which it would have happened.
@@ -72,7 +65,7 @@ protected:
         return readSettings(settingsFile(config, name));
     }
 
-    TempDir tmp{"desktop"};
+    TempFolder tmp{"desktop"};
     std::string display;
     std::unique_ptr<XSession> x;
     fs::path exe, config;
@@ -88,31 +81,31 @@ TEST_F(Desktop, AlwaysOnTopTakesTheRankFromAnotherActiveWindowOnlyWhileTicked) {
 
     // While our window is active the program sends nothing, not even its own rank.
     x->activate(main);
-    ASSERT_TRUE(eventually([&] { return x->activeWindow() == main; }, 5s));
+    ASSERT_TRUE(pollUntil([&] { return x->activeWindow() == main; }, 5s));
     x->setAbove(main, false);
-    ASSERT_TRUE(eventually([&] { return !x->hasAbove(main); }, 3s));
+    ASSERT_TRUE(pollUntil([&] { return !x->hasAbove(main); }, 3s));
     EXPECT_TRUE(staysFor([&] { return !x->hasAbove(main); }, 2500ms)) << "a tick re-asserted our own rank";
 
     // Another window activated, top-most itself: within about a second it
     // loses the rank and our window has it.
     x->setAbove(other, true);
-    ASSERT_TRUE(eventually([&] { return x->hasAbove(other); }, 3s));
+    ASSERT_TRUE(pollUntil([&] { return x->hasAbove(other); }, 3s));
     x->activate(other);
-    ASSERT_TRUE(eventually([&] { return x->activeWindow() == other; }, 5s));
+    ASSERT_TRUE(pollUntil([&] { return x->activeWindow() == other; }, 5s));
     const auto activated = std::chrono::steady_clock::now();
-    EXPECT_TRUE(eventually([&] { return !x->hasAbove(other) && x->hasAbove(main); }, 3s));
+    EXPECT_TRUE(pollUntil([&] { return !x->hasAbove(other) && x->hasAbove(main); }, 3s));
     const auto took = std::chrono::duration_cast<Millis>(std::chrono::steady_clock::now() - activated);
     EXPECT_LE(took.count(), 2000) << "the rank changed " << took.count() << " ms after the activation";
 
     // Clearing "Always On Top" (a click on its box) stops the polling and
     // leaves our window top-most.
     x->click(frame->clientX + 32 + 6, frame->clientY + 48 + 6);
-    ASSERT_TRUE(eventually([&] { return x->activeWindow() == main; }, 5s))
+    ASSERT_TRUE(pollUntil([&] { return x->activeWindow() == main; }, 5s))
         << "the click did not reach the window";
     std::this_thread::sleep_for(300ms);
     x->setAbove(other, true);
     x->activate(other);
-    ASSERT_TRUE(eventually([&] { return x->activeWindow() == other && x->hasAbove(other); }, 5s));
+    ASSERT_TRUE(pollUntil([&] { return x->activeWindow() == other && x->hasAbove(other); }, 5s));
     EXPECT_TRUE(staysFor([&] { return x->hasAbove(other) && x->hasAbove(main); }, 2500ms));
 
     EXPECT_EQ(closeAndRead(main, "ontop")["AlwaysOnTopTimer_TICKBOX"], "0");
@@ -149,7 +142,7 @@ TEST_F(Desktop, ScannerShowsOneLitLampMovingOnTheBlackStripAndIsShot) {
         return x->grab(frame->clientX, frame->clientY, frame->clientWidth, frame->clientHeight);
     };
     Image first;
-    ASSERT_TRUE(eventually(
+    ASSERT_TRUE(pollUntil(
         [&] {
             first = grabClient();
             return first.width > 0 && litLamps(first, nullptr) == 1;

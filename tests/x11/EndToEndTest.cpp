@@ -193,7 +193,7 @@ protected:
         return shot;
     }
 
-    TempDir tmp{"e2e"};
+    TempFolder tmp{"e2e"};
     std::string display;
     std::unique_ptr<XSession> x;
     fs::path work, config, log;

@@ -26,7 +26,7 @@ TEST_P(StartedAs, ShowsItsWindowRunsAndWritesItsSettingsWhenTold) {
     const Case& c = GetParam();
     XSession x(fixtureDisplay());
     ASSERT_TRUE(x.ok());
-    TempDir tmp("inherited");
+    TempFolder tmp("inherited");
     const std::string name = std::string("vm-") + c.name;
     const fs::path config = tmp.path() / "config", ran = tmp.path() / "ran";
     writeScript(tmp.path() / "task.sh", "echo ran >> '" + ran.string() + "'\n");

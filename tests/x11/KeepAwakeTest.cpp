@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <signal.h>
 #include <sys/stat.h>
+#include <cstdlib>
 
 #include <fstream>
 #include <sstream>
@@ -135,7 +135,7 @@ void clickHeartbeatButton(XSession& x, unsigned long window) {
 TEST(KeepAwake, ScreenSaverIsHeldWhileTheHeartbeatRunsGivenBackOnStopAndSigtermAndEndsWithAKill) {
     XSession x(fixtureDisplay());
     ASSERT_TRUE(x.ok());
-    TempDir tmp("keepawake");
+    TempFolder tmp("keepawake");
     const Bus bus(tmp.path(), false);
     ASSERT_TRUE(bus.ready());
 
@@ -171,7 +171,7 @@ TEST(KeepAwake, ScreenSaverIsHeldWhileTheHeartbeatRunsGivenBackOnStopAndSigtermA
 TEST(KeepAwake, TheRealDesktopPortalIsAskedFirstAndLetsGoOfAKilledProgram) {
     XSession x(fixtureDisplay());
     ASSERT_TRUE(x.ok());
-    TempDir tmp("keepawake-portal");
+    TempFolder tmp("keepawake-portal");
     const Bus bus(tmp.path(), true);  // the screen saver is up before the backend looks for one
     ASSERT_TRUE(bus.ready());
 
@@ -199,7 +199,7 @@ TEST(KeepAwake, TheRealDesktopPortalIsAskedFirstAndLetsGoOfAKilledProgram) {
 // Inside a Wayland session the program says once where its presses go and
 // what keeps the session awake; in a plain X11 session it says nothing.
 TEST(KeepAwake, WaylandSessionNoticeOnXvfbIsSaidOnceAndOnlyThere) {
-    TempDir tmp("keepawake-notice");
+    TempFolder tmp("keepawake-notice");
     const Bus bus(tmp.path(), false);
     ASSERT_TRUE(bus.ready());
     XSession x(fixtureDisplay());
@@ -234,7 +234,7 @@ TEST(KeepAwake, WaylandSessionNoticeOnXvfbIsSaidOnceAndOnlyThere) {
 // A Wayland client of a headless weston: no key injection at all, said once
 // with what that means for the lock screen, and the program runs on.
 TEST(KeepAwake, WaylandClientOfHeadlessWestonRunsAndSaysTheScreenMayStillLock) {
-    TempDir tmp("keepawake-weston");
+    TempFolder tmp("keepawake-weston");
     const fs::path run = tmp.path() / "run";
     fs::create_directories(run);
     fs::permissions(run, fs::perms::owner_all);

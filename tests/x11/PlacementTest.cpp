@@ -51,7 +51,7 @@ protected:
         EXPECT_EQ(describeStatus(*status), "exit 0") << program->output();
     }
 
-    TempDir tmp{"placement"};
+    TempFolder tmp{"placement"};
     std::string display;
     std::unique_ptr<XSession> x;
     fs::path exe, config;

@@ -56,7 +56,7 @@ protected:
         EXPECT_TRUE(x->grab(f.x, f.y, f.width, f.height).savePng(png)) << png;
     }
 
-    TempDir tmp{"settings"};
+    TempFolder tmp{"settings"};
     std::string display;
     std::unique_ptr<XSession> x;
 };

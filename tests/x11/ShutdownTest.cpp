@@ -37,7 +37,7 @@ TEST(Shutdown, CloseThroughWindowManagerWritesTheMovedPlaceInTwips) {
     ASSERT_FALSE(display.empty());
     XSession x(display);
     ASSERT_TRUE(x.ok());
-    TempDir tmp("close");
+    TempFolder tmp("close");
     const std::string name = "vm-moved";
     const fs::path config = tmp.path() / "config";
     const fs::path file = settingsFile(config, name);
@@ -82,7 +82,7 @@ TEST_P(SignalShutdown, RunsShutDownAndExitsCleanly) {
     ASSERT_FALSE(display.empty());
     XSession x(display);
     ASSERT_TRUE(x.ok());
-    TempDir tmp("signal");
+    TempFolder tmp("signal");
     const std::string name = "vm-sig" + std::to_string(GetParam());
     const fs::path config = tmp.path() / "config";
     const fs::path file = settingsFile(config, name);
@@ -132,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(Signals, SignalShutdown, ::testing::Values(SIGTERM, SIG
 TEST(DisplayLost, ShutDownStillWritesTheTicks) {
     const char* scripts = std::getenv("VELMORA_X11_SCRIPTS");
     ASSERT_NE(scripts, nullptr) << "run through ctest";
-    TempDir tmp("display-lost");
+    TempFolder tmp("display-lost");
     // A display of its own, as this test ends it.
     const fs::path state = tmp.path() / "display" / "state";
     const std::string start =
@@ -168,7 +168,7 @@ TEST(DisplayLost, ShutDownStillWritesTheTicks) {
 }
 
 TEST(NoDisplay, SaysSoAndExitsWithFailureWithoutCrashing) {
-    TempDir tmp("nodisplay");
+    TempFolder tmp("nodisplay");
     const std::string name = "vm-nodisplay";
     const fs::path config = tmp.path() / "config";
     // Only the settings folder is given: no DISPLAY, no WAYLAND_DISPLAY, no QT_QPA_PLATFORM.

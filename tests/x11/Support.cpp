@@ -37,13 +37,6 @@ std::string envOr(const char* name, const std::string& fallback) {
     return value && *value ? value : fallback;
 }
 
-std::string readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // QSettings' INI escaping, for the values the tests store.
 std::string escapeValue(const std::string& value) {
     std::string out;
@@ -137,22 +130,6 @@ std::string fixtureDisplay() {
     while (std::getline(in, line))
         if (line.rfind("DISPLAY=", 0) == 0) return line.substr(8);
     return {};
-}
-
-std::int64_t epochMillis() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-}
-
-TempDir::TempDir(const std::string& tag) {
-    std::string pattern = (fs::temp_directory_path() / ("velmora-" + tag + "-XXXXXX")).string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp: " + std::string(std::strerror(errno)));
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    if (!std::getenv("VELMORA_KEEP_TEMP")) fs::remove_all(path_, ignored);
 }
 
 fs::path installCopy(const fs::path& dir, const std::string& name) {

@@ -16,6 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "support/Files.h"
+#include "support/Markers.h"
+#include "support/TempFolder.h"
+
 struct _XDisplay;  // Xlib's Display, kept out of the tests' includes
 
 namespace x11test {
@@ -34,21 +38,9 @@ fs::path artifactDir();
 // VELMORA_X11_STATE; empty when there is none.
 std::string fixtureDisplay();
 
-// Wall-clock milliseconds since the epoch, the unit of the launch log.
-std::int64_t epochMillis();
-
-// A fresh folder under $TMPDIR, removed with everything in it at the end.
-class TempDir {
-public:
-    explicit TempDir(const std::string& tag);
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+using testing_support::epochMillis;
+using testing_support::readFile;
+using testing_support::TempFolder;
 
 // The program under its own executable name in `dir`: the name is the
 // settings section and the window caption's tail, so each test gets its own.

@@ -16,7 +16,7 @@ TEST(TwoCopies, SameNameShareTheFileAndTheLastToCloseWins) {
     ASSERT_FALSE(display.empty());
     XSession x(display);
     ASSERT_TRUE(x.ok());
-    TempDir tmp("two");
+    TempFolder tmp("two");
     const std::string name = "vm-twice";
     const fs::path config = tmp.path() / "config";
     const fs::path file = settingsFile(config, name);

@@ -2,14 +2,13 @@
 // the same at the next start, through the settings file the program uses.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "SettingsFixture.h"
 #include "form/VirtualTime.h"
 #include "platform/linux/IniSettingsBackend.h"
+#include "support/TempFolder.h"
 
 using namespace settingstest;
 
@@ -32,19 +31,6 @@ const std::vector<std::string> kTexts{
     "tab\there",
     "%HOME% $HOME ~",
     "/opt/my tools/run me --flag \"two words\"",
-};
-
-struct Folder {
-    Folder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "velmora-texts-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-        path = pattern;
-    }
-    ~Folder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    std::filesystem::path path;
 };
 
 // The main window as a start-up over the settings file leaves it.
@@ -72,9 +58,9 @@ void expectSlots(model::MainForm& main, const std::string& when) {
 
 TEST(TextsRoundTrip, ThroughEitherWindowTheFileAndTheNextStartUnchanged) {
     ASSERT_LE(kTexts.size(), 20u);
-    Folder folder;
+    testing_support::TempFolder folder("velmora-texts");
     {
-        Start first(folder.path);
+        Start first(folder.path());
         first.host.whileOpen(kSingle, [](form::Window& w) {
             auto& single = static_cast<model::SingleSettingsForm&>(w);
             for (std::size_t i = 0; i < kTexts.size(); ++i) {
@@ -90,7 +76,7 @@ TEST(TextsRoundTrip, ThroughEitherWindowTheFileAndTheNextStartUnchanged) {
         EXPECT_TRUE(first.backend.warnings().empty());
     }
     {
-        Start second(folder.path);
+        Start second(folder.path());
         expectSlots(second.main, "at the next start");
         // The all-settings window shows them as stored and writes them back as shown.
         second.host.whileOpen(kAll, [](form::Window& w) {
@@ -107,7 +93,7 @@ TEST(TextsRoundTrip, ThroughEitherWindowTheFileAndTheNextStartUnchanged) {
         second.main.SETTINGS_BUTTON.click();
         expectSlots(second.main, "after the all-settings save");
     }
-    Start third(folder.path);
+    Start third(folder.path());
     expectSlots(third.main, "after both saves");
 }
 
