@@ -78,7 +78,7 @@ TEST(Desktop, OneNumLockPressAndReleaseFlipsTheStateOnceAndTwoRestoreIt) {
     ASSERT_TRUE(platform.SendNumLock().ok);
     EXPECT_TRUE(waitUntil([&] { return numLockOn() != before; }, std::chrono::seconds(5)));
     // Given time to settle: a second flip would show here.
-    waitUntil([] { return false; }, std::chrono::milliseconds(300));
+    pause(300ms);
     EXPECT_NE(numLockOn(), before);
     ASSERT_TRUE(platform.SendNumLock().ok);
     EXPECT_TRUE(waitUntil([&] { return numLockOn() == before; }, std::chrono::seconds(5)));
@@ -93,7 +93,7 @@ TEST(Desktop, SetTopMostGivesAndTakesTheRankWithoutMovingOrActivatingTheWindow) 
     TestWindow working(100, 120);
     ASSERT_TRUE(bringToFront(platform, working));
     // Settled: the focus stays without being asked again.
-    waitUntil([] { return false; }, std::chrono::milliseconds(300));
+    pause(300ms);
     ASSERT_EQ(platform.GetForegroundWindow(), working.handle()) << "the focus did not settle";
     ASSERT_FALSE(window.topMost());
     const RECT before = window.rect();
@@ -102,7 +102,7 @@ TEST(Desktop, SetTopMostGivesAndTakesTheRankWithoutMovingOrActivatingTheWindow) 
         ASSERT_TRUE(result.ok) << result.error;
         EXPECT_EQ(window.topMost(), on);
         // Given time to settle: an activation arrives as queued messages.
-        waitUntil([] { return false; }, std::chrono::milliseconds(200));
+        pause(200ms);
         EXPECT_TRUE(sameRect(window.rect(), before)) << "moved or resized with on=" << on;
         EXPECT_EQ(platform.GetForegroundWindow(), working.handle()) << "activated with on=" << on;
         EXPECT_EQ(GetActiveWindow(), working.hwnd()) << "activated with on=" << on;

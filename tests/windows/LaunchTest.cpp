@@ -1,11 +1,11 @@
 // Starting slot commands, counting processes and finding the program's own
-// file, with the real system calls and a helper program.
+// file, with the real system calls and the marker program.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <iostream>
-#include <sstream>
+#include <optional>
 #include <vector>
 
 #include "Support.h"
@@ -22,58 +22,53 @@ using namespace wintest;
 
 namespace {
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> found;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) found.push_back(line);
-    return found;
-}
-
-// The marker's lines once the helper has written it, or nothing.
-std::vector<std::string> awaitMarker(const fs::path& marker) {
-    if (!waitUntil([&] { return fs::exists(marker); })) return {};
-    return lines(readFile(marker));
-}
-
 class Launch : public ::testing::Test {
 protected:
     Launch() {
         fs::create_directories(blanks);
-        fs::copy_file(helperProgram(), tool);
+        fs::copy_file(testing_support::markerProgram(), tool);
     }
-    std::string marker(const std::string& name) const { return (folder.path() / name).string(); }
+    // What a marker program needs to say that `name` started.
+    std::string marker(const std::string& name) const { return "\"" + log.file().string() + "\" " + name; }
+    // The line the marker program `name` wrote once it started, or nothing.
+    std::optional<testing_support::Marker> awaitMarker(const std::string& name) const {
+        waitUntil([&] { return log.find(name).has_value(); });
+        return log.find(name);
+    }
+    std::string stopFile(const std::string& name) const { return (folder.path() / name).string(); }
 
     TempFolder folder;
+    MarkerLog log{folder.path() / "markers.log"};
     fs::path blanks = folder.path() / "with blanks";
-    fs::path tool = blanks / "helper tool.exe";
+    fs::path tool = blanks / "marker tool.exe";
     WindowsPlatform platform;
 };
 
 }  // namespace
 
 TEST_F(Launch, StartsAProgramUnderAPathWithBlanksQuotedOrNotAndABatchFile) {
-    const fs::path batch = blanks / "start helper.bat";
-    writeFile(batch, "@\"" + tool.string() + "\" %1 from-batch\r\n");
+    const fs::path batch = blanks / "start marker.bat";
+    writeFile(batch, "@\"" + tool.string() + "\" \"" + log.file().string() + "\" %1 from-batch\r\n");
     std::string longWords = "w";
     while (longWords.size() < 32000) longWords += " word" + std::to_string(longWords.size());
     const struct {
         std::string command, marker, words;
     } cases[] = {
-        {tool.string() + " " + marker("unquoted") + " a b", marker("unquoted"), "a b"},
-        {"\"" + tool.string() + "\" " + marker("quoted") + " \"c d\"", marker("quoted"), "c d"},
-        {"\"" + batch.string() + "\" " + marker("batch-quoted"), marker("batch-quoted"), "from-batch"},
-        {batch.string() + " " + marker("batch-unquoted"), marker("batch-unquoted"), "from-batch"},
+        {tool.string() + " " + marker("unquoted") + " a b", "unquoted", "a b"},
+        {"\"" + tool.string() + "\" " + marker("quoted") + " \"c d\"", "quoted", "c d"},
+        {"\"" + batch.string() + "\" batch-quoted", "batch-quoted", "from-batch"},
+        {batch.string() + " batch-unquoted", "batch-unquoted", "from-batch"},
         // Close to the system's limit, and found among the first words.
-        {tool.string() + " " + marker("long") + " " + longWords, marker("long"), longWords},
+        {tool.string() + " " + marker("long") + " " + longWords, "long", longWords},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.command);
+        SCOPED_TRACE(c.command.substr(0, 200));
         const auto result = platform.LaunchCommand(c.command, platform::kNormalFocus);
         ASSERT_TRUE(result.ok) << result.error;
         const auto written = awaitMarker(c.marker);
-        ASSERT_EQ(written.size(), 4u);
-        EXPECT_EQ(written[0], tool.string());
-        EXPECT_EQ(written[3], c.words);
+        ASSERT_TRUE(written);
+        EXPECT_EQ(written->path, tool.string());
+        EXPECT_EQ(written->words, c.words);
     }
 }
 
@@ -109,12 +104,12 @@ TEST_F(Launch, AFailureSaysWhyInTheSystemsWordsNamingTheProgramAndATooLongLineFa
 TEST_F(Launch, ProcessCountMatchesTheFileNameInAnyCaseLiterallyAndReachesZero) {
     // A quote and blanks in the name: a query text built from it would break.
     const fs::path probe = blanks / "Velmora Count'Probe.exe";
-    fs::copy_file(helperProgram(), probe);
-    const std::string stop = marker("stop");
+    fs::copy_file(tool, probe);
+    const std::string stop = stopFile("stop");
     for (const char* name : {"first", "second"}) {
         ASSERT_TRUE(
             platform.LaunchCommand("\"" + probe.string() + "\" " + marker(name) + " --until " + stop, 1).ok);
-        ASSERT_FALSE(awaitMarker(marker(name)).empty());
+        ASSERT_TRUE(awaitMarker(name));
     }
     const struct {
         const char* name;
@@ -135,7 +130,7 @@ TEST_F(Launch, ProcessCountMatchesTheFileNameInAnyCaseLiterallyAndReachesZero) {
 
 TEST_F(Launch, AHeldWaitAnswersAsASnapshotDoes) {
     const std::string name = uniqueName("velmora-held") + ".exe";
-    fs::copy_file(helperProgram(), blanks / name);
+    fs::copy_file(tool, blanks / name);
     platform::windows_backend::ProcessWatch watch;
     // Each step starts or stops a copy, then polls: what a snapshot counts,
     // and how many processes the watch holds after its poll.
@@ -147,11 +142,11 @@ TEST_F(Launch, AHeldWaitAnswersAsASnapshotDoes) {
     } steps[] = {{"a", true, 1, 1}, {"b", true, 2, 1}, {"a", false, 1, 1}, {"b", false, 0, 0}};
     for (const auto& step : steps) {
         SCOPED_TRACE(std::string(step.start ? "start " : "stop ") + step.copy);
-        const std::string stop = marker(std::string("stop-") + step.copy);
+        const std::string stop = stopFile(std::string("stop-") + step.copy);
         if (step.start) {
             const std::string command = "\"" + (blanks / name).string() + "\" " + marker(step.copy);
             ASSERT_TRUE(platform.LaunchCommand(command + " --until " + stop, 1).ok);
-            ASSERT_FALSE(awaitMarker(marker(step.copy)).empty());
+            ASSERT_TRUE(awaitMarker(step.copy));
         } else {
             writeFile(stop, "");
         }
@@ -167,7 +162,7 @@ TEST_F(Launch, AHeldWaitAnswersAsASnapshotDoes) {
 
 TEST_F(Launch, ProgramFolderAndExecutableNameOfARenamedCopyStartedByItsLongOrShortName) {
     const fs::path copy = blanks / "Renamed Copy.EXE";
-    fs::copy_file(helperProgram(), copy);
+    fs::copy_file(tool, copy);
     std::wstring shortName(MAX_PATH, L'\0');
     shortName.resize(GetShortPathNameW(copy.c_str(), shortName.data(), static_cast<DWORD>(shortName.size())));
     const struct {
@@ -187,11 +182,11 @@ TEST_F(Launch, ProgramFolderAndExecutableNameOfARenamedCopyStartedByItsLongOrSho
         EXPECT_EQ(platform::toUtf8(platform::windows_backend::longPathName(toWide(c.started))),
                   copy.string());
         ASSERT_TRUE(platform.LaunchCommand("\"" + c.started + "\" " + marker(c.name), 1).ok);
-        const auto written = awaitMarker(marker(c.name));
-        ASSERT_EQ(written.size(), 4u);
-        EXPECT_EQ(written[0], copy.string());
-        EXPECT_EQ(written[1], blanks.string());
-        EXPECT_EQ(written[2], "Renamed Copy");
+        const auto written = awaitMarker(c.name);
+        ASSERT_TRUE(written);
+        EXPECT_EQ(written->path, copy.string());
+        EXPECT_EQ(written->folder, blanks.string());
+        EXPECT_EQ(written->exe, "Renamed Copy");
     }
     const std::wstring gone = (blanks / "GONE~1.EXE").wstring();
     EXPECT_EQ(platform::windows_backend::longPathName(gone), gone) << "a name the system cannot tell stays";

@@ -1,31 +1,33 @@
 #include "Support.h"
 
-#include <fstream>
-#include <iterator>
 #include <sstream>
-#include <thread>
 
 #include "platform/windows/Win32.h"
+#include "support/Poll.h"
 
 namespace wintest {
 
-TempFolder::TempFolder() {
-    path_ = fs::temp_directory_path() / uniqueName("velmora-test");
-    fs::create_directories(path_);
+namespace {
+
+void pumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
 }
 
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
+}  // namespace
+
+bool waitUntil(const std::function<bool()>& done, Millis limit) {
+    return testing_support::pollUntil(done, limit, pumpMessages);
 }
 
-fs::path helperProgram() {
-    std::wstring self(MAX_PATH, L'\0');
-    self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
-    return fs::path(self).parent_path() / L"velmora_test_helper.exe";
+void pause(Millis time) {
+    waitUntil([] { return false; }, time);
 }
 
-int runAndWait(const std::wstring& commandLine, std::chrono::milliseconds limit) {
+int runAndWait(const std::wstring& commandLine, Millis limit) {
     std::wstring line = commandLine;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -38,29 +40,6 @@ int runAndWait(const std::wstring& commandLine, std::chrono::milliseconds limit)
     DWORD code = 0;
     GetExitCodeProcess(process.get(), &code);
     return static_cast<int>(code);
-}
-
-bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        if (done()) return true;
-        if (std::chrono::steady_clock::now() > end) return done();
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-}
-
-std::string readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const fs::path& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
 }
 
 std::string uniqueName(const std::string& stem) {

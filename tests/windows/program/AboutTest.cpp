@@ -6,7 +6,6 @@
 
 #include "Driver.h"
 #include "Look.h"
-#include "Tasks.h"
 
 using namespace drive;
 
@@ -29,9 +28,9 @@ std::set<COLORREF> coloursOver(HWND box) {
 }  // namespace
 
 TEST(AboutWindows, OpenAndCloseWhileAPassStartedBeforeGoesOn) {
-    TempFolder tmp("velmora-about");
-    const Tasks tasks(tmp.path() / "work");
-    Program program(tmp.path() / "bin", "vm-about");
+    StartedProgram run("vm-about");
+    const Tasks& tasks = run.tasks;
+    const Program& program = run.program;
     Settings seed = mainWindowAt(1500, 20);
     seed.insert({{"ABOUT-Left", "18750"},
                  {"ABOUT-Top", "300"},
@@ -40,9 +39,7 @@ TEST(AboutWindows, OpenAndCloseWhileAPassStartedBeforeGoesOn) {
     const Settings list = taskList(
         {{1, {tasks.withBlanks("P1")}}, {2, {tasks.withBlanks("P2")}}, {3, {tasks.withBlanks("P3")}}});
     seed.insert(list.begin(), list.end());
-    writeSection(program.name(), seed);
-    program.start();
-    const Window main = program.mainWindow();
+    const Window main = run.start(seed);
     ASSERT_TRUE(main) << program.errorOutput();
 
     click(main["AUTOSTART_START_BUTTON"]);
@@ -81,6 +78,5 @@ TEST(AboutWindows, OpenAndCloseWhileAPassStartedBeforeGoesOn) {
     const Settings stored = readSection(program.name());
     EXPECT_EQ(stored.at("ABOUT-Left"), "18750");
     EXPECT_EQ(stored.at("DONATIONS_WINDOW-Top"), "4500");
-    PostMessageW(main.hwnd(), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(program.waitForExit(10s));
+    EXPECT_TRUE(run.close());
 }

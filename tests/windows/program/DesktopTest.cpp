@@ -51,7 +51,7 @@ std::vector<int> litLamps(const Window& main) {
 struct KeyWindow {
     static inline std::vector<std::int64_t> presses;
     static LRESULT CALLBACK proc(HWND w, UINT message, WPARAM key, LPARAM info) {
-        if (message == WM_KEYDOWN && key == VK_NUMLOCK) presses.push_back(nowMs());
+        if (message == WM_KEYDOWN && key == VK_NUMLOCK) presses.push_back(epochMillis());
         return DefWindowProcW(w, message, key, info);
     }
     KeyWindow() {
@@ -95,15 +95,13 @@ DWORD lastInput() {
 }  // namespace
 
 TEST(Desktop, AlwaysOnTopScannerHeartbeatAndOneRealPulse) {
-    TempFolder tmp("velmora-desktop");
-    Program program(tmp.path() / "bin", "vm-desktop");
+    StartedProgram run("vm-desktop");
+    const Program& program = run.program;
     Settings seed = mainWindowAt(100, 100);
     seed["AlwaysOnTopTimer_TICKBOX"] = "1";
     seed["RIVA_AUTOSTART_TICKBOX"] = "1";
-    writeSection(program.name(), seed);
-    program.start();
-    const Window main = program.mainWindow();
-    const std::int64_t heartbeatStarted = nowMs();
+    const Window main = run.start(seed);
+    const std::int64_t heartbeatStarted = epochMillis();
     ASSERT_TRUE(main) << program.errorOutput();
 
     // The scanner: after the first sweep a single lamp moves along the strip.
@@ -120,9 +118,9 @@ TEST(Desktop, AlwaysOnTopScannerHeartbeatAndOneRealPulse) {
     // The heartbeat counts down from 00:05:01, a second a second.
     HWND heartbeat = main["HEARTBEAT_COUNTDOWN_TEXTBOX"];
     for (int look = 0; look < 2; ++look) {
-        const std::int64_t remaining = 301 - (nowMs() - heartbeatStarted) / 1000;
+        const std::int64_t remaining = 301 - (epochMillis() - heartbeatStarted) / 1000;
         EXPECT_NEAR(seconds(text(heartbeat)), remaining, 2)
-            << text(heartbeat) << " after " << nowMs() - heartbeatStarted << " ms";
+            << text(heartbeat) << " after " << epochMillis() - heartbeatStarted << " ms";
         pause(2000ms);
     }
 
@@ -175,11 +173,11 @@ TEST(Desktop, AlwaysOnTopScannerHeartbeatAndOneRealPulse) {
     ASSERT_TRUE(bringToFront(keys.hwnd));
     const bool numLockBefore = (GetKeyState(VK_NUMLOCK) & 1) != 0;
     const std::int64_t due = heartbeatStarted + 301'000 + 750;
-    waitUntil([&] { return nowMs() > due - 8'000; }, 320s);
+    waitUntil([&] { return epochMillis() > due - 8'000; }, 320s);
     ASSERT_EQ(GetForegroundWindow(), keys.hwnd) << "something took the foreground before the pulse";
     const DWORD inputBefore = lastInput();
     ASSERT_TRUE(waitUntil([&] { return KeyWindow::presses.size() >= 2; }, 20s))
-        << KeyWindow::presses.size() << " NumLock presses by " << (nowMs() - heartbeatStarted) << " ms";
+        << KeyWindow::presses.size() << " NumLock presses by " << (epochMillis() - heartbeatStarted) << " ms";
     pause(500ms);
     EXPECT_EQ(KeyWindow::presses.size(), 2u);
     EXPECT_NEAR(KeyWindow::presses[0] - heartbeatStarted, 301'750, 3'000);
@@ -188,6 +186,5 @@ TEST(Desktop, AlwaysOnTopScannerHeartbeatAndOneRealPulse) {
     EXPECT_NE(lastInput(), inputBefore) << "the system saw no input";
     EXPECT_TRUE(program.running());
 
-    PostMessageW(main.hwnd(), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(program.waitForExit(10s));
+    EXPECT_TRUE(run.close());
 }

@@ -1,12 +1,10 @@
 #include "Driver.h"
 
 #include <fstream>
-#include <iterator>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
 
 #include "platform/windows/WideText.h"
 
@@ -19,12 +17,6 @@ namespace {
 
 const wchar_t* const kSettingsRoot = L"Software\\VB and VBA Program Settings\\VELMORA\\";
 
-fs::path driverFolder() {
-    std::wstring self(MAX_PATH, L'\0');
-    self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
-    return fs::path(self).parent_path();
-}
-
 fs::path fromEnvironment(const wchar_t* variable, const fs::path& otherwise) {
     wchar_t value[MAX_PATH * 2];
     const DWORD length = GetEnvironmentVariableW(variable, value, MAX_PATH * 2);
@@ -33,7 +25,8 @@ fs::path fromEnvironment(const wchar_t* variable, const fs::path& otherwise) {
 
 // velmora.exe as the build leaves it, unless the test command names another.
 fs::path velmoraExe() {
-    return fromEnvironment(L"VELMORA_EXE", driverFolder() / ".." / ".." / ".." / "src" / "velmora.exe");
+    return fromEnvironment(L"VELMORA_EXE",
+                           testing_support::testProgramFolder() / ".." / ".." / ".." / "src" / "velmora.exe");
 }
 
 std::wstring sectionKey(const std::string& section) {
@@ -67,44 +60,11 @@ std::wstring windowCaption(HWND window) {
 
 }  // namespace
 
-std::int64_t nowMs() {
-    FILETIME time;
-    GetSystemTimePreciseAsFileTime(&time);
-    const std::uint64_t ticks = (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-    return static_cast<std::int64_t>(ticks / 10'000);
-}
-
-bool waitUntil(const std::function<bool()>& done, Millis limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        if (done()) return true;
-        if (std::chrono::steady_clock::now() > end) return done();
-        std::this_thread::sleep_for(20ms);
-    }
-}
-
-void pause(Millis time) {
-    waitUntil([] { return false; }, time);
-}
-
 fs::path artifactDir() {
-    const fs::path dir = fromEnvironment(L"VELMORA_ARTIFACT_DIR", driverFolder() / "artifacts");
+    const fs::path dir =
+        fromEnvironment(L"VELMORA_ARTIFACT_DIR", testing_support::testProgramFolder() / "artifacts");
     fs::create_directories(dir);
     return dir;
-}
-
-std::string readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const fs::path& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
 }
 
 void writeSection(const std::string& section, const Settings& values) {
@@ -144,18 +104,6 @@ Settings readSection(const std::string& section) {
 void deleteSection(const std::string& section) {
     RegDeleteTreeW(HKEY_CURRENT_USER, sectionKey(section).c_str());
     RegDeleteKeyW(HKEY_CURRENT_USER, sectionKey(section).c_str());
-}
-
-TempFolder::TempFolder(const std::string& stem) {
-    std::ostringstream name;
-    name << stem << '-' << GetCurrentProcessId() << '-' << GetTickCount64();
-    path_ = fs::temp_directory_path() / name.str();
-    fs::create_directories(path_);
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
 }
 
 double Shot::share(COLORREF colour, int inset) const {
@@ -461,6 +409,23 @@ std::vector<std::string> Program::trace() const {
         if (std::regex_match(line, m, stamped)) lines.push_back(m[1]);
     }
     return lines;
+}
+
+StartedProgram::StartedProgram(const std::string& name)
+    : tmp("velmora-" + name),
+      tasks(tmp.path() / "work", testing_support::markerProgram()),
+      program(tmp.path() / "bin", name) {}
+
+const Window& StartedProgram::start(const Settings& seed) {
+    writeSection(program.name(), seed);
+    program.start();
+    main = program.mainWindow();
+    return main;
+}
+
+bool StartedProgram::close() const {
+    PostMessageW(main.hwnd(), WM_CLOSE, 0, 0);
+    return program.waitForExit(10s);
 }
 
 Settings mainWindowAt(int leftPx, int topPx) {

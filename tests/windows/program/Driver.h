@@ -6,48 +6,27 @@
 
 #include <windows.h>
 
-#include <chrono>
 #include <cstdint>
-#include <filesystem>
-#include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "support/TaskList.h"
+#include "windows/Support.h"
+
 namespace drive {
 
-namespace fs = std::filesystem;
-using namespace std::chrono_literals;
-using Millis = std::chrono::milliseconds;
-using Settings = std::map<std::string, std::string>;
-
-// Milliseconds on the system clock, as the marker tool writes them.
-std::int64_t nowMs();
-// Waits until `done` or the time is up, handling this thread's messages; the last answer.
-bool waitUntil(const std::function<bool()>& done, Millis limit);
-void pause(Millis time);
+using namespace wintest;
+using testing_support::Settings;
+using testing_support::Slot;
+using testing_support::taskList;
+using testing_support::Tasks;
 
 fs::path artifactDir();
-std::string readFile(const fs::path& file);
-void writeFile(const fs::path& file, const std::string& bytes);
 
 // The registry section the program named `section` keeps its settings in.
 void writeSection(const std::string& section, const Settings& values);
 Settings readSection(const std::string& section);
 void deleteSection(const std::string& section);
-
-// A folder of the test's own, removed at the end.
-class TempFolder {
-public:
-    explicit TempFolder(const std::string& stem);
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 // Screen pixels, as COLORREF values (0x00BBGGRR, the program's own colour form).
 struct Shot {
@@ -125,6 +104,23 @@ private:
     fs::path exe_, errors_;
     HANDLE process_ = nullptr;
     DWORD pid_ = 0;
+};
+
+// A test's own copy of the program in a folder of its own, with the marker
+// program for its slots to start.
+class StartedProgram {
+public:
+    explicit StartedProgram(const std::string& name);
+    // Stores `seed` as the program's settings and starts it; its main window,
+    // null when none showed.
+    const Window& start(const Settings& seed);
+    // Closes the main window as its close box does; whether the program ended.
+    bool close() const;
+
+    TempFolder tmp;
+    testing_support::Tasks tasks;
+    Program program;
+    Window main;
 };
 
 // The main window's settings for a run: window placement in pixels, no

@@ -94,16 +94,14 @@ class Ends : public ::testing::TestWithParam<Ending> {};
 
 TEST_P(Ends, RunTheShutDownAndLeaveNoProcess) {
     const Ending ending = GetParam();
-    TempFolder tmp("velmora-end");
-    Program program(tmp.path() / "bin", std::string("vm-end-") + ending.name);
+    StartedProgram run(std::string("vm-end-") + ending.name);
+    const Program& program = run.program;
     Settings seed = mainWindowAt(1500, 740);
     for (const char* window : {"SINGLE_SETTINGS", "SETTINGS", "ABOUT"}) {
         seed[std::string(window) + "-Left"] = "18900";
         seed[std::string(window) + "-Top"] = "13500";
     }
-    writeSection(program.name(), seed);
-    program.start();
-    const Window main = program.mainWindow();
+    const Window main = run.start(seed);
     ASSERT_TRUE(main) << program.errorOutput();
     PostMessageW(main["AUTOCLOSE_TICKBOX"], BM_CLICK, 0, 0);
     ASSERT_TRUE(waitUntil([&] { return checked(main["AUTOCLOSE_TICKBOX"]); }, 2s));

@@ -59,13 +59,11 @@ int typeInto(HWND target, const std::wstring& text) {
 }  // namespace
 
 TEST(KeysWhereTyped, AlwaysOnTopTakesNoFocusFromNotepadOrItsOwnAboutWindow) {
-    TempFolder tmp("velmora-focus");
-    Program program(tmp.path() / "bin", "vm-focus");
+    StartedProgram run("vm-focus");
+    const Program& program = run.program;
     Settings seed = mainWindowAt(100, 100);
     seed["AlwaysOnTopTimer_TICKBOX"] = "1";
-    writeSection(program.name(), seed);
-    program.start();
-    const Window main = program.mainWindow();
+    const Window main = run.start(seed);
     ASSERT_TRUE(main) << program.errorOutput();
     ASSERT_TRUE(checked(main["AlwaysOnTopTimer_TICKBOX"]));
     // The autostart countdown's box, which a press of START would set going.
@@ -123,6 +121,5 @@ TEST(KeysWhereTyped, AlwaysOnTopTakesNoFocusFromNotepadOrItsOwnAboutWindow) {
     pressKey(VK_RETURN);
     EXPECT_TRUE(waitUntil([&] { return !program.find(L"VELMORA - ABOUT"); }, 3s)) << "Enter did not press OK";
 
-    PostMessageW(main.hwnd(), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(program.waitForExit(10s));
+    EXPECT_TRUE(run.close());
 }

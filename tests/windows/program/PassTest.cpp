@@ -7,7 +7,6 @@
 
 #include "Driver.h"
 #include "Look.h"
-#include "Tasks.h"
 
 using namespace drive;
 using ::testing::MatchesRegex;
@@ -51,11 +50,12 @@ void expectStatusAtNextStart(Program& program, const std::string& text, COLORREF
 
 TEST(RealPass, RunsTheListOnTimeReportsTheMissingProgramClosesItselfAndTheNextStartShowsTheResult) {
     TempFolder tmp("velmora-pass");
-    const Tasks tasks(tmp.path() / "work"), cleanTasks(tmp.path() / "clean");
+    const Tasks tasks(tmp.path() / "work", testing_support::markerProgram()),
+        cleanTasks(tmp.path() / "clean", testing_support::markerProgram());
     Program withErrors(tmp.path() / "bin", "vm-pass-errors"), clean(tmp.path() / "bin", "vm-pass-clean");
     const Settings list = taskList({
         {1, {tasks.withBlanks("A", "one two")}},
-        {2, {tasks.batch("B")}},
+        {2, {tasks.script("B")}},
         {3, {tasks.staying("p4pwait.exe", "C", 4000), "P4PWAIT.EXE"}},
         {4, {tasks.missing()}},
         {5, {tasks.withBlanks("E"), "", false}},
@@ -67,7 +67,7 @@ TEST(RealPass, RunsTheListOnTimeReportsTheMissingProgramClosesItselfAndTheNextSt
     withErrors.start();
     clean.start();
     const Window main = withErrors.mainWindow();
-    const std::int64_t shown = nowMs();
+    const std::int64_t shown = epochMillis();
     ASSERT_TRUE(main) << withErrors.errorOutput();
     ASSERT_TRUE(clean.mainWindow());
 
@@ -88,7 +88,7 @@ TEST(RealPass, RunsTheListOnTimeReportsTheMissingProgramClosesItselfAndTheNextSt
     shootAndCheck(main, "main-window", true);
 
     ASSERT_TRUE(withErrors.waitForExit(40s)) << "still open 40 s after the last slot";
-    const std::int64_t exited = nowMs();
+    const std::int64_t exited = epochMillis();
     ASSERT_TRUE(clean.waitForExit(30s));
     EXPECT_EQ(withErrors.exitCode(), 0u);
     EXPECT_EQ(clean.exitCode(), 0u);
@@ -98,7 +98,7 @@ TEST(RealPass, RunsTheListOnTimeReportsTheMissingProgramClosesItselfAndTheNextSt
     // wait as long as the waited-for program runs, 11 s autoclose.
     ASSERT_EQ(tasks.names(), "A B C D");
     EXPECT_EQ(tasks.markers()[0].words, "one two");
-    EXPECT_EQ(tasks.markers()[1].words, "from-batch");
+    EXPECT_EQ(tasks.markers()[1].words, "from-script");
     expectAbout(tasks.at("A") - shown, 12'000, "window shown to slot 1");
     expectAbout(tasks.at("B") - tasks.at("A"), 2'000, "slot 1 to slot 2 (a batch file)");
     expectAbout(tasks.at("C") - tasks.at("A"), 4'000, "slot 1 to slot 3");

@@ -5,7 +5,6 @@
 
 #include "Driver.h"
 #include "Look.h"
-#include "Tasks.h"
 
 using namespace drive;
 
@@ -26,9 +25,9 @@ void retype(HWND box, const std::string& typed) {
 }  // namespace
 
 TEST(SettingsByHand, TypedCommandIsSavedAndRunByTheNextPassAndTheAllSettingsWindowSaves) {
-    TempFolder tmp("velmora-settings");
-    const Tasks tasks(tmp.path() / "work");
-    Program program(tmp.path() / "bin", "vm-settings");
+    StartedProgram run("vm-settings");
+    const Tasks& tasks = run.tasks;
+    const Program& program = run.program;
     Settings seed = mainWindowAt(860, 20);
     // Both settings windows open below the main window, in this test's part of the screen.
     seed.insert({{"SINGLE_SETTINGS-Left", "600"},
@@ -36,9 +35,7 @@ TEST(SettingsByHand, TypedCommandIsSavedAndRunByTheNextPassAndTheAllSettingsWind
                  {"SETTINGS-Left", "600"},
                  {"SETTINGS-Top", "9900"},
                  {"TASK_1_TICKBOX_CAPTION", "Stored caption"}});
-    writeSection(program.name(), seed);
-    program.start();
-    const Window main = program.mainWindow();
+    const Window main = run.start(seed);
     ASSERT_TRUE(main) << program.errorOutput();
 
     click(main["SETTINGS_BUTTON"]);
@@ -100,7 +97,6 @@ TEST(SettingsByHand, TypedCommandIsSavedAndRunByTheNextPassAndTheAllSettingsWind
     ASSERT_TRUE(waitUntil([&] { return tasks.names() == "T"; }, 20s)) << program.errorOutput();
     EXPECT_EQ(tasks.markers()[0].words, "typed by hand");
 
-    PostMessageW(main.hwnd(), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(program.waitForExit(10s));
+    EXPECT_TRUE(run.close());
     EXPECT_EQ(readSection(program.name())["TASK_1_ENABLE_TICKBOX"], "1");
 }
