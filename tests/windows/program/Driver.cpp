@@ -52,6 +52,10 @@ void frontFor(HWND control) {
     if (GetForegroundWindow() != root) bringToFront(root);
 }
 
+std::wstring mainCaption(const std::string& name) {
+    return L"VELMORA - " + toWide(name);
+}
+
 std::wstring windowCaption(HWND window) {
     wchar_t caption[512];
     const int length = GetWindowTextW(window, caption, 512);
@@ -397,7 +401,11 @@ Window Program::window(const std::wstring& caption, Millis limit) const {
 }
 
 Window Program::mainWindow(Millis limit) const {
-    return window(L"VELMORA - " + toWide(name_), limit);
+    return window(mainCaption(name_), limit);
+}
+
+HWND Program::findMain() const {
+    return find(mainCaption(name_));
 }
 
 std::vector<std::string> Program::trace() const {

@@ -96,6 +96,7 @@ public:
     Window mainWindow(Millis limit = 20s) const;
     // The visible top-level window of this process with this caption now, or null.
     HWND find(const std::wstring& caption) const;
+    HWND findMain() const;
     // The "<name>: HH:MM:SS " stamped lines of its error output, without the stamp.
     std::vector<std::string> trace() const;
 
