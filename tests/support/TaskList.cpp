@@ -59,6 +59,15 @@ std::string Tasks::missing() const {
 #endif
 }
 
+std::vector<std::string> shutdownKeys() {
+    std::vector<std::string> keys = {"MAIN-Left",         "MAIN-Top",          "AlwaysOnTopTimer_TICKBOX",
+                                     "AUTOSTART_TICKBOX", "AUTOCLOSE_TICKBOX", "RIVA_AUTOSTART_TICKBOX"};
+    for (int n = 1; n <= 20; ++n) keys.push_back("TASK_" + std::to_string(n) + "_ENABLE_TICKBOX");
+    for (int n = 1; n <= 20; ++n) keys.push_back("TASK_" + std::to_string(n) + "_PAUSE_TICKBOX");
+    keys.push_back("LAST_RUN");
+    return keys;
+}
+
 Settings taskList(const std::vector<std::pair<int, Slot>>& slots) {
     Settings s;
     const auto store = [&](int n, const Slot& task) {

@@ -46,6 +46,9 @@ struct Slot {
     bool enabled;
 };
 
+// The 47 keys the main window writes when it closes, on every system.
+std::vector<std::string> shutdownKeys();
+
 // The stored keys of all twenty slots: the given ones as given, the others
 // unticked and empty.
 Settings taskList(const std::vector<std::pair<int, Slot>>& slots);

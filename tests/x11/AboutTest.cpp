@@ -13,7 +13,6 @@
 namespace x11test {
 namespace {
 
-constexpr Millis kAppear = 20s;
 const std::string kAboutCaption = "VELMORA - ABOUT";
 const std::string kDonationsCaption = "!!! DONATIONS ALWAYS APPRECIATED - BRANNIC - TARNHOLT !!! :)";
 
@@ -39,30 +38,23 @@ Image shoot(XSession& x, const Frame& f, const std::string& file) {
     return shot;
 }
 
-TEST(AboutWindows, OpenFromTheMainWindowThenDonationsAndCloseBoth) {
-    const std::string display = fixtureDisplay();
-    ASSERT_FALSE(display.empty()) << "no display: run through ctest so the fixture starts Xvfb";
-    XSession x(display);
-    ASSERT_TRUE(x.ok());
-    TempFolder tmp("about");
+using AboutWindows = OnDisplay;
+
+TEST_F(AboutWindows, OpenFromTheMainWindowThenDonationsAndCloseBoth) {
     const std::string name = "vm-about";
-    const fs::path config = tmp.path() / "config";
     const fs::path file = settingsFile(config, name);
     // The lower right of the screen, clear of the other tests' windows.
-    writeSettings(file, {{"MAIN-Left", "15000"},
-                         {"MAIN-Top", "9450"},
-                         {"AlwaysOnTopTimer_TICKBOX", "0"},
-                         {"ABOUT-Left", "15300"},
-                         {"ABOUT-Top", "9600"},
-                         {"DONATIONS_WINDOW-Left", "19500"},
-                         {"DONATIONS_WINDOW-Top", "10500"}});
-
-    Program program(installCopy(tmp.path(), name),
-                    {{"DISPLAY", display}, {"QT_QPA_PLATFORM", "xcb"}, {"XDG_CONFIG_HOME", config.string()}},
-                    tmp.path() / "output.txt");
-    const auto mainWindow = x.waitForClient(program.pid(), "VELMORA - " + name, kAppear);
-    ASSERT_TRUE(mainWindow) << program.output();
-    const auto main = x.waitForSettledFrame(*mainWindow, 300ms, 5s);
+    const unsigned long mainWindow = open(name, {{"MAIN-Left", "15000"},
+                                                 {"MAIN-Top", "9450"},
+                                                 {"AlwaysOnTopTimer_TICKBOX", "0"},
+                                                 {"ABOUT-Left", "15300"},
+                                                 {"ABOUT-Top", "9600"},
+                                                 {"DONATIONS_WINDOW-Left", "19500"},
+                                                 {"DONATIONS_WINDOW-Top", "10500"}});
+    ASSERT_NE(mainWindow, 0u);
+    XSession& x = *this->x;
+    Program& program = *this->program;
+    const auto main = x.waitForSettledFrame(mainWindow, 300ms, 5s);
     ASSERT_TRUE(main);
 
     // --- About, from the main window's About button ---
@@ -121,7 +113,7 @@ TEST(AboutWindows, OpenFromTheMainWindowThenDonationsAndCloseBoth) {
          {"ABOUT-Width", "ABOUT-Height", "DONATIONS_WINDOW-Width", "DONATIONS_WINDOW-Height"})
         EXPECT_FALSE(stored.count(key)) << key;
 
-    x.closeViaWindowManager(*mainWindow);
+    x.closeViaWindowManager(mainWindow);
     const auto status = program.waitExit(10s);
     ASSERT_TRUE(status) << "no exit within 10 s of the close request";
     EXPECT_EQ(describeStatus(*status), "exit 0") << program.output();

@@ -13,7 +13,6 @@
 namespace x11test {
 namespace {
 
-constexpr Millis kAppear = 20s;
 constexpr std::uint32_t kRed = 0xFF0000, kBlack = 0x000000;
 
 using testing_support::pollUntil;
@@ -29,47 +28,12 @@ bool staysFor(const std::function<bool()>& holds, Millis span) {
     return holds();
 }
 
-class Desktop : public ::testing::Test {
+class Desktop : public OnDisplay {
 protected:
-    void SetUp() override {
-        display = fixtureDisplay();
-        ASSERT_FALSE(display.empty()) << "no display: run through ctest so the fixture starts Xvfb";
-        x = std::make_unique<XSession>(display);
-        ASSERT_TRUE(x->ok()) << "cannot open display " << display;
-    }
-
-    unsigned long open(const std::string& name, const Settings& stored) {
-        exe = installCopy(tmp.path(), name);
-        config = tmp.path() / "config";
-        writeSettings(settingsFile(config, name), stored);
-        program = std::make_unique<Program>(
-            exe,
-            std::map<std::string, std::string>{
-                {"DISPLAY", display}, {"QT_QPA_PLATFORM", "xcb"}, {"XDG_CONFIG_HOME", config.string()}},
-            tmp.path() / "output.txt");
-        const auto window = x->waitForClient(program->pid(), "VELMORA - " + name, kAppear);
-        if (!window) {
-            ADD_FAILURE() << "no window within 20 s; output:\n" << program->output();
-            return 0;
-        }
-        return *window;
-    }
-
     Settings closeAndRead(unsigned long window, const std::string& name) {
-        x->closeViaWindowManager(window);
-        const auto status = program->waitExit(10s);
-        EXPECT_TRUE(status) << "the program did not end within 10 s of the close request";
-        if (status) {
-            EXPECT_EQ(describeStatus(*status), "exit 0") << program->output();
-        }
+        closeAndWait(window);
         return readSettings(settingsFile(config, name));
     }
-
-    TempFolder tmp{"desktop"};
-    std::string display;
-    std::unique_ptr<XSession> x;
-    fs::path exe, config;
-    std::unique_ptr<Program> program;
 };
 
 TEST_F(Desktop, AlwaysOnTopTakesTheRankFromAnotherActiveWindowOnlyWhileTicked) {

@@ -55,20 +55,8 @@ std::vector<std::string> trace(const std::string& output, const std::string& nam
     return lines;
 }
 
-class UnattendedPass : public ::testing::TestWithParam<PassCase> {
+class UnattendedPass : public OnDisplay, public ::testing::WithParamInterface<PassCase> {
 protected:
-    void SetUp() override {
-        display = fixtureDisplay();
-        ASSERT_FALSE(display.empty()) << "no display: run through ctest so the fixture starts Xvfb";
-        x = std::make_unique<XSession>(display);
-        ASSERT_TRUE(x->ok());
-        config = tmp.path() / "config";
-    }
-
-    std::map<std::string, std::string> env() const {
-        return {{"DISPLAY", display}, {"QT_QPA_PLATFORM", "xcb"}, {"XDG_CONFIG_HOME", config.string()}};
-    }
-
     struct Run {
         std::int64_t shownMs = 0;   // the window was first listed by the window manager
         std::int64_t exitedMs = 0;  // the program was seen to have ended
@@ -130,11 +118,6 @@ protected:
         EXPECT_TRUE(status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
         return shot;
     }
-
-    TempFolder tmp{"velmora-pass"};
-    std::string display;
-    std::unique_ptr<XSession> x;
-    fs::path config;
 };
 
 TEST_P(UnattendedPass, RunsOnTimeClosesItselfAndTheNextStartShowsTheResult) {

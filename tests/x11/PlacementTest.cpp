@@ -11,52 +11,7 @@
 namespace x11test {
 namespace {
 
-constexpr Millis kAppear = 20s;
-
-class Placement : public ::testing::Test {
-protected:
-    void SetUp() override {
-        display = fixtureDisplay();
-        ASSERT_FALSE(display.empty()) << "no display: run through ctest so the fixture starts Xvfb";
-        x = std::make_unique<XSession>(display);
-        ASSERT_TRUE(x->ok()) << "cannot open display " << display;
-    }
-
-    // Starts the program under `name` with `stored` in its settings file and
-    // returns its framed, settled main window.
-    unsigned long open(const std::string& name, const Settings& stored) {
-        exe = installCopy(tmp.path(), name);
-        config = tmp.path() / "config";
-        if (!stored.empty()) writeSettings(settingsFile(config, name), stored);
-        program = std::make_unique<Program>(
-            exe,
-            std::map<std::string, std::string>{
-                {"DISPLAY", display}, {"QT_QPA_PLATFORM", "xcb"}, {"XDG_CONFIG_HOME", config.string()}},
-            tmp.path() / "output.txt");
-        const auto window = x->waitForClient(program->pid(), "VELMORA - " + name, kAppear);
-        if (!window) {
-            ADD_FAILURE() << "no window captioned \"VELMORA - " << name << "\" within 20 s; "
-                          << (program->running() ? "the program still runs" : "the program ended")
-                          << "; its output:\n"
-                          << program->output();
-            return 0;
-        }
-        return *window;
-    }
-
-    void closeAndWait(unsigned long window) {
-        x->closeViaWindowManager(window);
-        const auto status = program->waitExit(10s);
-        ASSERT_TRUE(status) << "the program did not end within 10 s of the close request";
-        EXPECT_EQ(describeStatus(*status), "exit 0") << program->output();
-    }
-
-    TempFolder tmp{"placement"};
-    std::string display;
-    std::unique_ptr<XSession> x;
-    fs::path exe, config;
-    std::unique_ptr<Program> program;
-};
+using Placement = OnDisplay;
 
 TEST_F(Placement, FirstRunOpensAtDefaultPlaceAndSizeAndIsShotForReview) {
     const auto window = open("vm-default", {});

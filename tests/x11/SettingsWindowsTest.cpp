@@ -37,15 +37,8 @@ constexpr Spot kSingleOk = centre(8880, 3600, 1815, 495);
 constexpr Spot kAllCancel = centre(9240, 4920, 1575, 615);
 constexpr Spot kAllTask2Command = centre(3000, 1200, 3135, 315);
 
-class SettingsWindows : public ::testing::Test {
+class SettingsWindows : public OnDisplay {
 protected:
-    void SetUp() override {
-        display = fixtureDisplay();
-        ASSERT_FALSE(display.empty()) << "no display: run through ctest so the fixture starts Xvfb";
-        x = std::make_unique<XSession>(display);
-        ASSERT_TRUE(x->ok());
-    }
-
     void clickIn(const Frame& f, Spot s) { x->click(f.clientX + s.x, f.clientY + s.y); }
 
     // The window once framed and still, or a failure.
@@ -55,33 +48,24 @@ protected:
         const fs::path png = artifactDir() / file;
         EXPECT_TRUE(x->grab(f.x, f.y, f.width, f.height).savePng(png)) << png;
     }
-
-    TempFolder tmp{"settings"};
-    std::string display;
-    std::unique_ptr<XSession> x;
 };
 
 TEST_F(SettingsWindows, OpenFromTheMainWindowSaveACommandCloseBothAndThePassRunsIt) {
     const std::string name = "vm-settings";
-    const fs::path config = tmp.path() / "config";
     const fs::path tools = tmp.path() / "my tools";
     fs::create_directories(tools);
     const fs::path log = tmp.path() / "ran.log";
     // A path with a blank, typed as it is: the whole text names the program.
     const fs::path script = tools / "run me.sh";
     writeScript(script, "echo \"ran $#\" >> '" + log.string() + "'\n");
-    writeSettings(settingsFile(config, name), {{"AlwaysOnTopTimer_TICKBOX", "0"},
-                                               {"AUTOCLOSE_TICKBOX", "1"},
-                                               {"TASK_1_ENABLE_TICKBOX", "1"},
-                                               {"TASK_1_CMD", "stale"},
-                                               {"TASK_2_CMD", "kept"}});
-
-    Program program(installCopy(tmp.path(), name),
-                    {{"DISPLAY", display}, {"QT_QPA_PLATFORM", "xcb"}, {"XDG_CONFIG_HOME", config.string()}},
-                    tmp.path() / "output.txt");
-    const auto main = x->waitForClient(program.pid(), "VELMORA - " + name, kAppear);
-    ASSERT_TRUE(main) << program.output();
-    const auto mainFrame = settled(*main);
+    const unsigned long main = open(name, {{"AlwaysOnTopTimer_TICKBOX", "0"},
+                                           {"AUTOCLOSE_TICKBOX", "1"},
+                                           {"TASK_1_ENABLE_TICKBOX", "1"},
+                                           {"TASK_1_CMD", "stale"},
+                                           {"TASK_2_CMD", "kept"}});
+    ASSERT_NE(main, 0u);
+    Program& program = *this->program;
+    const auto mainFrame = settled(main);
     ASSERT_TRUE(mainFrame);
 
     clickIn(*mainFrame, kSettingsButton);
@@ -164,7 +148,7 @@ TEST_F(SettingsWindows, OpenFromTheMainWindowSaveACommandCloseBothAndThePassRuns
     ASSERT_TRUE(status) << "the program did not close itself with the settings windows open; status line "
                         << readSettings(settingsFile(config, name))["LAST_RUN"] << "; single "
                         << x->waitForGone(*single2, 0ms) << " all " << x->waitForGone(*all2, 0ms) << " main "
-                        << x->waitForGone(*main, 0ms) << "\n"
+                        << x->waitForGone(main, 0ms) << "\n"
                         << program.output();
     EXPECT_EQ(describeStatus(*status), "exit 0") << program.output();
     const Settings after = readSettings(settingsFile(config, name));

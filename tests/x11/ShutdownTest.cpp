@@ -32,39 +32,30 @@ void expectShutdownWrite(const Settings& after, const Settings& before) {
     EXPECT_FALSE(after.count("MAIN-Height"));
 }
 
-TEST(Shutdown, CloseThroughWindowManagerWritesTheMovedPlaceInTwips) {
-    const std::string display = fixtureDisplay();
-    ASSERT_FALSE(display.empty());
-    XSession x(display);
-    ASSERT_TRUE(x.ok());
-    TempFolder tmp("close");
+using Shutdown = OnDisplay;
+
+TEST_F(Shutdown, CloseThroughWindowManagerWritesTheMovedPlaceInTwips) {
     const std::string name = "vm-moved";
-    const fs::path config = tmp.path() / "config";
     const fs::path file = settingsFile(config, name);
     const Settings before = {{"MAIN-Left", "7500"}, {"MAIN-Top", "750"}, {"TASK_4_ENABLE_TICKBOX", "1"}};
-    writeSettings(file, before);
-
-    Program program(installCopy(tmp.path(), name), displayEnv(display, config), tmp.path() / "output.txt");
-    const auto window = x.waitForClient(program.pid(), "VELMORA - " + name, kAppear);
-    ASSERT_TRUE(window) << program.output();
+    const unsigned long window = open(name, before);
+    ASSERT_NE(window, 0u);
+    XSession& x = *this->x;
     const auto start = x.waitForFrame(
-        *window, [](const Frame& f) { return f.x == 500 && f.y == 50; }, 5s);
+        window, [](const Frame& f) { return f.x == 500 && f.y == 50; }, 5s);
     ASSERT_TRUE(start);
     ASSERT_EQ(start->x, 500) << describe(*start);
 
-    x.moveFrame(*window, 537, 311);
+    x.moveFrame(window, 537, 311);
     const auto moved = x.waitForFrame(
-        *window, [](const Frame& f) { return f.x == 537 && f.y == 311; }, 5s);
+        window, [](const Frame& f) { return f.x == 537 && f.y == 311; }, 5s);
     ASSERT_TRUE(moved);
     ASSERT_EQ(moved->x, 537) << "the window manager did not move the window: " << describe(*moved);
     ASSERT_EQ(moved->y, 311) << describe(*moved);
     // Give the program time to hear of the move, as a user's close comes later too.
-    ASSERT_TRUE(x.waitForSettledFrame(*window, 300ms, 5s));
+    ASSERT_TRUE(x.waitForSettledFrame(window, 300ms, 5s));
 
-    x.closeViaWindowManager(*window);
-    const auto status = program.waitExit(10s);
-    ASSERT_TRUE(status) << "no exit within 10 s of the close request";
-    EXPECT_EQ(describeStatus(*status), "exit 0") << program.output();
+    closeAndWait(window);
 
     const Settings after = readSettings(file);
     EXPECT_EQ(after.at("MAIN-Left"), std::to_string(537 * 15));
@@ -75,16 +66,10 @@ TEST(Shutdown, CloseThroughWindowManagerWritesTheMovedPlaceInTwips) {
     expectShutdownWrite(after, before);
 }
 
-class SignalShutdown : public ::testing::TestWithParam<int> {};
+class SignalShutdown : public OnDisplay, public ::testing::WithParamInterface<int> {};
 
 TEST_P(SignalShutdown, RunsShutDownAndExitsCleanly) {
-    const std::string display = fixtureDisplay();
-    ASSERT_FALSE(display.empty());
-    XSession x(display);
-    ASSERT_TRUE(x.ok());
-    TempFolder tmp("signal");
     const std::string name = "vm-sig" + std::to_string(GetParam());
-    const fs::path config = tmp.path() / "config";
     const fs::path file = settingsFile(config, name);
     // Ticks stored differently from their defaults must come back unchanged,
     // and every unstored one must be written with its default.
@@ -92,12 +77,10 @@ TEST_P(SignalShutdown, RunsShutDownAndExitsCleanly) {
         {"MAIN-Left", "9000"},      {"MAIN-Top", "9000"},          {"AlwaysOnTopTimer_TICKBOX", "0"},
         {"AUTOCLOSE_TICKBOX", "1"}, {"TASK_3_PAUSE_TICKBOX", "1"}, {"TASK_20_ENABLE_TICKBOX", "1"},
         {"LAST_RUN", "RUNNING..."}};
-    writeSettings(file, before);
-
-    Program program(installCopy(tmp.path(), name), displayEnv(display, config), tmp.path() / "output.txt");
-    const auto window = x.waitForClient(program.pid(), "VELMORA - " + name, kAppear);
-    ASSERT_TRUE(window) << program.output();
-    ASSERT_TRUE(x.waitForSettledFrame(*window, 300ms, 5s));
+    const unsigned long window = open(name, before);
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(x->waitForSettledFrame(window, 300ms, 5s));
+    Program& program = *this->program;
 
     const auto writtenBefore = fs::last_write_time(file);
     program.signal(GetParam());

@@ -182,15 +182,6 @@ Settings readSettings(const fs::path& file) {
     return values;
 }
 
-std::vector<std::string> shutdownKeys() {
-    std::vector<std::string> keys = {"MAIN-Left",         "MAIN-Top",          "AlwaysOnTopTimer_TICKBOX",
-                                     "AUTOSTART_TICKBOX", "AUTOCLOSE_TICKBOX", "RIVA_AUTOSTART_TICKBOX"};
-    for (int n = 1; n <= 20; ++n) keys.push_back("TASK_" + std::to_string(n) + "_ENABLE_TICKBOX");
-    for (int n = 1; n <= 20; ++n) keys.push_back("TASK_" + std::to_string(n) + "_PAUSE_TICKBOX");
-    keys.push_back("LAST_RUN");
-    return keys;
-}
-
 // --- child processes --------------------------------------------------------------
 
 Program::Program(const fs::path& exe, const std::map<std::string, std::string>& env,
@@ -276,6 +267,40 @@ std::string describeStatus(int status) {
     if (WIFEXITED(status)) return "exit " + std::to_string(WEXITSTATUS(status));
     if (WIFSIGNALED(status)) return "signal " + std::to_string(WTERMSIG(status));
     return "status " + std::to_string(status);
+}
+
+// --- a test on the display ------------------------------------------------------
+
+void OnDisplay::SetUp() {
+    display = fixtureDisplay();
+    ASSERT_FALSE(display.empty()) << "no display: run through ctest so the fixture starts Xvfb";
+    x = std::make_unique<XSession>(display);
+    ASSERT_TRUE(x->ok()) << "cannot open display " << display;
+}
+
+std::map<std::string, std::string> OnDisplay::env() const {
+    return {{"DISPLAY", display}, {"QT_QPA_PLATFORM", "xcb"}, {"XDG_CONFIG_HOME", config.string()}};
+}
+
+unsigned long OnDisplay::open(const std::string& name, const Settings& stored) {
+    if (!stored.empty()) writeSettings(settingsFile(config, name), stored);
+    program = std::make_unique<Program>(installCopy(tmp.path(), name), env(), tmp.path() / (name + ".out"));
+    const auto window = x->waitForClient(program->pid(), "VELMORA - " + name, 20s);
+    if (!window) {
+        ADD_FAILURE() << "no window captioned \"VELMORA - " << name << "\" within 20 s; "
+                      << (program->running() ? "the program still runs" : "the program ended")
+                      << "; its output:\n"
+                      << program->output();
+        return 0;
+    }
+    return *window;
+}
+
+void OnDisplay::closeAndWait(unsigned long window) {
+    x->closeViaWindowManager(window);
+    const auto status = program->waitExit(10s);
+    ASSERT_TRUE(status) << "the program did not end within 10 s of the close request";
+    EXPECT_EQ(describeStatus(*status), "exit 0") << program->output();
 }
 
 // --- /proc ------------------------------------------------------------------------

@@ -12,12 +12,16 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "support/Files.h"
 #include "support/Markers.h"
+#include "support/TaskList.h"
 #include "support/TempFolder.h"
 
 struct _XDisplay;  // Xlib's Display, kept out of the tests' includes
@@ -58,8 +62,7 @@ fs::path settingsFile(const fs::path& configHome, const std::string& exeName);
 void writeSettings(const fs::path& file, const Settings& values);
 // Reads the top-level keys back; an absent file reads as no keys.
 Settings readSettings(const fs::path& file);
-// The 47 keys the main window writes when it closes.
-std::vector<std::string> shutdownKeys();
+using testing_support::shutdownKeys;
 
 // --- the program as a child process ------------------------------------------
 
@@ -179,6 +182,26 @@ private:
     void sendToRoot(unsigned long window, const char* message, const long (&data)[5]);
 
     ::_XDisplay* display_ = nullptr;
+};
+
+// A test on the fixture's display: its connection to the X server, a folder
+// of its own, and the program started there under a name of the test's own.
+class OnDisplay : public ::testing::Test {
+protected:
+    void SetUp() override;
+    // The program's environment: this display and this test's settings folder.
+    std::map<std::string, std::string> env() const;
+    // Starts the program as `name` over `stored` (nothing for an empty list);
+    // its main window once listed, 0 (and a failure) when none came.
+    unsigned long open(const std::string& name, const Settings& stored);
+    // Closes `window` through the window manager; the program ends with 0.
+    void closeAndWait(unsigned long window);
+
+    TempFolder tmp{"velmora-x11"};
+    fs::path config = tmp.path() / "config";
+    std::string display;
+    std::unique_ptr<XSession> x;
+    std::unique_ptr<Program> program;
 };
 
 }  // namespace x11test

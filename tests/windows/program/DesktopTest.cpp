@@ -16,23 +16,6 @@ namespace {
 
 constexpr COLORREF kRed = 0x0000FF;
 
-// The first visible top-level window of a process.
-HWND windowOf(DWORD pid) {
-    HWND found = nullptr;
-    waitUntil(
-        [&] {
-            for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-                DWORD owner = 0;
-                GetWindowThreadProcessId(w, &owner);
-                if (owner == pid && IsWindowVisible(w) && GetWindow(w, GW_OWNER) == nullptr)
-                    return (found = w);
-            }
-            return static_cast<HWND>(nullptr);
-        },
-        20s);
-    return found;
-}
-
 // Which lamps are lit in one look at the strip.
 std::vector<int> litLamps(const Window& main) {
     const RECT strip = screenRect(main["RIVA_BACKGROUND_LABEL"]);
@@ -126,13 +109,8 @@ TEST(Desktop, AlwaysOnTopScannerHeartbeatAndOneRealPulse) {
 
     // Another program's top-most window in front loses its rank to VELMORA
     // within about two seconds.
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION notepad{};
-    std::wstring line = L"notepad.exe";
-    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &notepad));
-    const HWND other = windowOf(notepad.dwProcessId);
+    Notepad notepad;
+    const HWND other = notepad.window();
     ASSERT_TRUE(other);
     SetWindowPos(other, HWND_TOPMOST, 600, 300, 500, 300, SWP_NOACTIVATE);
     ASSERT_TRUE(bringToFront(other));
@@ -155,10 +133,7 @@ TEST(Desktop, AlwaysOnTopScannerHeartbeatAndOneRealPulse) {
     SetWindowPos(other, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     pause(2500ms);
     EXPECT_TRUE(topMost(other)) << "the rank was taken while VELMORA was in front";
-    PostMessageW(other, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(notepad.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(notepad.hProcess, 0);
-    CloseHandle(notepad.hProcess);
-    CloseHandle(notepad.hThread);
+    notepad.close();
 
     // Always on top off: its SetWindowPos activates VELMORA, and Wine, unlike
     // Windows, lets a background process take the foreground so.

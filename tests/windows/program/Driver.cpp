@@ -436,6 +436,45 @@ bool StartedProgram::close() const {
     return program.waitForExit(10s);
 }
 
+Notepad::Notepad() {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring line = L"notepad.exe";
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process_))
+        return;
+    // Its first visible top-level window.
+    waitUntil(
+        [&] {
+            for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(w, &owner);
+                if (owner == process_.dwProcessId && IsWindowVisible(w) && GetWindow(w, GW_OWNER) == nullptr)
+                    return (window_ = w) != nullptr;
+            }
+            return false;
+        },
+        20s);
+}
+
+Notepad::~Notepad() {
+    if (process_.hProcess == nullptr) return;
+    if (WaitForSingleObject(process_.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(process_.hProcess, 0);
+    CloseHandle(process_.hProcess);
+    CloseHandle(process_.hThread);
+}
+
+void Notepad::close() {
+    const auto ended = [&] { return WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0; };
+    PostMessageW(window_, WM_CLOSE, 0, 0);
+    // With typed text it asks whether to save it first: no.
+    waitUntil([&] { return ended() || GetForegroundWindow() != window_; }, 3s);
+    DWORD front = 0;
+    GetWindowThreadProcessId(GetForegroundWindow(), &front);
+    if (!ended() && front == process_.dwProcessId) pressKey('N');
+    waitUntil(ended, 3s);
+}
+
 Settings mainWindowAt(int leftPx, int topPx) {
     return {{"MAIN-Left", std::to_string(leftPx * 15)},
             {"MAIN-Top", std::to_string(topPx * 15)},

@@ -124,6 +124,23 @@ public:
     Window main;
 };
 
+// Notepad, another program's window to type into or to stack against.
+class Notepad {
+public:
+    Notepad();
+    ~Notepad();
+    Notepad(const Notepad&) = delete;
+    Notepad& operator=(const Notepad&) = delete;
+    // Its window once shown; null when it did not start or show.
+    HWND window() const { return window_; }
+    // Closes it as its close box does, answering "no" to saving what was typed.
+    void close();
+
+private:
+    PROCESS_INFORMATION process_{};
+    HWND window_ = nullptr;
+};
+
 // The main window's settings for a run: window placement in pixels, no
 // features the test did not ask for.
 Settings mainWindowAt(int leftPx, int topPx);

@@ -15,23 +15,6 @@ namespace {
 constexpr Millis kTypingTime = 5000ms;
 constexpr int kKeys = 20;  // one every 250 ms
 
-// The first visible top-level window of a process.
-HWND windowOf(DWORD pid) {
-    HWND found = nullptr;
-    waitUntil(
-        [&] {
-            for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-                DWORD owner = 0;
-                GetWindowThreadProcessId(w, &owner);
-                if (owner == pid && IsWindowVisible(w) && GetWindow(w, GW_OWNER) == nullptr)
-                    return (found = w);
-            }
-            return static_cast<HWND>(nullptr);
-        },
-        20s);
-    return found;
-}
-
 // The control with the keyboard focus in the thread that runs `window`.
 HWND focusOf(HWND window) {
     GUITHREADINFO info{};
@@ -71,13 +54,8 @@ TEST(KeysWhereTyped, AlwaysOnTopTakesNoFocusFromNotepadOrItsOwnAboutWindow) {
 
     // Notepad in front, over VELMORA: a space that reached VELMORA would
     // press its START.
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION notepad{};
-    std::wstring line = L"notepad.exe";
-    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &notepad));
-    const HWND editor = windowOf(notepad.dwProcessId);
+    Notepad notepad;
+    const HWND editor = notepad.window();
     ASSERT_TRUE(editor);
     SetWindowPos(editor, nullptr, 50, 50, 500, 300, SWP_NOZORDER | SWP_NOACTIVATE);
     ASSERT_TRUE(bringToFront(editor));
@@ -90,18 +68,7 @@ TEST(KeysWhereTyped, AlwaysOnTopTakesNoFocusFromNotepadOrItsOwnAboutWindow) {
     EXPECT_EQ(text(main["AUTOSTART_START_BUTTON"]), "START");
     EXPECT_EQ(text(main["AUTOSTART_TIMER_TEXTBOX"]), countdown) << "the autostart countdown was started";
 
-    PostMessageW(editor, WM_CLOSE, 0, 0);
-    // Notepad asks whether to save the typed text: no.
-    waitUntil(
-        [&] {
-            return WaitForSingleObject(notepad.hProcess, 0) == WAIT_OBJECT_0 ||
-                   GetForegroundWindow() != editor;
-        },
-        3s);
-    if (WaitForSingleObject(notepad.hProcess, 0) != WAIT_OBJECT_0) pressKey('N');
-    if (WaitForSingleObject(notepad.hProcess, 3000) != WAIT_OBJECT_0) TerminateProcess(notepad.hProcess, 0);
-    CloseHandle(notepad.hProcess);
-    CloseHandle(notepad.hThread);
+    notepad.close();
 
     // VELMORA's own About window: the main window under it must not take the
     // foreground or the focus back once a second.
