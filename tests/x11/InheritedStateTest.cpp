@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <thread>
 
 #include "Support.h"
 
@@ -20,33 +19,27 @@ struct Case {
     int leftPx;  // tests run side by side, each window in a place of its own
 };
 
-class StartedAs : public ::testing::TestWithParam<Case> {};
+class StartedAs : public OnDisplay, public ::testing::WithParamInterface<Case> {};
 
 TEST_P(StartedAs, ShowsItsWindowRunsAndWritesItsSettingsWhenTold) {
     const Case& c = GetParam();
-    XSession x(fixtureDisplay());
-    ASSERT_TRUE(x.ok());
-    TempFolder tmp("inherited");
     const std::string name = std::string("vm-") + c.name;
-    const fs::path config = tmp.path() / "config", ran = tmp.path() / "ran";
-    writeScript(tmp.path() / "task.sh", "echo ran >> '" + ran.string() + "'\n");
-    writeSettings(settingsFile(config, name), {{"MAIN-Left", std::to_string(c.leftPx * 15)},
-                                               {"MAIN-Top", "9750"},
-                                               {"AUTOSTART_TICKBOX", c.pass ? "1" : "0"},
-                                               {"AlwaysOnTopTimer_TICKBOX", "0"},
-                                               {"TASK_1_ENABLE_TICKBOX", "1"},
-                                               {"TASK_1_CMD", (tmp.path() / "task.sh").string()}});
-    Program program(
-        installCopy(tmp.path(), name),
-        {{"DISPLAY", fixtureDisplay()}, {"QT_QPA_PLATFORM", "xcb"}, {"XDG_CONFIG_HOME", config.string()}},
-        tmp.path() / "output.txt", c.how);
-    const auto window = x.waitForClient(program.pid(), "VELMORA - " + name, 20s);
-    ASSERT_TRUE(window) << "no window";
-    ASSERT_TRUE(x.waitForSettledFrame(*window, 300ms, 5s));
+    const testing_support::Tasks tasks(tmp.path() / "work", testing_support::markerProgram());
+    const unsigned long window = open(name,
+                                      {{"MAIN-Left", std::to_string(c.leftPx * 15)},
+                                       {"MAIN-Top", "9750"},
+                                       {"AUTOSTART_TICKBOX", c.pass ? "1" : "0"},
+                                       {"AlwaysOnTopTimer_TICKBOX", "0"},
+                                       {"TASK_1_ENABLE_TICKBOX", "1"},
+                                       {"TASK_1_CMD", tasks.withBlanks("ran")}},
+                                      c.how);
+    ASSERT_NE(window, 0u);
+    ASSERT_TRUE(x->waitForSettledFrame(window, 300ms, 5s));
+    Program& program = *this->program;
     if (c.pass) {
         // Autostart counts 11 s, then slot 1 runs.
-        for (int i = 0; i < 300 && !fs::exists(ran); ++i) std::this_thread::sleep_for(100ms);
-        ASSERT_TRUE(fs::exists(ran)) << "the pass did not run slot 1 within 30 s";
+        ASSERT_TRUE(testing_support::pollUntil([&] { return tasks.find("ran").has_value(); }, 30s))
+            << "the pass did not run slot 1 within 30 s";
     }
     if (!c.how.through.empty()) {
         program.signal(SIGHUP);

@@ -282,9 +282,10 @@ std::map<std::string, std::string> OnDisplay::env() const {
     return {{"DISPLAY", display}, {"QT_QPA_PLATFORM", "xcb"}, {"XDG_CONFIG_HOME", config.string()}};
 }
 
-unsigned long OnDisplay::open(const std::string& name, const Settings& stored) {
+unsigned long OnDisplay::open(const std::string& name, const Settings& stored, const StartAs& how) {
     if (!stored.empty()) writeSettings(settingsFile(config, name), stored);
-    program = std::make_unique<Program>(installCopy(tmp.path(), name), env(), tmp.path() / (name + ".out"));
+    program =
+        std::make_unique<Program>(installCopy(tmp.path(), name), env(), tmp.path() / (name + ".out"), how);
     const auto window = x->waitForClient(program->pid(), "VELMORA - " + name, 20s);
     if (!window) {
         ADD_FAILURE() << "no window captioned \"VELMORA - " << name << "\" within 20 s; "

@@ -21,6 +21,7 @@
 
 #include "support/Files.h"
 #include "support/Markers.h"
+#include "support/Poll.h"
 #include "support/TaskList.h"
 #include "support/TempFolder.h"
 
@@ -193,7 +194,7 @@ protected:
     std::map<std::string, std::string> env() const;
     // Starts the program as `name` over `stored` (nothing for an empty list);
     // its main window once listed, 0 (and a failure) when none came.
-    unsigned long open(const std::string& name, const Settings& stored);
+    unsigned long open(const std::string& name, const Settings& stored, const StartAs& how = {});
     // Closes `window` through the window manager; the program ends with 0.
     void closeAndWait(unsigned long window);
 

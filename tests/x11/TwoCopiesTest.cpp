@@ -11,22 +11,18 @@ namespace {
 
 constexpr Millis kAppear = 20s;
 
-TEST(TwoCopies, SameNameShareTheFileAndTheLastToCloseWins) {
-    const std::string display = fixtureDisplay();
-    ASSERT_FALSE(display.empty());
-    XSession x(display);
-    ASSERT_TRUE(x.ok());
-    TempFolder tmp("two");
+using TwoCopies = OnDisplay;
+
+TEST_F(TwoCopies, SameNameShareTheFileAndTheLastToCloseWins) {
+    XSession& x = *this->x;
     const std::string name = "vm-twice";
-    const fs::path config = tmp.path() / "config";
     const fs::path file = settingsFile(config, name);
     writeSettings(file, {{"MAIN-Left", "12000"},
                          {"MAIN-Top", "750"},
                          {"TASK_2_TICKBOX_CAPTION", "Mail"},
                          {"TASK_4_ENABLE_TICKBOX", "1"}});
     const fs::path exe = installCopy(tmp.path(), name);
-    const std::map<std::string, std::string> env = {
-        {"DISPLAY", display}, {"QT_QPA_PLATFORM", "xcb"}, {"XDG_CONFIG_HOME", config.string()}};
+    const auto env = this->env();
 
     Program first(exe, env, tmp.path() / "first.txt");
     const auto firstWindow = x.waitForClient(first.pid(), "VELMORA - " + name, kAppear);
