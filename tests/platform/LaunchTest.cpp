@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "platform/linux/LinuxPlatform.h"
+#include "support/Poll.h"
 #include "support/TempFolder.h"
 
 using testing_support::kExecutable;
@@ -31,12 +32,7 @@ std::string readFile(const std::string& path) {
 
 // The launched program writes its files and then a "done" marker.
 bool waitForFile(const std::string& path, std::chrono::milliseconds limit = std::chrono::seconds(5)) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        if (std::filesystem::exists(path)) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
+    return testing_support::pollUntil([&] { return std::filesystem::exists(path); }, limit);
 }
 
 // Fields of /proc/<pid>/stat after the parenthesised name, from field 3 on.
@@ -123,11 +119,7 @@ TEST(Launch, ProgramIsDetachedInItsOwnSessionWithCleanDescriptorsAndSignals) {
     ASSERT_TRUE(result.ok) << result.error;
 
     pid_t pid = 0;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (pid == 0 && std::chrono::steady_clock::now() < end) {
-        pid = findProcess(name);
-        if (pid == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    testing_support::pollUntil([&] { return (pid = findProcess(name)) != 0; }, std::chrono::seconds(5));
     ASSERT_NE(pid, 0) << "the program did not start";
     const std::string proc = "/proc/" + std::to_string(pid);
 
@@ -148,8 +140,7 @@ TEST(Launch, ProgramIsDetachedInItsOwnSessionWithCleanDescriptorsAndSignals) {
     // Once it has ended nothing of it is left with us.
     ::kill(pid, SIGKILL);
     // Its new parent reaps it in its own time; ended is enough here.
-    while (findProcess(name) != 0 && std::chrono::steady_clock::now() < end + std::chrono::seconds(5))
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    testing_support::pollUntil([&] { return findProcess(name) == 0; }, std::chrono::seconds(10));
     errno = 0;
     const pid_t reaped = ::waitpid(-1, nullptr, WNOHANG);
     EXPECT_TRUE(reaped == 0 || (reaped == -1 && errno == ECHILD)) << "reaped " << reaped;

@@ -22,10 +22,7 @@ void clickControl(XSession& x, const Frame& window, int left, int top, int width
 }
 
 bool gone(XSession& x, pid_t pid, const std::string& caption, Millis timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (x.waitForClient(pid, caption, 100ms))
-        if (std::chrono::steady_clock::now() > deadline) return false;
-    return true;
+    return testing_support::pollUntil([&] { return !x.waitForClient(pid, caption, 100ms); }, timeout);
 }
 
 // Keeps a picture of the window and checks that it painted more than a

@@ -18,19 +18,17 @@ namespace {
 // test keeps off the server: a connection of its own would hold the server
 // from resetting, which is the very thing under test.
 bool waitForQtConnection(Program& program, Millis timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
     const fs::path tasks = fs::path("/proc") / std::to_string(program.pid()) / "task";
-    while (std::chrono::steady_clock::now() < deadline && program.running()) {
-        std::error_code ec;
-        for (const auto& task : fs::directory_iterator(tasks, ec)) {
-            std::ifstream comm(task.path() / "comm");
-            std::string name;
-            std::getline(comm, name);
-            if (name == "QXcbEventQueue") return true;
-        }
-        std::this_thread::sleep_for(5ms);
-    }
-    return false;
+    bool connected = false;
+    testing_support::pollUntil(
+        [&] {
+            std::error_code ec;
+            for (const auto& task : fs::directory_iterator(tasks, ec))
+                connected = connected || readFile(task.path() / "comm") == "QXcbEventQueue\n";
+            return connected || !program.running();
+        },
+        timeout, {}, 5ms);
+    return connected;
 }
 
 TEST(BareServer, FiftyStartsAllReachTheirWindowAndSayOnceWhyAlwaysOnTopIsOff) {

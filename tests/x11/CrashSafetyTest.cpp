@@ -56,12 +56,7 @@ public:
 
     void drain() { count(); }
     bool waitForRead(Millis timeout) {
-        const auto end = std::chrono::steady_clock::now() + timeout;
-        while (std::chrono::steady_clock::now() < end) {
-            if (count() > 0) return true;
-            std::this_thread::sleep_for(2ms);
-        }
-        return false;
+        return testing_support::pollUntil([&] { return count() > 0; }, timeout, {}, 2ms);
     }
 
 private:

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-
 #include "Support.h"
 
 namespace x11test {

@@ -39,14 +39,8 @@ int count(const std::string& text, const std::string& part) {
     return n;
 }
 
-template <typename Check>
-bool waitFor(Check check, Millis timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!check()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(50ms);
-    }
-    return true;
+bool waitFor(const std::function<bool()>& check, Millis timeout) {
+    return testing_support::pollUntil(check, timeout, {}, 50ms);
 }
 
 // A private session bus with the test's screen saver on it. With the portal,

@@ -20,19 +20,16 @@
 #include "platform/fake/MemorySettingsBackend.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "settings/Store.h"
+#include "support/Poll.h"
 #include "ui/qt/main/MainWindow.h"
 
 namespace {
 
 // Runs the event loop until `done` holds or `timeout` has passed.
 bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
+    return testing_support::pollUntil(
+        done, timeout, [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); },
+        std::chrono::milliseconds(2));
 }
 
 TEST(NumLockPulse, AFirstPressFlipsNumLockAndTheCompletePulseLeavesItAsItWas) {

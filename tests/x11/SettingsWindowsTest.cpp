@@ -113,9 +113,7 @@ TEST_F(SettingsWindows, OpenFromTheMainWindowSaveACommandCloseBothAndThePassRuns
 
     // The next pass runs the saved command, blank and all, with no arguments.
     clickIn(*mainFrame, kAutostartButton);
-    const auto deadline = std::chrono::steady_clock::now() + 30s;
-    while (!fs::exists(log) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(200ms);
+    testing_support::pollUntil([&] { return fs::exists(log); }, 30s);
     std::ifstream in(log);
     std::string line;
     std::getline(in, line);

@@ -250,8 +250,7 @@ bool Program::running() {
 }
 
 std::optional<int> Program::waitExit(Millis timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (running() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(20ms);
+    testing_support::pollUntil([&] { return !running(); }, timeout);
     return status_;
 }
 
@@ -365,16 +364,18 @@ XSession::~XSession() {
 }
 
 std::optional<unsigned long> XSession::waitForClient(pid_t pid, const std::string& caption, Millis timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
     const Window root = DefaultRootWindow(display_);
-    do {
-        for (Window w : property<Window>(display_, root, "_NET_CLIENT_LIST", XA_WINDOW)) {
-            const auto pids = property<long>(display_, w, "_NET_WM_PID", XA_CARDINAL);
-            if (pids.size() == 1 && pids[0] == pid && windowName(display_, w) == caption) return w;
-        }
-        std::this_thread::sleep_for(kPoll);
-    } while (std::chrono::steady_clock::now() < deadline);
-    return std::nullopt;
+    std::optional<unsigned long> found;
+    testing_support::pollUntil(
+        [&] {
+            for (Window w : property<Window>(display_, root, "_NET_CLIENT_LIST", XA_WINDOW)) {
+                const auto pids = property<long>(display_, w, "_NET_WM_PID", XA_CARDINAL);
+                if (pids.size() == 1 && pids[0] == pid && windowName(display_, w) == caption) found = w;
+            }
+            return found.has_value();
+        },
+        timeout, {}, kPoll);
+    return found;
 }
 
 std::optional<Frame> XSession::frame(unsigned long window) {
@@ -456,14 +457,13 @@ void XSession::closeViaWindowManager(unsigned long window) {
 }
 
 bool XSession::waitForGone(unsigned long window, Millis timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
     const Window root = DefaultRootWindow(display_);
-    do {
-        const auto clients = property<Window>(display_, root, "_NET_CLIENT_LIST", XA_WINDOW);
-        if (std::find(clients.begin(), clients.end(), window) == clients.end()) return true;
-        std::this_thread::sleep_for(kPoll);
-    } while (std::chrono::steady_clock::now() < deadline);
-    return false;
+    return testing_support::pollUntil(
+        [&] {
+            const auto clients = property<Window>(display_, root, "_NET_CLIENT_LIST", XA_WINDOW);
+            return std::find(clients.begin(), clients.end(), window) == clients.end();
+        },
+        timeout, {}, kPoll);
 }
 
 void XSession::click(int x, int y) {
