@@ -16,6 +16,8 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include <cwctype>
+
 #include "platform/windows/WideText.h"
 #include "platform/windows/WindowsPlatform.h"
 #else
@@ -39,8 +41,16 @@ Self self() {
 }
 
 std::vector<std::string> arguments() {
+    // Started by an unquoted path with blanks (the system's search finds such
+    // a program), the line's first words are this program's path, which
+    // CommandLineToArgvW would end at the first blank.
+    std::wstring line = GetCommandLineW();
+    const std::wstring self = platform::toWide(platform::WindowsPlatform::ProgramPath());
+    if (line.size() > self.size() && _wcsnicmp(line.c_str(), self.c_str(), self.size()) == 0 &&
+        iswspace(line[self.size()]))
+        line = L"marker" + line.substr(self.size());
     int argc = 0;
-    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    wchar_t** argv = CommandLineToArgvW(line.c_str(), &argc);
     std::vector<std::string> words;
     for (int i = 0; argv != nullptr && i < argc; ++i) words.push_back(platform::toUtf8(argv[i]));
     LocalFree(argv);
