@@ -15,32 +15,65 @@ std::string RegistrySettingsBackend::sectionPath(const std::string& application,
     return "Software\\VB and VBA Program Settings\\" + application + "\\" + section;
 }
 
-std::optional<std::string> RegistrySettingsBackend::read(const std::string& application,
-                                                         const std::string& section, const std::string& key) {
-    UniqueKey opened;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, toWide(sectionPath(application, section)).c_str(), 0,
-                      KEY_QUERY_VALUE, opened.put()) != ERROR_SUCCESS)
-        return std::nullopt;
-    const std::wstring name = toWide(key);
+namespace {
+
+// The text of a REG_SZ value; another status for a missing value or one of
+// another type.
+LONG readText(HKEY section, const std::wstring& name, std::wstring& data) {
     // The value may grow between asking its size and reading it: ask again.
-    std::wstring data;
     for (;;) {
         DWORD type = 0, bytes = 0;
-        if (RegQueryValueExW(opened.get(), name.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
-            type != REG_SZ)
-            return std::nullopt;
+        const LONG asked = RegQueryValueExW(section, name.c_str(), nullptr, &type, nullptr, &bytes);
+        if (asked != ERROR_SUCCESS) return asked;
+        if (type != REG_SZ) return ERROR_INVALID_DATATYPE;
         data.assign(bytes / sizeof(wchar_t) + 1, L'\0');
         DWORD got = bytes;
-        const LONG status = RegQueryValueExW(opened.get(), name.c_str(), nullptr, &type,
+        const LONG status = RegQueryValueExW(section, name.c_str(), nullptr, &type,
                                              reinterpret_cast<BYTE*>(data.data()), &got);
         if (status == ERROR_MORE_DATA) continue;
-        if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
+        if (status != ERROR_SUCCESS) return status;
+        if (type != REG_SZ) return ERROR_INVALID_DATATYPE;
         data.resize(got / sizeof(wchar_t));
         break;
     }
     // Stored with or without its terminating NUL; the text ends at the first.
     data.erase(std::find(data.begin(), data.end(), L'\0'), data.end());
-    return toUtf8(data);
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+std::optional<std::string> RegistrySettingsBackend::read(const std::string& application,
+                                                         const std::string& section, const std::string& key) {
+    const std::wstring path = toWide(sectionPath(application, section));
+    const std::wstring name = toWide(key);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const HKEY opened = openForReading(path);
+        if (!opened) return std::nullopt;
+        std::wstring data;
+        const LONG status = readText(opened, name, data);
+        // The section was deleted since it was opened; it may be back by now.
+        if (status == ERROR_KEY_DELETED) {
+            readKeys_.erase(path);
+            continue;
+        }
+        if (status != ERROR_SUCCESS) return std::nullopt;
+        return toUtf8(data);
+    }
+    return std::nullopt;
+}
+
+HKEY RegistrySettingsBackend::openForReading(const std::wstring& path) {
+    // A start-up reads over a hundred keys of one section: opening it for each
+    // would cost two calls into the system per key. A missing section is not
+    // remembered, so one created later (by a save, or by another program) is seen.
+    const auto [at, added] = readKeys_.try_emplace(path);
+    if (added && RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, at->second.put()) !=
+                     ERROR_SUCCESS) {
+        readKeys_.erase(at);
+        return nullptr;
+    }
+    return at->second.get();
 }
 
 void RegistrySettingsBackend::write(const std::string& application, const std::string& section,

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/SettingsBackend.h"
+#include "platform/windows/Win32.h"
 
 namespace platform {
 
@@ -16,7 +18,8 @@ namespace platform {
 //
 // A missing key or section, or a value of another type, reads as absent. A
 // value that cannot be written is said once on standard error and kept in
-// warnings(); the program carries on.
+// warnings(); the program carries on. A section read from stays open for the
+// next read until the backend goes.
 class RegistrySettingsBackend : public SettingsBackend {
 public:
     std::optional<std::string> read(const std::string& application, const std::string& section,
@@ -33,8 +36,11 @@ public:
 
 private:
     void warn(const std::string& message);
+    // The section's key open for reading, or nullptr when it does not exist.
+    HKEY openForReading(const std::wstring& path);
 
     std::vector<std::string> warnings_;
+    std::map<std::wstring, windows_backend::UniqueKey> readKeys_;
 };
 
 }  // namespace platform

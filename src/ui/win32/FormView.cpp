@@ -24,6 +24,7 @@ struct ControlView {
     Kind kind;
     HWND hwnd = nullptr;
     bool hasTip = false;
+    bool threeState = false;  // a tick box made BS_AUTO3STATE to show the greyed value
 };
 
 namespace {
@@ -214,7 +215,12 @@ HWND FormView::createControl(ControlView& view, int id) {
     }
     if (!view.hwnd) return nullptr;
     SetWindowLongPtrW(view.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&view));
-    SetWindowSubclass(view.hwnd, controlProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    // Only an edit box needs a subclass: it tells its parent of no double-click
+    // and not where the focus went. Every other control reports what the model
+    // wants through WM_COMMAND, and a subclass costs a property look-up on each
+    // of the control's messages.
+    if (view.kind == Kind::TextBox)
+        SetWindowSubclass(view.hwnd, controlProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
     setName(view.hwnd, c.name());
     SendMessageW(view.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.font(c.font, dpi_)), FALSE);
     showText(view);
@@ -276,8 +282,12 @@ void FormView::showText(ControlView& view) {
 
 void FormView::showValue(ControlView& view) {
     const auto value = static_cast<form::TickBox&>(view.control).value();
-    // Only a three-state box shows the greyed state.
-    SendMessageW(view.hwnd, BM_SETSTYLE, value == 2 ? BS_AUTO3STATE : BS_AUTOCHECKBOX, TRUE);
+    // Only a three-state box shows the greyed state. The style changes (and
+    // redraws the box) only when the greyed value comes or goes.
+    if ((value == 2) != view.threeState) {
+        view.threeState = value == 2;
+        SendMessageW(view.hwnd, BM_SETSTYLE, view.threeState ? BS_AUTO3STATE : BS_AUTOCHECKBOX, TRUE);
+    }
     SendMessageW(view.hwnd, BM_SETCHECK,
                  value == 1   ? BST_CHECKED
                  : value == 2 ? BST_INDETERMINATE
@@ -524,6 +534,11 @@ LRESULT FormView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (beforeClose) beforeClose();
             unload();
             return 0;
+        case WM_DESTROY:
+            // The controls still exist here, and their names must go before they do.
+            for (const auto& view : views_)
+                if (view->hwnd) removeName(view->hwnd);
+            break;
         case WM_NCDESTROY:
             detach();
             removeName(hwnd_);
@@ -563,7 +578,6 @@ LRESULT CALLBACK FormView::controlProc(HWND hwnd, UINT message, WPARAM wParam, L
             return result;
         }
         case WM_NCDESTROY:
-            removeName(hwnd);
             RemoveWindowSubclass(hwnd, controlProc, id);
             break;
         default:
