@@ -57,6 +57,15 @@ const std::string& textOf(const ControlView& view) {
     }
 }
 
+// The text as the control shows it.
+std::wstring shownText(const ControlView& view) {
+    std::wstring text = platform::toWide(textOf(view));
+    if (view.kind == Kind::Button || view.kind == Kind::TickBox) text = literalCaption(text);
+    if (view.kind == Kind::TextBox && static_cast<const form::TextBox&>(view.control).readOnly)
+        text = singleLine(text);
+    return text;
+}
+
 std::wstring windowText(HWND hwnd) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
@@ -167,13 +176,16 @@ void FormView::buildControls() {
     std::copy_if(all.rbegin(), all.rend(), std::back_inserter(order),
                  [](auto* c) { return c->tabIndex < 0; });
 
-    int id = kFirstId;
+    // A control's id is its place in views_ (after kFirstId): viewOf finds it
+    // by the id the window carries anyway.
     for (form::Control* control : order) {
-        auto view = std::make_unique<ControlView>(ControlView{*control, kindOf(*control)});
-        if (!createControl(*view, id++)) continue;
-        ControlView* v = view.get();
+        views_.push_back(std::make_unique<ControlView>(ControlView{*control, kindOf(*control)}));
+        ControlView* v = views_.back().get();
+        if (!createControl(*v, kFirstId + static_cast<int>(views_.size()) - 1)) {
+            views_.pop_back();
+            continue;
+        }
         control->setObserver([this, v](form::Property p) { refresh(*v, p); });
-        views_.push_back(std::move(view));
     }
 }
 
@@ -209,12 +221,14 @@ HWND FormView::createControl(ControlView& view, int id) {
             break;
     }
     if (cls) {
+        // Made with its text rather than given it afterwards: one change less
+        // for each of the controls.
         const PxRect at = toPx(c.box, dpi_);
-        view.hwnd = CreateWindowExW(exStyle, cls, L"", style, at.left, at.top, at.width, at.height, hwnd_,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), nullptr);
+        view.hwnd = CreateWindowExW(exStyle, cls, shownText(view).c_str(), style, at.left, at.top, at.width,
+                                    at.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                    instance(), nullptr);
     }
     if (!view.hwnd) return nullptr;
-    SetWindowLongPtrW(view.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&view));
     // Only an edit box needs a subclass: it tells its parent of no double-click
     // and not where the focus went. Every other control reports what the model
     // wants through WM_COMMAND, and a subclass costs a property look-up on each
@@ -223,7 +237,6 @@ HWND FormView::createControl(ControlView& view, int id) {
         SetWindowSubclass(view.hwnd, controlProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
     setName(view.hwnd, c.name());
     SendMessageW(view.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.font(c.font, dpi_)), FALSE);
-    showText(view);
     if (view.kind == Kind::TickBox) showValue(view);
     showToolTip(view);
     return view.hwnd;
@@ -239,7 +252,9 @@ bool FormView::paintButtonPicture(form::Control&, HDC, const RECT&) {
 
 ControlView* FormView::viewOf(HWND control) const {
     if (!control || GetParent(control) != hwnd_) return nullptr;
-    return reinterpret_cast<ControlView*>(GetWindowLongPtrW(control, GWLP_USERDATA));
+    const auto index = static_cast<std::size_t>(GetDlgCtrlID(control) - kFirstId);
+    if (index >= views_.size() || views_[index]->hwnd != control) return nullptr;
+    return views_[index].get();
 }
 
 void FormView::refresh(ControlView& view, form::Property property) {
@@ -269,10 +284,7 @@ void FormView::refresh(ControlView& view, form::Property property) {
 }
 
 void FormView::showText(ControlView& view) {
-    std::wstring text = platform::toWide(textOf(view));
-    if (view.kind == Kind::Button || view.kind == Kind::TickBox) text = literalCaption(text);
-    if (view.kind == Kind::TextBox && static_cast<const form::TextBox&>(view.control).readOnly)
-        text = singleLine(text);
+    const std::wstring text = shownText(view);
     // Skip our own echo while the user types, or the caret would jump.
     if (windowText(view.hwnd) == text) return;
     updating_ = true;
