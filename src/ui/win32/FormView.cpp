@@ -25,6 +25,7 @@ struct ControlView {
     HWND hwnd = nullptr;
     bool hasTip = false;
     bool threeState = false;  // a tick box made BS_AUTO3STATE to show the greyed value
+    bool subclassed = false;  // an edit box that has had the focus
 };
 
 namespace {
@@ -229,12 +230,6 @@ HWND FormView::createControl(ControlView& view, int id) {
                                     instance(), nullptr);
     }
     if (!view.hwnd) return nullptr;
-    // Only an edit box needs a subclass: it tells its parent of no double-click
-    // and not where the focus went. Every other control reports what the model
-    // wants through WM_COMMAND, and a subclass costs a property look-up on each
-    // of the control's messages.
-    if (view.kind == Kind::TextBox)
-        SetWindowSubclass(view.hwnd, controlProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
     setName(view.hwnd, c.name());
     SendMessageW(view.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.font(c.font, dpi_)), FALSE);
     if (view.kind == Kind::TickBox) showValue(view);
@@ -345,6 +340,14 @@ void FormView::command(ControlView& view, int code) {
             break;
         case Kind::TextBox:
             if (code == EN_CHANGE && !updating_) edited(view);
+            // Only an edit box needs a subclass: it tells its parent of no
+            // double-click and not where the focus went. A subclass costs a
+            // property look-up on each of the box's messages, so it comes when
+            // the box first takes the focus, which the press that begins any
+            // double-click gives it; a box never touched costs nothing.
+            if (code == EN_SETFOCUS && !view.subclassed)
+                view.subclassed = SetWindowSubclass(view.hwnd, controlProc, kSubclassId,
+                                                    reinterpret_cast<DWORD_PTR>(this)) != FALSE;
             break;
         case Kind::Other:
             break;
