@@ -20,20 +20,21 @@ namespace {
 // The text of a REG_SZ value; another status for a missing value or one of
 // another type.
 LONG readText(HKEY section, const std::wstring& name, std::wstring& data) {
-    // The value may grow between asking its size and reading it: ask again.
+    // Most values are short: one call reads them. A longer one (or one that
+    // grew meanwhile) says its size, and is read again into that much room.
+    data.assign(128, L'\0');
     for (;;) {
-        DWORD type = 0, bytes = 0;
-        const LONG asked = RegQueryValueExW(section, name.c_str(), nullptr, &type, nullptr, &bytes);
-        if (asked != ERROR_SUCCESS) return asked;
-        if (type != REG_SZ) return ERROR_INVALID_DATATYPE;
-        data.assign(bytes / sizeof(wchar_t) + 1, L'\0');
-        DWORD got = bytes;
+        DWORD type = 0;
+        auto bytes = static_cast<DWORD>(data.size() * sizeof(wchar_t));
         const LONG status = RegQueryValueExW(section, name.c_str(), nullptr, &type,
-                                             reinterpret_cast<BYTE*>(data.data()), &got);
-        if (status == ERROR_MORE_DATA) continue;
+                                             reinterpret_cast<BYTE*>(data.data()), &bytes);
+        if (status == ERROR_MORE_DATA) {
+            data.assign(bytes / sizeof(wchar_t) + 1, L'\0');
+            continue;
+        }
         if (status != ERROR_SUCCESS) return status;
         if (type != REG_SZ) return ERROR_INVALID_DATATYPE;
-        data.resize(got / sizeof(wchar_t));
+        data.resize(bytes / sizeof(wchar_t));
         break;
     }
     // Stored with or without its terminating NUL; the text ends at the first.
