@@ -73,11 +73,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
         }
         return false;
     };
-    app::Win32SchedulerDriver driver(program.scheduler());
     // A light painted just before a launch's blocking sleep must be on screen.
     platform.setBeforeSleep([&window] { window.paintNow(); });
 
     program.load();
+    // Armed once the load has set up its timers, rather than re-armed for
+    // each of the sixty it touches. Nothing in the load waits for a tick.
+    app::Win32SchedulerDriver driver(program.scheduler());
     window.show(showCommand == SW_HIDE ? SW_SHOWNORMAL : showCommand);
     const int status = ui::win32::runMessages([] { return false; });
     // A user's close (or the autoclose) learns that the ticks, position and

@@ -25,6 +25,8 @@ struct ControlView {
     Kind kind;
     HWND hwnd = nullptr;
     bool hasTip = false;
+    bool threeState = false;  // a tick box made BS_AUTO3STATE to show the greyed value
+    bool subclassed = false;  // an edit box that has had the focus
 };
 
 namespace {
@@ -55,6 +57,15 @@ const std::string& textOf(const ControlView& view) {
         default:
             return none;
     }
+}
+
+// The text as the control shows it.
+std::wstring shownText(const ControlView& view) {
+    std::wstring text = platform::toWide(textOf(view));
+    if (view.kind == Kind::Button || view.kind == Kind::TickBox) text = literalCaption(text);
+    if (view.kind == Kind::TextBox && static_cast<const form::TextBox&>(view.control).readOnly)
+        text = singleLine(text);
+    return text;
 }
 
 std::wstring windowText(HWND hwnd) {
@@ -191,14 +202,17 @@ void FormView::buildControls() {
     std::copy_if(all.rbegin(), all.rend(), std::back_inserter(order),
                  [](auto* c) { return c->tabIndex < 0; });
 
-    int id = kFirstId;
+    // A control's id is its place in views_ (after kFirstId): viewOf finds it
+    // by the id the window carries anyway.
     for (form::Control* control : order) {
-        auto view = std::make_unique<ControlView>(ControlView{*control, kindOf(*control)});
-        if (!createControl(*view, id++)) continue;
-        ControlView* v = view.get();
+        views_.push_back(std::make_unique<ControlView>(ControlView{*control, kindOf(*control)}));
+        ControlView* v = views_.back().get();
+        if (!createControl(*v, kFirstId + static_cast<int>(views_.size()) - 1)) {
+            views_.pop_back();
+            continue;
+        }
         control->setObserver([this, v](form::Property p) { refresh(*v, p); });
         if (v->kind == Kind::Button && static_cast<form::Button*>(control)->isDefault) defaultButton_ = v;
-        views_.push_back(std::move(view));
     }
 }
 
@@ -236,16 +250,16 @@ HWND FormView::createControl(ControlView& view, int id) {
             break;
     }
     if (cls) {
+        // Made with its text rather than given it afterwards: one change less
+        // for each of the controls.
         const PxRect at = toPx(c.box, dpi_);
-        view.hwnd = CreateWindowExW(exStyle, cls, L"", style, at.left, at.top, at.width, at.height, hwnd_,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), nullptr);
+        view.hwnd = CreateWindowExW(exStyle, cls, shownText(view).c_str(), style, at.left, at.top, at.width,
+                                    at.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                    instance(), nullptr);
     }
     if (!view.hwnd) return nullptr;
-    SetWindowLongPtrW(view.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&view));
-    SetWindowSubclass(view.hwnd, controlProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
     setName(view.hwnd, c.name());
     SendMessageW(view.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.font(c.font, dpi_)), FALSE);
-    showText(view);
     if (view.kind == Kind::TickBox) showValue(view);
     showToolTip(view);
     return view.hwnd;
@@ -261,7 +275,9 @@ bool FormView::paintButtonPicture(form::Control&, HDC, const RECT&) {
 
 ControlView* FormView::viewOf(HWND control) const {
     if (!control || GetParent(control) != hwnd_) return nullptr;
-    return reinterpret_cast<ControlView*>(GetWindowLongPtrW(control, GWLP_USERDATA));
+    const auto index = static_cast<std::size_t>(GetDlgCtrlID(control) - kFirstId);
+    if (index >= views_.size() || views_[index]->hwnd != control) return nullptr;
+    return views_[index].get();
 }
 
 void FormView::refresh(ControlView& view, form::Property property) {
@@ -291,10 +307,7 @@ void FormView::refresh(ControlView& view, form::Property property) {
 }
 
 void FormView::showText(ControlView& view) {
-    std::wstring text = platform::toWide(textOf(view));
-    if (view.kind == Kind::Button || view.kind == Kind::TickBox) text = literalCaption(text);
-    if (view.kind == Kind::TextBox && static_cast<const form::TextBox&>(view.control).readOnly)
-        text = singleLine(text);
+    const std::wstring text = shownText(view);
     // Skip our own echo while the user types, or the caret would jump.
     if (windowText(view.hwnd) == text) return;
     updating_ = true;
@@ -304,8 +317,12 @@ void FormView::showText(ControlView& view) {
 
 void FormView::showValue(ControlView& view) {
     const auto value = static_cast<form::TickBox&>(view.control).value();
-    // Only a three-state box shows the greyed state.
-    SendMessageW(view.hwnd, BM_SETSTYLE, value == 2 ? BS_AUTO3STATE : BS_AUTOCHECKBOX, TRUE);
+    // Only a three-state box shows the greyed state. The style changes (and
+    // redraws the box) only when the greyed value comes or goes.
+    if ((value == 2) != view.threeState) {
+        view.threeState = value == 2;
+        SendMessageW(view.hwnd, BM_SETSTYLE, view.threeState ? BS_AUTO3STATE : BS_AUTOCHECKBOX, TRUE);
+    }
     SendMessageW(view.hwnd, BM_SETCHECK,
                  value == 1   ? BST_CHECKED
                  : value == 2 ? BST_INDETERMINATE
@@ -353,6 +370,14 @@ void FormView::command(ControlView& view, int code) {
             break;
         case Kind::TextBox:
             if (code == EN_CHANGE && !updating_) edited(view);
+            // Only an edit box needs a subclass: it tells its parent of no
+            // double-click and not where the focus went. A subclass costs a
+            // property look-up on each of the box's messages, so it comes when
+            // the box first takes the focus, which the press that begins any
+            // double-click gives it; a box never touched costs nothing.
+            if (code == EN_SETFOCUS && !view.subclassed)
+                view.subclassed = SetWindowSubclass(view.hwnd, controlProc, kSubclassId,
+                                                    reinterpret_cast<DWORD_PTR>(this)) != FALSE;
             break;
         case Kind::Other:
             break;
@@ -578,6 +603,11 @@ LRESULT FormView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (beforeClose) beforeClose();
             unload();
             return 0;
+        case WM_DESTROY:
+            // The controls still exist here, and their names must go before they do.
+            for (const auto& view : views_)
+                if (view->hwnd) removeName(view->hwnd);
+            break;
         case WM_NCDESTROY:
             detach();
             removeName(hwnd_);
@@ -617,7 +647,6 @@ LRESULT CALLBACK FormView::controlProc(HWND hwnd, UINT message, WPARAM wParam, L
             return result;
         }
         case WM_NCDESTROY:
-            removeName(hwnd);
             RemoveWindowSubclass(hwnd, controlProc, id);
             break;
         default:

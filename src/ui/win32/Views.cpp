@@ -35,8 +35,7 @@ HWND AboutView::createOther(form::Control& control, DWORD style, int id) {
 }
 
 LRESULT CALLBACK AboutView::pictureProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    // The drawing hangs on a property: GWLP_USERDATA holds the form view's
-    // record of the control.
+    // The drawing hangs on a property, handed over at creation.
     constexpr const wchar_t* kDrawing = L"VelmoraDrawing";
     if (message == WM_NCCREATE)
         SetPropW(hwnd, kDrawing, reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);

@@ -127,6 +127,9 @@ TEST_F(FormViewTest, TheUsersMovesReachTheModel) {
 
     SendMessageW(controls["OK_BUTTON"], BM_CLICK, 0, 0);
     SendMessageW(controls["SOME_TICKBOX"], BM_CLICK, 0, 0);
+    // A double-click begins with a press, which gives the box the focus.
+    SendMessageW(controls["SOME_TEXTBOX"], WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(controls["SOME_TEXTBOX"], WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     SendMessageW(controls["SOME_TEXTBOX"], WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
     SendMessageW(controls["SOME_TEXTBOX"], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"typed"));
     SendMessageW(controls["TITLE_LABEL"], WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
