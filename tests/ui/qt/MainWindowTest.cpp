@@ -134,7 +134,7 @@ TEST_F(MainWindowTest, EveryControlHasAWidgetOfItsKindNamedAfterIt) {
 
 TEST_F(MainWindowTest, ControlsSitAtTheirTwipBoxesInPixels) {
     open();
-    ASSERT_DOUBLE_EQ(window().scale(), 1.0) << "the offscreen screen is 96 dpi";
+    ASSERT_DOUBLE_EQ(window().dpi(), 96.0) << "the offscreen screen is 96 dpi";
     EXPECT_EQ(find("TARNHOLT_TITLE")->geometry(), QRect(8, 8, 153, 21));
     EXPECT_EQ(find("LAST_RUN_TEXTBOX")->geometry(), QRect(80, 72, 289, 22));
     EXPECT_EQ(find("AUTOSTART_START_BUTTON")->geometry(), QRect(80, 112, 65, 25));

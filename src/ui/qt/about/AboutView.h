@@ -12,7 +12,7 @@ namespace ui {
 // A picture box: one picture inside a sunken border, sized to the picture.
 class PictureView : public QWidget {
 public:
-    PictureView(model::PictureBox& box, model::pictures::Drawing picture, QWidget* parent, double scale);
+    PictureView(model::PictureBox& box, model::pictures::Drawing picture, QWidget* parent, double dpi);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

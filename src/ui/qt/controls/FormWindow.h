@@ -9,6 +9,7 @@
 
 #include <functional>
 
+#include "form/Pixels.h"
 #include "form/Window.h"
 
 namespace ui {
@@ -24,8 +25,8 @@ public:
 
     form::Window& model() { return window_; }
 
-    // Logical dpi / 96 of the screen the window was built for.
-    double scale() const { return scale_; }
+    // The logical dpi of the screen the window was built for.
+    double dpi() const { return dpi_; }
 
     // Creates the widgets of the model's controls. Call once, after construction.
     void buildControls();
@@ -61,7 +62,7 @@ private:
     void showDefault(QWidget* focus);
 
     form::Window& window_;
-    double scale_ = 1.0;
+    double dpi_ = form::kBaseDpi;
     QPoint framePos_;
     QSize frameSize_;
     QMargins frame_;                       // window manager's frame, known once it has framed us
