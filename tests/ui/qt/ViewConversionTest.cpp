@@ -6,7 +6,7 @@
 
 #include "ui/qt/controls/ViewStyle.h"
 
-using namespace ui::view;
+using namespace ui::qt;
 
 TEST(FontFamilies, ClassicWindowsFacesMapToAnInstalledSans) {
     const QStringList liberation{"DejaVu Sans", "Liberation Sans", "Liberation Serif"};

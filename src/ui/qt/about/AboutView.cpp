@@ -7,7 +7,7 @@
 #include "ui/qt/controls/DrawingPainter.h"
 #include "ui/qt/controls/ViewGeometry.h"
 
-namespace ui {
+namespace ui::qt {
 
 namespace {
 
@@ -21,7 +21,7 @@ PictureView::PictureView(model::PictureBox& box, model::pictures::Drawing pictur
     setObjectName(QString::fromStdString(box.name()));
     setAccessibleName(objectName());
     // The box fits the picture and its border, whatever its twips say.
-    const QRect at = view::toQRect(form::toPx(box.box, dpi));
+    const QRect at = toQRect(form::toPx(box.box, dpi));
     setGeometry(at.left(), at.top(), form::scalePx(picture_.width, dpi) + 2 * border_,
                 form::scalePx(picture_.height, dpi) + 2 * border_);
     setFocusPolicy(box.tabIndex >= 0 ? Qt::TabFocus : Qt::NoFocus);
@@ -46,4 +46,4 @@ void registerAboutViews(QtWindowHost& host) {
     });
 }
 
-}  // namespace ui
+}  // namespace ui::qt

@@ -9,7 +9,7 @@
 
 #include "ui/qt/controls/ViewGeometry.h"
 
-namespace ui::view {
+namespace ui::qt {
 
 namespace {
 
@@ -240,4 +240,4 @@ void ButtonView::refresh(form::Property p) {
     if (p == form::Property::Text) setText(caption(button_.caption()));
 }
 
-}  // namespace ui::view
+}  // namespace ui::qt

@@ -12,7 +12,7 @@
 // control holds and tells the control what the user did; the control stays
 // the truth. Each widget listens to its own control only, so a change touches
 // one widget and nothing else.
-namespace ui::view {
+namespace ui::qt {
 
 // Creates the widget for `control` as a child of `parent` at its twip box
 // at the screen's logical `dpi`. Returns nullptr for a control kind without a view.
@@ -73,4 +73,4 @@ private:
     form::Button& button_;
 };
 
-}  // namespace ui::view
+}  // namespace ui::qt

@@ -18,7 +18,7 @@
 #include "ui/qt/controls/ViewGeometry.h"
 #include "ui/qt/controls/ViewStyle.h"
 
-namespace ui {
+namespace ui::qt {
 
 namespace {
 
@@ -54,7 +54,7 @@ FormWindow::~FormWindow() {
 }
 
 QWidget* FormWindow::createView(form::Control& control) {
-    return view::createControlView(control, this, dpi_);
+    return createControlView(control, this, dpi_);
 }
 
 void FormWindow::buildControls() {
@@ -90,7 +90,7 @@ void FormWindow::applyWindow() {
     if (primary) add(primary);
     for (const QScreen* s : QGuiApplication::screens())
         if (s != primary) add(s);
-    const QRect placed = view::toQRect(form::placeWindow(window_, screens, dpi_));
+    const QRect placed = toQRect(form::placeWindow(window_, screens, dpi_));
     framePos_ = placed.topLeft();
     frameSize_ = placed.size();
     setFixedSize(clientSize());
@@ -140,7 +140,7 @@ void FormWindow::resizeEvent(QResizeEvent* event) {
 void FormWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     for (const form::Line& line : window_.lines) {
-        QPen pen(view::toQColor(line.colour, palette()));
+        QPen pen(toQColor(line.colour, palette()));
         pen.setWidth(std::max(1, form::scalePx(line.width, dpi_)));
         pen.setCapStyle(Qt::FlatCap);
         painter.setPen(pen);
@@ -188,4 +188,4 @@ void FormWindow::recordPosition() {
     form::recordPosition(window_, outer.x(), outer.y(), dpi_);
 }
 
-}  // namespace ui
+}  // namespace ui::qt

@@ -12,7 +12,7 @@
 #include "form/Pixels.h"
 #include "form/Window.h"
 
-namespace ui {
+namespace ui::qt {
 
 // The Qt view of one window model: a widget per control at its twip box, the
 // window's lines, and the window itself (caption, fixed outer size and
@@ -69,4 +69,4 @@ private:
     QPointer<QPushButton> defaultButton_;  // the layout's default button, if any
 };
 
-}  // namespace ui
+}  // namespace ui::qt

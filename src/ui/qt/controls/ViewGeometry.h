@@ -4,11 +4,11 @@
 
 #include "form/Pixels.h"
 
-namespace ui::view {
+namespace ui::qt {
 
 // A box in pixels (see form::toPx) as Qt's.
 inline QRect toQRect(const form::PixelBox& box) {
     return {box.left, box.top, box.width, box.height};
 }
 
-}  // namespace ui::view
+}  // namespace ui::qt

@@ -6,7 +6,7 @@
 #include "model/pictures/DocumentPicture.h"
 #include "ui/qt/controls/DrawingPainter.h"
 
-namespace ui {
+namespace ui::qt {
 
 SingleSettingsWindow::SingleSettingsWindow(form::Window& window, QWidget* parent)
     : FormWindow(window, parent, Qt::Dialog) {}
@@ -32,4 +32,4 @@ void registerSettingsViews(QtWindowHost& host) {
     });
 }
 
-}  // namespace ui
+}  // namespace ui::qt
