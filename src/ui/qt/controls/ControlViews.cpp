@@ -68,13 +68,13 @@ class TickBoxStyle : public QProxyStyle {
 public:
     explicit TickBoxStyle(QStyle* base) : QProxyStyle(base) {}
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
-        const double scale = widget ? widget->logicalDpiX() / 96.0 : 1.0;
+        const double dpi = widget ? widget->logicalDpiX() : form::kBaseDpi;
         switch (metric) {
             case PM_IndicatorWidth:
             case PM_IndicatorHeight:
-                return qRound(13 * scale);
+                return form::scalePx(13, dpi);
             case PM_CheckBoxLabelSpacing:
-                return qRound(4 * scale);
+                return form::scalePx(4, dpi);
             default:
                 return QProxyStyle::pixelMetric(metric, option, widget);
         }

@@ -38,7 +38,7 @@ public:
     std::function<void()> onClosed;
 
     // The window's outer frame as the model asks for it, in pixels, placed on
-    // the work area (see form::placeFrame).
+    // the work area (see form::placeWindow).
     QPoint wantedFramePos() const { return framePos_; }
     QSize wantedFrameSize() const { return frameSize_; }
 
