@@ -51,7 +51,7 @@ TEST(NumLockPulse, AFirstPressFlipsNumLockAndTheCompletePulseLeavesItAsItWas) {
     std::vector<std::string> notices;
     form.onNotice = [&](const std::string& n) { notices.push_back(n); };
     engine::Engine engine(form, host);
-    ui::MainWindow window(form);
+    ui::qt::MainWindow window(form);
     app::QtSchedulerDriver driver(scheduler);
     form.Form_Load();
     window.show();

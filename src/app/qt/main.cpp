@@ -141,16 +141,16 @@ int main(int argc, char** argv) {
     form::RealClock clock;
     platform::LinuxPlatform platform;
     // Shows the settings and About windows modally over their owners.
-    ui::QtWindowHost windowHost;
+    ui::qt::QtWindowHost windowHost;
     app::Program program({settingsBackend, platform, clock, windowHost, executableName,
                           app::passLogTo([&trace](const std::string& text) { trace.write(text); },
                                          executableName),
                           say});
     model::MainForm& form = program.form();
-    ui::MainWindow window(form);
+    ui::qt::MainWindow window(form);
     windowHost.addWindow(window);
-    ui::registerAboutViews(windowHost);
-    ui::registerSettingsViews(windowHost);
+    ui::qt::registerAboutViews(windowHost);
+    ui::qt::registerSettingsViews(windowHost);
     app::QtSchedulerDriver driver(program.scheduler());
     // A light painted just before a launch's blocking sleep must be on screen.
     platform.setBeforeSleep([&window] { window.paintNow(); });

@@ -33,7 +33,6 @@ namespace {
 
 constexpr int kFirstId = 100;  // clear of IDOK and IDCANCEL, which the dialog keys send
 constexpr UINT_PTR kSubclassId = 1;
-constexpr int kFallbackTwips = 1000;  // where a window lost off every screen opens
 
 Kind kindOf(form::Control& control) {
     if (dynamic_cast<form::Label*>(&control)) return Kind::Label;
@@ -252,7 +251,7 @@ HWND FormView::createControl(ControlView& view, int id) {
     if (cls) {
         // Made with its text rather than given it afterwards: one change less
         // for each of the controls.
-        const PxRect at = toPx(c.box, dpi_);
+        const form::PixelBox at = form::toPx(c.box, dpi_);
         view.hwnd = CreateWindowExW(exStyle, cls, shownText(view).c_str(), style, at.left, at.top, at.width,
                                     at.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                     instance(), nullptr);
@@ -434,20 +433,20 @@ LRESULT FormView::colours(HWND control, HDC dc, UINT message, WPARAM wParam, LPA
 void FormView::paintLines(HDC dc) {
     for (const form::Line& line : window_.lines) {
         LOGBRUSH brush{BS_SOLID, toColorRef(line.colour), 0};
-        const int width = std::max(1, MulDiv(line.width, dpi_, 96));
+        const int width = std::max(1, form::scalePx(line.width, dpi_));
         UniquePen pen(ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT, static_cast<DWORD>(width),
                                    &brush, 0, nullptr));
         if (!pen) continue;
         const HGDIOBJ old = SelectObject(dc, pen.get());
-        MoveToEx(dc, toPx(line.x1, dpi_), toPx(line.y1, dpi_), nullptr);
-        LineTo(dc, toPx(line.x2, dpi_), toPx(line.y2, dpi_));
+        MoveToEx(dc, form::toPx(line.x1, dpi_), form::toPx(line.y1, dpi_), nullptr);
+        LineTo(dc, form::toPx(line.x2, dpi_), form::toPx(line.y2, dpi_));
         SelectObject(dc, old);
     }
 }
 
 void FormView::layOutControls() {
     for (const auto& view : views_) {
-        const PxRect at = toPx(view->control.box, dpi_);
+        const form::PixelBox at = form::toPx(view->control.box, dpi_);
         SetWindowPos(view->hwnd, nullptr, at.left, at.top, at.width, at.height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(view->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.font(view->control.font, dpi_)),
@@ -459,21 +458,8 @@ void FormView::layOutControls() {
 void FormView::applyWindow() {
     if (!hwnd_) return;
     SetWindowTextW(hwnd_, platform::toWide(window_.caption).c_str());
-    const int left = toPx(window_.left, dpi_);
-    const int top = toPx(window_.top, dpi_);
-    RECT frame{left, top, toPx(double(window_.left) + window_.width, dpi_),
-               toPx(double(window_.top) + window_.height, dpi_)};
-    frame.right = std::max(frame.right, frame.left + 1);
-    frame.bottom = std::max(frame.bottom, frame.top + 1);
-    const form::PixelBox placed =
-        form::placeFrame({frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top},
-                         screens(), toPx(kFallbackTwips, dpi_));
-    OffsetRect(&frame, placed.left - frame.left, placed.top - frame.top);
-    // The model follows a move, so that shut-down stores where the window
-    // really was rather than the place it could not open at.
-    if (placed.left != left) window_.left = float(toTwips(placed.left, dpi_));
-    if (placed.top != top) window_.top = float(toTwips(placed.top, dpi_));
-    SetWindowPos(hwnd_, nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
+    const form::PixelBox frame = form::placeWindow(window_, screens(), dpi_);
+    SetWindowPos(hwnd_, nullptr, frame.left, frame.top, frame.width, frame.height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     restored_ = {frame.left, frame.top};
 }
@@ -483,10 +469,7 @@ void FormView::recordPosition() {
     POINT outer = restored_;
     RECT rect{};
     if (!IsIconic(hwnd_) && GetWindowRect(hwnd_, &rect)) outer = {rect.left, rect.top};
-    // A window still where the model put it keeps the model's twips: going
-    // through whole pixels would turn a stored 1000 into 1005.
-    if (outer.x != toPx(window_.left, dpi_)) window_.left = float(toTwips(outer.x, dpi_));
-    if (outer.y != toPx(window_.top, dpi_)) window_.top = float(toTwips(outer.y, dpi_));
+    form::recordPosition(window_, outer.x, outer.y, dpi_);
 }
 
 void FormView::show(int showCommand) {

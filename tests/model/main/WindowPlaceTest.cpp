@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <map>
 #include <ostream>
 #include <vector>
@@ -33,10 +32,6 @@ public:
     void Form_Load() override {}
     void Form_Unload() override {}
 };
-
-int px(double twips, int dpi) {
-    return static_cast<int>(std::lround(twips * dpi / 1440));
-}
 
 // 1280 x 1024 with a 30-pixel panel along the top.
 const Screen kScreen{{0, 0, 1280, 1024}, {0, 30, 1280, 994}};
@@ -176,10 +171,7 @@ TEST(WindowPlace, OpensAtAUsableSizeInsideTheWorkArea) {
         Plain window(vt.scheduler);
         model::WindowPlace(store, row.window, row.layoutWidth, row.layoutHeight).restore(window);
 
-        const int left = px(window.left, row.dpi), top = px(window.top, row.dpi);
-        const PixelBox frame{left, top, px(window.left + window.width, row.dpi) - left,
-                             px(window.top + window.height, row.dpi) - top};
-        EXPECT_EQ(form::placeFrame(frame, row.screens, px(1000, row.dpi)), row.want);
+        EXPECT_EQ(form::placeWindow(window, row.screens, row.dpi), row.want);
         EXPECT_TRUE(backend.writes.empty()) << "opening writes nothing";
     }
 }

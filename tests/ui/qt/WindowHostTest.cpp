@@ -50,13 +50,13 @@ protected:
     form::Scheduler scheduler_{clock_};
     std::vector<std::string> log_;
     PlainWindow main_{scheduler_, log_, "MAIN"};
-    ui::FormWindow mainView_{main_, nullptr, Qt::Window};
-    ui::QtWindowHost host_;
+    ui::qt::FormWindow mainView_{main_, nullptr, Qt::Window};
+    ui::qt::QtWindowHost host_;
 };
 
 TEST_F(WindowHostTest, ModalWindowLoadsFirstOpensWhereItsModelSaysAndClosesByEscape) {
     PlainWindow dialog(scheduler_, log_, "DIALOG");
-    host_.onShown = [&](ui::FormWindow& view) {
+    host_.onShown = [&](ui::qt::FormWindow& view) {
         EXPECT_TRUE(view.isModal());
         EXPECT_EQ(view.objectName(), "DIALOG");
         EXPECT_EQ(view.wantedFramePos(), QPoint(100, 100));
@@ -92,7 +92,7 @@ TEST_F(WindowHostTest, TimersTickWhileAModalWindowIsOpen) {
 TEST_F(WindowHostTest, ClosingTheMainWindowClosesOpenModalsNewestFirst) {
     PlainWindow outer(scheduler_, log_, "OUTER");
     PlainWindow inner(scheduler_, log_, "INNER");
-    host_.onShown = [&](ui::FormWindow& view) {
+    host_.onShown = [&](ui::qt::FormWindow& view) {
         if (&view.model() == &outer)
             QTimer::singleShot(0, &view, [&] { host_.showModal(inner, outer); });
         else

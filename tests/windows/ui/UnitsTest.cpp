@@ -13,41 +13,6 @@ namespace {
 
 using namespace ui::win32;
 
-TEST(Twips, BecomePixelsAtTheWindowsDpi) {
-    struct Case {
-        double twips;
-        int dpi, px;
-    };
-    for (const Case& c : {Case{1440, 96, 96},
-                          {15, 96, 1},
-                          {5865, 96, 391},
-                          {1000, 120, 83},
-                          {1000, 144, 100},
-                          {-1000, 96, -67},
-                          {8550, 192, 1140}}) {
-        EXPECT_EQ(toPx(c.twips, c.dpi), c.px) << c.twips << " twips at " << c.dpi;
-        // Back again to the twip nearest the pixel.
-        EXPECT_NEAR(toTwips(c.px, c.dpi), c.twips, 1440.0 / c.dpi / 2 + 0.5) << c.px << " px at " << c.dpi;
-    }
-}
-
-TEST(Twips, DamagedValuesStayOnTheDesktop) {
-    EXPECT_EQ(toPx(std::numeric_limits<double>::quiet_NaN(), 96), 0);
-    EXPECT_EQ(toPx(std::numeric_limits<double>::infinity(), 96), 0);
-    EXPECT_EQ(toPx(1e30, 96), 1'000'000);
-    EXPECT_EQ(toPx(-1e30, 96), -1'000'000);
-}
-
-TEST(Twips, BoxesThatTouchStillTouch) {
-    // The slot rows lie 240 twips apart, 16 pixels at 96 dpi but 20.83 at 125 %.
-    for (int dpi : {96, 120, 144}) {
-        const PxRect row1 = toPx(form::Rect{120, 2400, 375, 240}, dpi);
-        const PxRect row2 = toPx(form::Rect{120, 2640, 375, 240}, dpi);
-        EXPECT_EQ(row1.top + row1.height, row2.top) << dpi;
-    }
-    EXPECT_EQ(toPx(form::Rect{2880, 7680, 255, 135}, 96), (PxRect{192, 512, 17, 9}));
-}
-
 TEST(Fonts, HeightIsTheSystemsMulDivOfTenthsOfAPoint) {
     for (double points : {8.25, 9.75, 12.0, 13.5, 14.25, 8.0, 0.5})
         for (int dpi : {72, 96, 120, 144, 168, 192})
