@@ -1,13 +1,47 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
-#include "form/Controls.h"
+#include "form/VirtualTime.h"
+#include "form/Window.h"
 
 using form::Property;
 
-TEST(TickBox, SettingTheValueFromCodeRunsTheClickOnlyOnChange) {
-    form::TickBox box("AUTOCLOSE_TICKBOX", "AutoClose When Finished");
+namespace {
+
+struct TestWindow : form::Window {
+    explicit TestWindow(form::Scheduler& s) : form::Window("TEST_WINDOW", s) {}
+    void Form_Load() override {}
+    void Form_Unload() override {}
+};
+
+class Controls : public ::testing::Test {
+protected:
+    form::VirtualTime vt;
+    TestWindow window{vt.scheduler};
+};
+
+}  // namespace
+
+// Declaring is all it takes to be shown: in declaration order, which puts
+// later controls above earlier ones, members and controls made later alike.
+TEST_F(Controls, DeclaringAControlRegistersItWithItsWindowInOrder) {
+    struct Row {
+        form::Label name;
+        form::TextBox address;
+    };
+    form::Label back(window, "BACK_LABEL");
+    Row row{{window, "BTC_NAME_LABEL", "BTC"}, {window, "BTC_DONATION_ADDRESS_TEXTBOX"}};
+    auto later = std::make_unique<form::Button>(window, "OK_BUTTON", "OK");
+    std::vector<std::string> names;
+    for (const form::Control* c : window.controls()) names.push_back(c->name());
+    EXPECT_EQ(names, (std::vector<std::string>{"BACK_LABEL", "BTC_NAME_LABEL", "BTC_DONATION_ADDRESS_TEXTBOX",
+                                               "OK_BUTTON"}));
+}
+
+TEST_F(Controls, SettingATickFromCodeRunsTheClickOnlyOnChange) {
+    form::TickBox box(window, "AUTOCLOSE_TICKBOX", "AutoClose When Finished");
     int clicks = 0;
     box.onClick = [&] { ++clicks; };
     box.setValue(0);
@@ -21,8 +55,8 @@ TEST(TickBox, SettingTheValueFromCodeRunsTheClickOnlyOnChange) {
     EXPECT_FALSE(box.ticked());  // greyed does not count as ticked
 }
 
-TEST(TickBox, UserClickFlipsAndGreyedBecomesTicked) {
-    form::TickBox box("T");
+TEST_F(Controls, UserClickFlipsATickAndGreyedBecomesTicked) {
+    form::TickBox box(window, "T");
     std::vector<int> seen;
     box.onClick = [&] { seen.push_back(box.value()); };
     box.click();
@@ -32,8 +66,8 @@ TEST(TickBox, UserClickFlipsAndGreyedBecomesTicked) {
     EXPECT_EQ(seen, (std::vector<int>{1, 0, 2, 1}));
 }
 
-TEST(Controls, ObserverHearsRealChangesOnly) {
-    form::TextBox light("TASK_1_LIGHT", "1");
+TEST_F(Controls, ObserverHearsRealChangesOnly) {
+    form::TextBox light(window, "TASK_1_LIGHT", "1");
     std::vector<Property> heard;
     light.setObserver([&](Property p) { heard.push_back(p); });
     light.setBackColour(form::colour::Cyan);
@@ -45,8 +79,8 @@ TEST(Controls, ObserverHearsRealChangesOnly) {
     EXPECT_EQ(heard, (std::vector<Property>{Property::BackColour, Property::Text, Property::ToolTip}));
 }
 
-TEST(Controls, DisabledButtonIgnoresClicks) {
-    form::Button b("AUTOCLOSE_START_BUTTON", "START");
+TEST_F(Controls, DisabledButtonIgnoresClicks) {
+    form::Button b(window, "AUTOCLOSE_START_BUTTON", "START");
     int clicks = 0;
     b.onClick = [&] { ++clicks; };
     b.setEnabled(false);
