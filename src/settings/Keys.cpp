@@ -35,7 +35,7 @@ std::vector<KeyInfo> buildTable() {
     for (int n = 1; n <= kSlots; ++n) {
         table.push_back({taskEnable(n), Form::Tick, "0"});
         table.push_back({taskPause(n), Form::Tick, "0"});
-        table.push_back({taskCaption(n), Form::FreeText, defaultCaption(n)});
+        table.push_back({taskCaption(n), Form::FreeText, "TASK " + std::to_string(n)});
         table.push_back({taskCommand(n), Form::FreeText, ""});
         table.push_back({taskProcessName(n), Form::FreeText, ""});
     }
@@ -65,9 +65,6 @@ std::string taskCommand(int n) {
 }
 std::string taskProcessName(int n) {
     return slotKey(n, "PROCESS_NAME_TEXTBOX");
-}
-std::string defaultCaption(int n) {
-    return "TASK " + std::to_string(n);
 }
 
 WindowKeys windowKeys(const std::string& shortName) {

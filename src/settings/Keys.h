@@ -24,7 +24,6 @@ std::string taskPause(int n);        // TASK_n_PAUSE_TICKBOX
 std::string taskCaption(int n);      // TASK_n_TICKBOX_CAPTION
 std::string taskCommand(int n);      // TASK_n_CMD
 std::string taskProcessName(int n);  // TASK_n_PROCESS_NAME_TEXTBOX
-std::string defaultCaption(int n);   // "TASK n"
 
 // Geometry keys of a window: "<short name>-Left" and so on.
 struct WindowKeys {

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <vector>
 
 #include "form/VirtualTime.h"
@@ -23,22 +22,6 @@ protected:
 };
 
 }  // namespace
-
-// Declaring is all it takes to be shown: in declaration order, which puts
-// later controls above earlier ones, members and controls made later alike.
-TEST_F(Controls, DeclaringAControlRegistersItWithItsWindowInOrder) {
-    struct Row {
-        form::Label name;
-        form::TextBox address;
-    };
-    form::Label back(window, "BACK_LABEL");
-    Row row{{window, "BTC_NAME_LABEL", "BTC"}, {window, "BTC_DONATION_ADDRESS_TEXTBOX"}};
-    auto later = std::make_unique<form::Button>(window, "OK_BUTTON", "OK");
-    std::vector<std::string> names;
-    for (const form::Control* c : window.controls()) names.push_back(c->name());
-    EXPECT_EQ(names, (std::vector<std::string>{"BACK_LABEL", "BTC_NAME_LABEL", "BTC_DONATION_ADDRESS_TEXTBOX",
-                                               "OK_BUTTON"}));
-}
 
 TEST_F(Controls, SettingATickFromCodeRunsTheClickOnlyOnChange) {
     form::TickBox box(window, "AUTOCLOSE_TICKBOX", "AutoClose When Finished");
