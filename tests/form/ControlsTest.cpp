@@ -3,22 +3,16 @@
 #include <vector>
 
 #include "form/VirtualTime.h"
-#include "form/Window.h"
+#include "support/BareWindow.h"
 
 using form::Property;
 
 namespace {
 
-struct TestWindow : form::Window {
-    explicit TestWindow(form::Scheduler& s) : form::Window("TEST_WINDOW", s) {}
-    void Form_Load() override {}
-    void Form_Unload() override {}
-};
-
 class Controls : public ::testing::Test {
 protected:
     form::VirtualTime vt;
-    TestWindow window{vt.scheduler};
+    testing_support::BareWindow window{vt.scheduler};
 };
 
 }  // namespace

@@ -9,21 +9,15 @@
 #include <vector>
 
 #include "form/VirtualTime.h"
-#include "form/Window.h"
 #include "model/main/Stored.h"
 #include "platform/fake/MemorySettingsBackend.h"
 #include "settings/Keys.h"
+#include "support/BareWindow.h"
 
 namespace {
 
 namespace keys = settings::keys;
 using Write = platform::MemorySettingsBackend::Write;
-
-struct TestWindow : form::Window {
-    explicit TestWindow(form::Scheduler& s) : form::Window("TEST_WINDOW", s) {}
-    void Form_Load() override {}
-    void Form_Unload() override {}
-};
 
 struct Row {
     form::TickBox enable;
@@ -32,7 +26,7 @@ struct Row {
 
 TEST(Declaring, RegistersControlsInOrderAndStoredValuesUnderTheirKeys) {
     form::VirtualTime vt;
-    TestWindow w(vt.scheduler);
+    testing_support::BareWindow w(vt.scheduler);
     form::TickBox onTop(w, "AlwaysOnTopTimer_TICKBOX");
     Row row{{w, "TASK_3_ENABLE_TICKBOX"}, {w, "TASK_3_LIGHT", "3"}};
     form::TextBox status(w, "LAST_RUN_TEXTBOX", "before");

@@ -14,6 +14,7 @@
 #include "model/main/WindowPlace.h"
 #include "platform/fake/MemorySettingsBackend.h"
 #include "settings/Store.h"
+#include "support/BareWindow.h"
 
 namespace form {
 void PrintTo(const PixelBox& b, std::ostream* os) {
@@ -25,13 +26,6 @@ namespace {
 
 using form::PixelBox;
 using form::Screen;
-
-class Plain : public form::Window {
-public:
-    explicit Plain(form::Scheduler& s) : Window("PLAIN", s) {}
-    void Form_Load() override {}
-    void Form_Unload() override {}
-};
 
 int px(double twips, int dpi) {
     return static_cast<int>(std::lround(twips * dpi / 1440));
@@ -140,7 +134,7 @@ TEST(WindowPlace, OpensAtAUsableSizeInsideTheWorkArea) {
             backend.seed("velmora", std::string(row.window) + "-" + suffix, text);
         settings::Store store(backend, "velmora");
         form::VirtualTime vt;
-        Plain window(vt.scheduler);
+        testing_support::BareWindow window(vt.scheduler);
         model::WindowPlace(store, row.window).restore(window);
 
         const int left = px(window.left, row.dpi), top = px(window.top, row.dpi);
