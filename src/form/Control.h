@@ -54,7 +54,8 @@ enum class Property { Text, BackColour, ForeColour, Value, Enabled, ToolTip, Vis
 // State shared by every control: a name, a place, a font, colours and the
 // flags a window needs. Setters notify the view only on a real change.
 // Constructing a control declares it on its window, which shows its controls
-// in the order they were declared (later ones above earlier ones).
+// in the order they were declared (later ones above earlier ones); a control
+// lives as long as its window.
 class Control {
 public:
     Control(Window& window, std::string name);

@@ -22,15 +22,15 @@ std::string slotName(int n, const char* what) {
 
 }  // namespace
 
-SlotRow::SlotRow(form::Window& window, int number, form::Scheduler& scheduler)
+SlotRow::SlotRow(form::Window& window, int number)
     : n(number),
       light(window, slotName(number, "LIGHT"), std::to_string(number)),
       enable(window, slotName(number, "ENABLE_TICKBOX"), "TASK" + std::to_string(number)),
       pause(window, slotName(number, "PAUSE_TICKBOX"), "P-4-P"),
       command(slotName(number, "CMD_TEXTBOX")),
       processName(slotName(number, "PROCESS_NAME_TEXTBOX")),
-      mainTimer(scheduler.create(slotName(number, "MAIN_TIMER"))),
-      watcherTimer(scheduler.create(slotName(number, "WATCHER_TIMER"))) {
+      mainTimer(window.scheduler().create(slotName(number, "MAIN_TIMER"))),
+      watcherTimer(window.scheduler().create(slotName(number, "WATCHER_TIMER"))) {
     const int top = 2400 + 240 * (number - 1);
     light.box = {120, top, 375, 255};
     light.font = look::arialBold(8.25);
@@ -56,7 +56,7 @@ MainForm::MainForm(form::Scheduler& scheduler, settings::Store& store, std::stri
       store_(store),
       executableName_(std::move(executableName)),
       platform_(platform) {
-    for (int n = 1; n <= kSlots; ++n) slots_[n - 1] = std::make_unique<SlotRow>(*this, n, scheduler);
+    for (int n = 1; n <= kSlots; ++n) slots_[n - 1] = std::make_unique<SlotRow>(*this, n);
     for (int k = 1; k <= 16; ++k)
         RIVA_RED_TIMER[k - 1] = &scheduler.create("RIVA_RED_TIMER_" + std::to_string(k));
     // Declared after the background, so the lamps lie above it.

@@ -21,7 +21,7 @@ using settings::keys::kSlots;
 
 // One task slot: its visible row, its two hidden texts and its two timers.
 struct SlotRow {
-    SlotRow(form::Window& window, int n, form::Scheduler& scheduler);
+    SlotRow(form::Window& window, int n);
 
     const int n;
     form::TextBox light;        // TASK_n_LIGHT: the status light, shows n
