@@ -16,11 +16,11 @@ namespace {
 const form::Font kDefaultFont{};  // MS Sans Serif 8.25 regular
 const form::Font kCountdownFont{"MS Sans Serif", 13.5, true};
 
+}  // namespace
+
 std::string slotName(int n, const char* what) {
     return "TASK_" + std::to_string(n) + "_" + what;
 }
-
-}  // namespace
 
 SlotRow::SlotRow(form::Window& window, int number)
     : n(number),

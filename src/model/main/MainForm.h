@@ -19,6 +19,9 @@ namespace model {
 
 using settings::keys::kSlots;
 
+// The name of slot n's control or timer `what`: TASK_n_<what>.
+std::string slotName(int n, const char* what);
+
 // One task slot: its visible row, its two hidden texts and its two timers.
 struct SlotRow {
     SlotRow(form::Window& window, int n);

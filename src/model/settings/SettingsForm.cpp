@@ -9,17 +9,6 @@ namespace model {
 
 namespace keys = settings::keys;
 
-namespace {
-
-const char* const kProcessTip =
-    "Pause 4 Process - Waits for Process.exe to finish running before continuing.";
-
-std::string slotName(int n, const char* what) {
-    return "TASK_" + std::to_string(n) + "_" + what;
-}
-
-}  // namespace
-
 SettingsRow::SettingsRow(form::Window& window, int number)
     : n(number),
       light(window, slotName(number, "LIGHT"), std::to_string(number)),

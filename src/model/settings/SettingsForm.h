@@ -13,6 +13,10 @@
 
 namespace model {
 
+// The tooltip of the process name fields of both settings windows.
+inline constexpr const char* kProcessTip =
+    "Pause 4 Process - Waits for Process.exe to finish running before continuing.";
+
 // One slot's row in the all-settings window.
 struct SettingsRow {
     SettingsRow(form::Window& window, int n);

@@ -18,8 +18,8 @@ SingleSettingsForm::SingleSettingsForm(form::Scheduler& scheduler, settings::Sto
       platform_(platform),
       chooser_(platform) {
     for (int n = 1; n <= kSlots; ++n) {
-        auto button = std::make_unique<form::Button>(*this, "TASK_" + std::to_string(n) + "_LOAD_BUTTON",
-                                                     "TASK" + std::to_string(n));
+        auto button =
+            std::make_unique<form::Button>(*this, slotName(n, "LOAD_BUTTON"), "TASK" + std::to_string(n));
         button->onClick = [this, n] { TASK_LOAD_BUTTON_Click(n); };
         loadButtons_[static_cast<std::size_t>(n - 1)] = std::move(button);
     }
@@ -57,8 +57,7 @@ void SingleSettingsForm::layOut() {
     TASK_LIGHT.tabIndex = -1;  // outside the keyboard order
     TASK_1_NAME_TEXTBOX.box = {1320, 2280, 6495, 315};
     TASK_1_PROCESS_NAME_TEXTBOX.box = {8040, 2280, 3015, 315};
-    TASK_1_PROCESS_NAME_TEXTBOX.setToolTip(
-        "Pause 4 Process - Waits for Process.exe to finish running before continuing.");
+    TASK_1_PROCESS_NAME_TEXTBOX.setToolTip(kProcessTip);
     TASK_1_CMD_TEXTBOX.box = {960, 3000, 10095, 315};
     for (form::TextBox* t :
          {&TASK_LIGHT, &TASK_1_NAME_TEXTBOX, &TASK_1_PROCESS_NAME_TEXTBOX, &TASK_1_CMD_TEXTBOX})
