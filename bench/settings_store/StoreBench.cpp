@@ -61,7 +61,7 @@ private:
 
 std::string normalFile() {
     std::string text = "[General]\nMAIN-Left=1815\nMAIN-Top=750\nLAST_RUN=COMPLETED SUCCESSFULLY\n";
-    for (int n = 1; n <= settings::keys::kSlotCount; ++n) {
+    for (int n = 1; n <= settings::keys::kSlots; ++n) {
         text += settings::keys::taskEnable(n) + "=1\n" + settings::keys::taskPause(n) + "=0\n";
         text += settings::keys::taskCaption(n) + "=Backup step " + std::to_string(n) + "\n";
         text += settings::keys::taskCommand(n) + "=/usr/local/bin/step" + std::to_string(n) + " --quiet\n";

@@ -208,7 +208,7 @@ TEST(BadInput, CommandsStartAsTypedOrSayWhyAndThePassKeepsItsPace) {
             store.save(keys::taskCommand(n), replaceAt(cases[i].command, recorder.string()));
             store.saveTick(keys::taskEnable(n), 1);
         }
-        for (int n = static_cast<int>(cases.size()) + 1; n <= keys::kSlotCount; ++n)
+        for (int n = static_cast<int>(cases.size()) + 1; n <= keys::kSlots; ++n)
             store.saveTick(keys::taskEnable(n), 1), store.save(keys::taskCommand(n), "/bin/true");
     }
     const std::string fileBefore = readFile(config / "VELMORA" / "velmora.conf");

@@ -16,7 +16,6 @@ namespace {
 struct TestWindow : form::Window {
     TestWindow(form::Scheduler& s, std::vector<std::string>& log, std::string name = "TEST_WINDOW")
         : form::Window(std::move(name), s), log_(log), FLASH_TIMER(createTimer("FLASH_TIMER")) {}
-    std::vector<form::Control*> controls() override { return {}; }
     void Form_Load() override {}
     void Form_Unload() override { log_.push_back(name() + " unload at " + std::to_string(left)); }
     std::vector<std::string>& log_;

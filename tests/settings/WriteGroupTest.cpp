@@ -68,8 +68,8 @@ std::vector<std::pair<std::string, std::string>> shutdownValues(const std::strin
     for (const char* key :
          {keys::AlwaysOnTopTick, keys::AutostartTick, keys::AutocloseTick, keys::RivaAutostartTick})
         values.emplace_back(key, tick);
-    for (int n = 1; n <= keys::kSlotCount; ++n) values.emplace_back(keys::taskEnable(n), tick);
-    for (int n = 1; n <= keys::kSlotCount; ++n) values.emplace_back(keys::taskPause(n), tick);
+    for (int n = 1; n <= keys::kSlots; ++n) values.emplace_back(keys::taskEnable(n), tick);
+    for (int n = 1; n <= keys::kSlots; ++n) values.emplace_back(keys::taskPause(n), tick);
     values.emplace_back(keys::LastRun, "COMPLETED SUCCESSFULLY");
     return values;
 }

@@ -22,7 +22,6 @@ namespace {
 struct PlainWindow : form::Window {
     PlainWindow(form::Scheduler& s, std::vector<std::string>& log, std::string name)
         : form::Window(std::move(name), s), log_(log) {}
-    std::vector<form::Control*> controls() override { return {&OK_BUTTON}; }
     void Form_Load() override {
         log_.push_back(name() + " load");
         left = top = 1500;
@@ -31,7 +30,7 @@ struct PlainWindow : form::Window {
         windowChanged();
     }
     void Form_Unload() override { log_.push_back(name() + " unload"); }
-    form::Button OK_BUTTON{"OK_BUTTON", "OK"};
+    form::Button OK_BUTTON{*this, "OK_BUTTON", "OK"};
     std::vector<std::string>& log_;
 };
 

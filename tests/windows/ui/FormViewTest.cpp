@@ -31,7 +31,6 @@ struct TestWindow : form::Window {
         button.box = {120, 1400, 1000, 400};
         button.tabIndex = 2;
     }
-    std::vector<form::Control*> controls() override { return {&title, &box, &tick, &button}; }
     void Form_Load() override {}
     void Form_Unload() override {
         ++unloads;
@@ -39,10 +38,10 @@ struct TestWindow : form::Window {
     }
     std::function<void()> onUnload;
 
-    form::Label title{"TITLE_LABEL", "Title"};
-    form::TextBox box{"SOME_TEXTBOX", "text"};
-    form::TickBox tick{"SOME_TICKBOX", "Tick & go"};
-    form::Button button{"OK_BUTTON", "OK"};
+    form::Label title{*this, "TITLE_LABEL", "Title"};
+    form::TextBox box{*this, "SOME_TEXTBOX", "text"};
+    form::TickBox tick{*this, "SOME_TICKBOX", "Tick & go"};
+    form::Button button{*this, "OK_BUTTON", "OK"};
     int unloads = 0;
 };
 
@@ -226,14 +225,13 @@ struct DialogWindow : form::Window {
         ok.isDefault = withDefault;
         for (form::Button* b : {&other, &ok}) b->onClick = [this, b] { pressed += b->name(); };
     }
-    std::vector<form::Control*> controls() override { return {&field, &tick, &other, &ok}; }
     void Form_Load() override {}
     void Form_Unload() override {}
 
-    form::TextBox field{"SOME_TEXTBOX", "text"};
-    form::TickBox tick{"SOME_TICKBOX", "Tick"};
-    form::Button other{"OTHER_BUTTON", "Other"};
-    form::Button ok{"OK_BUTTON", "OK"};
+    form::TextBox field{*this, "SOME_TEXTBOX", "text"};
+    form::TickBox tick{*this, "SOME_TICKBOX", "Tick"};
+    form::Button other{*this, "OTHER_BUTTON", "Other"};
+    form::Button ok{*this, "OK_BUTTON", "OK"};
     std::string pressed;
 };
 
