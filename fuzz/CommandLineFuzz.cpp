@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "Check.h"
-#include "platform/linux/CommandLine.h"
-#include "platform/linux/Spawn.h"
+#include "platform/posix/CommandLine.h"
+#include "platform/posix/Spawn.h"
 
 using namespace platform::linux_backend;
 

@@ -31,8 +31,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/LinuxPlatform.h"
-#include "platform/linux/ProcessTable.h"
+#include "platform/qt/LinuxPlatform.h"
+#include "platform/posix/ProcessTable.h"
 
 extern char** environ;
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "platform/windows/ProcessQuery.h"
-#include "platform/windows/WideText.h"
+#include "platform/win32text/WideText.h"
 #include "platform/windows/Win32.h"
 #include "platform/windows/WindowsPlatform.h"
 

@@ -58,13 +58,14 @@ endfunction()
 foreach(suite form settings engine model_main model_about model_settings soak)
   velmora_wine_test(${suite} test_${suite} "*")
 endforeach()
-# The native views on real windows.
+# The native views and the program's message-loop glue on real windows.
 velmora_wine_test(ui_win32 test_ui_win32 "*")
+velmora_wine_test(app_windows test_app_windows "*")
 # The Windows backend against the real system.
-velmora_wine_test(registry test_windows "Registry.*")
-velmora_wine_test(launch test_windows "Launch*.*:FileDialogFilter.*")
+velmora_wine_test(registry test_platform_windows "Registry.*")
+velmora_wine_test(launch test_platform_windows "Launch*.*:FileDialogFilter.*")
 # Focus, NumLock and the top-most rank: alone on the display.
-velmora_wine_test(desktop test_windows "Desktop.*")
+velmora_wine_test(desktop test_platform_windows "Desktop.*")
 set_tests_properties(windows.desktop PROPERTIES RUN_SERIAL ON)
 
 # The real velmora.exe driven from outside (tests/windows/program), in places

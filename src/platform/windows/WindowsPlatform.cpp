@@ -6,7 +6,7 @@
 
 #include "platform/windows/FileDialog.h"
 #include "platform/windows/Launch.h"
-#include "platform/windows/WideText.h"
+#include "platform/win32text/WideText.h"
 #include "platform/windows/Win32.h"
 
 namespace platform {

@@ -1,0 +1,206 @@
+#include "platform/qt/LinuxPlatform.h"
+
+#include <time.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QGuiApplication>
+#include <QSortFilterProxyModel>
+#include <QStringList>
+#include <QWidget>
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+#include "platform/qt/FileFilter.h"
+#include "platform/posix/ProcessTable.h"
+#include "platform/posix/Spawn.h"
+#include "platform/x11/X11Desktop.h"
+
+namespace platform {
+
+namespace {
+
+_XDisplay* qtX11Display() {
+    if (qGuiApp == nullptr) return nullptr;
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr) return nullptr;
+    // A connection that broke (the X server went away, and Qt is ending the
+    // program) must not be used: Xlib would end the program a second time
+    // from inside its error path.
+    xcb_connection_t* connection = x11->connection();
+    if (connection == nullptr || xcb_connection_has_error(connection) != 0) return nullptr;
+    return x11->display();
+}
+
+// Why there is no X11 connection to work with.
+std::string noX11Reason() {
+    if (qGuiApp == nullptr) return "no X11 display";
+    const QString name = QGuiApplication::platformName();
+    if (name == QLatin1String("xcb")) return "no X11 display";
+    return "this session does not run on X11 (display platform \"" + name.toStdString() + "\")";
+}
+
+Result withReason(Result r) {
+    if (!r.ok && r.error == "no X11 display") r.error = noX11Reason();
+    return r;
+}
+
+// Inside a Wayland session an X11 client talks to Xwayland: its presses
+// reach the other X11 programs, never the compositor that blanks and locks.
+bool insideWaylandSession() {
+    const char* type = std::getenv("XDG_SESSION_TYPE");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (type != nullptr && std::string_view(type) == "wayland") || (wayland != nullptr && *wayland != 0);
+}
+
+std::string searchPath() {
+    if (const char* path = std::getenv("PATH")) return path;
+    return "/usr/local/bin:/usr/bin:/bin";
+}
+
+// Narrows the file dialog's list to folders and files the user may execute,
+// while an entry that asks for programs is chosen.
+class ExecutablesOnly final : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+    void setActive(bool on) {
+        if (on == active_) return;
+        active_ = on;
+        invalidateFilter();
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+        if (!active_) return true;
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (files == nullptr) return true;
+        const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+        return info.isDir() || info.isExecutable();
+    }
+
+private:
+    bool active_ = false;
+};
+
+}  // namespace
+
+Result LinuxPlatform::LaunchCommand(const std::string& command, int /*windowStyle*/) {
+    // The window style has no meaning here: a program opens its own windows.
+    return linux_backend::spawnDetached(linux_backend::planLaunch(command, searchPath()));
+}
+
+void LinuxPlatform::Sleep(int ms) {
+    if (ms <= 0) return;
+    if (beforeSleep_) beforeSleep_();
+    // An absolute deadline makes the wait whole however often a signal
+    // interrupts it.
+    timespec deadline{};
+    ::clock_gettime(CLOCK_MONOTONIC, &deadline);
+    deadline.tv_sec += ms / 1000;
+    deadline.tv_nsec += static_cast<long>(ms % 1000) * 1'000'000L;
+    if (deadline.tv_nsec >= 1'000'000'000L) {
+        deadline.tv_sec += 1;
+        deadline.tv_nsec -= 1'000'000'000L;
+    }
+    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
+    }
+}
+
+ProcessQuery LinuxPlatform::CountProcesses(const std::string& name) {
+    if (!processTable_) processTable_ = std::make_unique<linux_backend::ProcessTable>(procRoot_);
+    return processTable_->count(name);
+}
+
+Result LinuxPlatform::SendNumLock() {
+    return linux_backend::pressNumLock(qtX11Display());
+}
+
+WindowHandle LinuxPlatform::GetForegroundWindow() {
+    return linux_backend::activeWindow(qtX11Display());
+}
+
+Result LinuxPlatform::SetTopMost(WindowHandle window, bool on) {
+    if (window == 0) return Result::failure("no window");
+    return linux_backend::setKeepAbove(qtX11Display(), window, on);
+}
+
+Result LinuxPlatform::KeepAwake(bool on) {
+    return idleInhibitor_.hold(on);
+}
+
+Result LinuxPlatform::Available(DesktopFeature feature) {
+    _XDisplay* display = qtX11Display();
+    switch (feature) {
+        case DesktopFeature::KeyInjection: {
+            Result usable = withReason(linux_backend::keyInjectionAvailable(display));
+            if (usable.ok && insideWaylandSession())
+                usable.note = "NumLock presses reach only X11 programs in this Wayland session";
+            return usable;
+        }
+        case DesktopFeature::WindowStacking:
+            return withReason(linux_backend::windowStackingAvailable(display));
+        case DesktopFeature::KeepAwake:
+            return idleInhibitor_.available();
+    }
+    return Result::failure("unknown feature");
+}
+
+std::optional<std::string> LinuxPlatform::ChooseFileToRun(const std::string& title, const std::string& filter,
+                                                          const std::string& /*defaultExtension*/,
+                                                          const std::string& startFolder) {
+    // The default extension is left out on purpose: the dialog would append it
+    // to every name without a dot, and programs here have none.
+    // Without a widget application there is no dialog to show: a cancel.
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return std::nullopt;
+
+    QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(title),
+                       QString::fromStdString(startFolder));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    // Qt's own dialog on every desktop: only it can narrow a list to
+    // executable files. The entries show their descriptions alone, as the
+    // patterns they list are not the ones a reader would expect.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    const std::vector<linux_backend::DialogFilter> entries = linux_backend::dialogFilters(filter);
+    if (!entries.empty()) {
+        QStringList names;
+        for (const auto& entry : entries) names << QString::fromStdString(entry.nameFilter);
+        dialog.setNameFilters(names);
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
+        auto* executables = new ExecutablesOnly(&dialog);  // the dialog owns it
+        dialog.setProxyModel(executables);
+        executables->setActive(entries.front().executablesOnly);
+        // The signal carries the entry's text as shown; the dialog knows
+        // which entry that is.
+        QObject::connect(
+            &dialog, &QFileDialog::filterSelected, executables,
+            [&dialog, executables, names, entries](const QString&) {
+                const auto at = names.indexOf(dialog.selectedNameFilter());
+                executables->setActive(at >= 0 && entries[static_cast<std::size_t>(at)].executablesOnly);
+            });
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().constFirst().toStdString();
+}
+
+std::string LinuxPlatform::ProgramFolder() {
+    std::array<char, 4096> buffer{};
+    const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (n > 0) {
+        std::string path(buffer.data(), static_cast<std::size_t>(n));
+        const auto slash = path.rfind('/');
+        if (slash != std::string::npos) return slash == 0 ? "/" : path.substr(0, slash);
+    }
+    if (QCoreApplication::instance() != nullptr) return QCoreApplication::applicationDirPath().toStdString();
+    return {};
+}
+
+}  // namespace platform
