@@ -31,8 +31,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/LinuxPlatform.h"
 #include "platform/posix/ProcessTable.h"
+#include "platform/qt/LinuxPlatform.h"
 
 extern char** environ;
 

@@ -192,8 +192,8 @@ bool IniSettingsBackend::saveSection(const SectionId& id, const fs::path& settin
                 auto kept = files::keepAside(file);
                 if (const auto* problem = std::get_if<std::string>(&kept)) {
                     return fail("settings file " + quoted(file) +
-                         " did not read cleanly and no copy of it could be kept (" + *problem +
-                         "), so it is left as it is" + kKept);
+                                " did not read cleanly and no copy of it could be kept (" + *problem +
+                                "), so it is left as it is" + kKept);
                 }
                 warn("settings file " + quoted(file) + " did not read cleanly; it is kept as " +
                      quoted(std::get<fs::path>(kept)) + " and a new one is written in its place");

@@ -45,7 +45,8 @@ public:
                                     const std::string& key) override;
     Result write(const std::string& application, const std::string& section, const std::string& key,
                  const std::string& value) override;
-    Result writeAll(const std::string& application, const std::string& section, const Values& values) override;
+    Result writeAll(const std::string& application, const std::string& section,
+                    const Values& values) override;
 
     // The file that holds a section; nothing when there is no settings folder
     // or the names cannot make a file name.

@@ -5,12 +5,7 @@
 #include <xcb/xcb.h>
 
 #include <QApplication>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QFileSystemModel>
 #include <QGuiApplication>
-#include <QSortFilterProxyModel>
-#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <cerrno>
@@ -18,9 +13,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/qt/FileFilter.h"
 #include "platform/posix/ProcessTable.h"
 #include "platform/posix/Spawn.h"
+#include "platform/qt/FileDialog.h"
 #include "platform/x11/X11Desktop.h"
 
 namespace platform {
@@ -65,31 +60,6 @@ std::string searchPath() {
     return "/usr/local/bin:/usr/bin:/bin";
 }
 
-// Narrows the file dialog's list to folders and files the user may execute,
-// while an entry that asks for programs is chosen.
-class ExecutablesOnly final : public QSortFilterProxyModel {
-public:
-    using QSortFilterProxyModel::QSortFilterProxyModel;
-
-    void setActive(bool on) {
-        if (on == active_) return;
-        active_ = on;
-        invalidateFilter();
-    }
-
-protected:
-    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
-        if (!active_) return true;
-        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
-        if (files == nullptr) return true;
-        const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
-        return info.isDir() || info.isExecutable();
-    }
-
-private:
-    bool active_ = false;
-};
-
 }  // namespace
 
 Result LinuxPlatform::LaunchCommand(const std::string& command, int /*windowStyle*/) {
@@ -120,16 +90,16 @@ ProcessQuery LinuxPlatform::CountProcesses(const std::string& name) {
 }
 
 Result LinuxPlatform::SendNumLock() {
-    return linux_backend::pressNumLock(qtX11Display());
+    return linux_backend::sendNumLock(qtX11Display());
 }
 
 WindowHandle LinuxPlatform::GetForegroundWindow() {
-    return linux_backend::activeWindow(qtX11Display());
+    return linux_backend::foregroundWindow(qtX11Display());
 }
 
 Result LinuxPlatform::SetTopMost(WindowHandle window, bool on) {
     if (window == 0) return Result::failure("no window");
-    return linux_backend::setKeepAbove(qtX11Display(), window, on);
+    return linux_backend::setTopMost(qtX11Display(), window, on);
 }
 
 Result LinuxPlatform::KeepAwake(bool on) {
@@ -158,37 +128,7 @@ std::optional<std::string> LinuxPlatform::ChooseFileToRun(const std::string& tit
                                                           const std::string& startFolder) {
     // The default extension is left out on purpose: the dialog would append it
     // to every name without a dot, and programs here have none.
-    // Without a widget application there is no dialog to show: a cancel.
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return std::nullopt;
-
-    QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(title),
-                       QString::fromStdString(startFolder));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    // Qt's own dialog on every desktop: only it can narrow a list to
-    // executable files. The entries show their descriptions alone, as the
-    // patterns they list are not the ones a reader would expect.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    const std::vector<linux_backend::DialogFilter> entries = linux_backend::dialogFilters(filter);
-    if (!entries.empty()) {
-        QStringList names;
-        for (const auto& entry : entries) names << QString::fromStdString(entry.nameFilter);
-        dialog.setNameFilters(names);
-        dialog.setOption(QFileDialog::HideNameFilterDetails);
-        auto* executables = new ExecutablesOnly(&dialog);  // the dialog owns it
-        dialog.setProxyModel(executables);
-        executables->setActive(entries.front().executablesOnly);
-        // The signal carries the entry's text as shown; the dialog knows
-        // which entry that is.
-        QObject::connect(
-            &dialog, &QFileDialog::filterSelected, executables,
-            [&dialog, executables, names, entries](const QString&) {
-                const auto at = names.indexOf(dialog.selectedNameFilter());
-                executables->setActive(at >= 0 && entries[static_cast<std::size_t>(at)].executablesOnly);
-            });
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return dialog.selectedFiles().constFirst().toStdString();
+    return linux_backend::chooseFile(title, filter, startFolder);
 }
 
 std::string LinuxPlatform::ProgramFolder() {

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "platform/Platform.h"
-#include "platform/qt/IdleInhibitor.h"
 #include "platform/posix/ProcessTable.h"
+#include "platform/qt/IdleInhibitor.h"
 
 namespace platform {
 

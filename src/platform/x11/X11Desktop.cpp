@@ -85,7 +85,7 @@ Result windowStackingAvailable(Display* display) {
     return Result::success();
 }
 
-Result pressNumLock(Display* display) {
+Result sendNumLock(Display* display) {
     if (const Result usable = keyInjectionAvailable(display); !usable.ok) return usable;
     const KeyCode key = XKeysymToKeycode(display, XK_Num_Lock);
     XTestFakeKeyEvent(display, key, True, CurrentTime);
@@ -94,12 +94,12 @@ Result pressNumLock(Display* display) {
     return Result::success();
 }
 
-WindowHandle activeWindow(Display* display) {
+WindowHandle foregroundWindow(Display* display) {
     if (display == nullptr) return 0;
     return windowProperty(display, DefaultRootWindow(display), "_NET_ACTIVE_WINDOW");
 }
 
-Result setKeepAbove(Display* display, WindowHandle window, bool on) {
+Result setTopMost(Display* display, WindowHandle window, bool on) {
     if (display == nullptr) return Result::failure("no X11 display");
     if (window == 0) return Result::failure("no window");
     XEvent message{};

@@ -9,21 +9,21 @@ struct _XDisplay;
 namespace platform::linux_backend {
 
 // One press and release of NumLock through the XTest extension.
-Result pressNumLock(_XDisplay* display);
+Result sendNumLock(_XDisplay* display);
 
 // The window manager's idea of the focused window (_NET_ACTIVE_WINDOW), 0 if
 // none or not published.
-WindowHandle activeWindow(_XDisplay* display);
+WindowHandle foregroundWindow(_XDisplay* display);
 
 // Asks the window manager to add or remove the window's "above" state; it
 // neither moves nor resizes the window.
-Result setKeepAbove(_XDisplay* display, WindowHandle window, bool on);
+Result setTopMost(_XDisplay* display, WindowHandle window, bool on);
 
-// Whether pressNumLock can work: a display with the XTest extension and a
+// Whether sendNumLock can work: a display with the XTest extension and a
 // NumLock key.
 Result keyInjectionAvailable(_XDisplay* display);
 
-// Whether activeWindow and setKeepAbove can work: an EWMH window manager that
+// Whether foregroundWindow and setTopMost can work: an EWMH window manager that
 // publishes the active window and supports the "above" state.
 Result windowStackingAvailable(_XDisplay* display);
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "support/TempDir.h"
 #include "platform/posix/CommandLine.h"
 #include "platform/posix/Spawn.h"
+#include "support/TempDir.h"
 
 using platform::linux_backend::planLaunch;
 using platform::linux_backend::splitCommandLine;

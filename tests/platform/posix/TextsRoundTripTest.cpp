@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "model/settings/SettingsFixture.h"
 #include "form/VirtualTime.h"
+#include "model/settings/SettingsFixture.h"
 #include "platform/posix/IniSettingsBackend.h"
 
 using namespace settingstest;

@@ -11,9 +11,9 @@
 #include <functional>
 #include <optional>
 
+#include "platform/qt/LinuxPlatform.h"
 #include "support/TempDir.h"
 #include "support/TestApp.h"
-#include "platform/qt/LinuxPlatform.h"
 
 using testing_support::kExecutable;
 using testing_support::TempDir;

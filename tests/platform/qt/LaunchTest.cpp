@@ -14,8 +14,8 @@
 #include <sstream>
 #include <thread>
 
-#include "support/TempDir.h"
 #include "platform/qt/LinuxPlatform.h"
+#include "support/TempDir.h"
 
 using testing_support::kExecutable;
 using testing_support::TempDir;

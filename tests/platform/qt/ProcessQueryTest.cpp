@@ -15,10 +15,10 @@
 #include <thread>
 #include <vector>
 
-#include "support/TempDir.h"
-#include "platform/qt/LinuxPlatform.h"
 #include "platform/posix/ProcessMatch.h"
 #include "platform/posix/ProcessTable.h"
+#include "platform/qt/LinuxPlatform.h"
+#include "support/TempDir.h"
 
 using platform::linux_backend::countMatchingProcesses;
 using testing_support::TempDir;

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <filesystem>
 
-#include "platform/qt/FileFilter.h"
+#include "platform/qt/FileDialog.h"
 #include "platform/qt/LinuxPlatform.h"
 
 using Clock = std::chrono::steady_clock;

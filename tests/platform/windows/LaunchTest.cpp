@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "Support.h"
+#include "platform/win32text/WideText.h"
 #include "platform/windows/FileDialog.h"
 #include "platform/windows/Launch.h"
 #include "platform/windows/ProcessQuery.h"
-#include "platform/win32text/WideText.h"
 #include "platform/windows/Win32.h"
 #include "platform/windows/WindowsPlatform.h"
 

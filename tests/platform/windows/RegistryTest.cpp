@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "Support.h"
-#include "platform/windows/RegistrySettingsBackend.h"
 #include "platform/win32text/WideText.h"
+#include "platform/windows/RegistrySettingsBackend.h"
 
 using platform::RegistrySettingsBackend;
 using platform::toUtf8;

@@ -7,9 +7,9 @@
 #include <functional>
 #include <thread>
 
-#include "support/TestApp.h"
 #include "X11Probe.h"
 #include "platform/qt/LinuxPlatform.h"
+#include "support/TestApp.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,5 +25,10 @@ std::vector<DialogFilter> dialogFilters(std::string_view filter);
 
 // The entries' name filters joined by ";;".
 std::string toDialogFilters(std::string_view filter);
+
+// Qt's file-open dialog over the active window, listing the filter's entries;
+// the confirmed path, or nothing after a cancel or without a widget application.
+std::optional<std::string> chooseFile(const std::string& title, const std::string& filter,
+                                      const std::string& startFolder);
 
 }  // namespace platform::linux_backend

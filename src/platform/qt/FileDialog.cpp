@@ -1,5 +1,11 @@
-#include "platform/qt/FileFilter.h"
+#include "platform/qt/FileDialog.h"
 
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QSortFilterProxyModel>
+#include <QStringList>
 #include <vector>
 
 namespace platform::linux_backend {
@@ -85,6 +91,70 @@ std::string toDialogFilters(std::string_view filter) {
         result += entry.nameFilter;
     }
     return result;
+}
+
+namespace {
+
+// Narrows the file dialog's list to folders and files the user may execute,
+// while an entry that asks for programs is chosen.
+class ExecutablesOnly final : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+    void setActive(bool on) {
+        if (on == active_) return;
+        active_ = on;
+        invalidateFilter();
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+        if (!active_) return true;
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (files == nullptr) return true;
+        const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+        return info.isDir() || info.isExecutable();
+    }
+
+private:
+    bool active_ = false;
+};
+
+}  // namespace
+
+std::optional<std::string> chooseFile(const std::string& title, const std::string& filter,
+                                      const std::string& startFolder) {
+    // Without a widget application there is no dialog to show: a cancel.
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return std::nullopt;
+
+    QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(title),
+                       QString::fromStdString(startFolder));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    // Qt's own dialog on every desktop: only it can narrow a list to
+    // executable files. The entries show their descriptions alone, as the
+    // patterns they list are not the ones a reader would expect.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    const std::vector<DialogFilter> entries = dialogFilters(filter);
+    if (!entries.empty()) {
+        QStringList names;
+        for (const auto& entry : entries) names << QString::fromStdString(entry.nameFilter);
+        dialog.setNameFilters(names);
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
+        auto* executables = new ExecutablesOnly(&dialog);  // the dialog owns it
+        dialog.setProxyModel(executables);
+        executables->setActive(entries.front().executablesOnly);
+        // The signal carries the entry's text as shown; the dialog knows
+        // which entry that is.
+        QObject::connect(
+            &dialog, &QFileDialog::filterSelected, executables,
+            [&dialog, executables, names, entries](const QString&) {
+                const auto at = names.indexOf(dialog.selectedNameFilter());
+                executables->setActive(at >= 0 && entries[static_cast<std::size_t>(at)].executablesOnly);
+            });
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().constFirst().toStdString();
 }
 
 }  // namespace platform::linux_backend
