@@ -288,7 +288,7 @@ TEST(ProcessQuery, FindsARealProcessUntilItEnds) {
 
 TEST(ProcessQuery, CountsOurOwnProcessToo) {
     platform::LinuxPlatform host;
-    EXPECT_GE(countOf(host, "test_platform"), 1);
+    EXPECT_GE(countOf(host, "test_platform_qt"), 1);
 }
 
 namespace {

@@ -63,7 +63,7 @@ TEST(ProgramFolder, IsTheFolderOfTheRunningProgramFile) {
     platform::LinuxPlatform host;
     const std::filesystem::path folder = host.ProgramFolder();
     EXPECT_TRUE(folder.is_absolute());
-    EXPECT_TRUE(std::filesystem::exists(folder / "test_platform")) << folder;
+    EXPECT_TRUE(std::filesystem::exists(folder / "test_platform_qt")) << folder;
 }
 
 TEST(FileFilter, PipeSeparatedPairsBecomeDialogFilters) {
