@@ -118,7 +118,7 @@ struct UnloadAtExit {
 }  // namespace
 
 int main(int argc, char** argv) {
-    platform::linux_backend::repairInheritedState();  // before anything opens a file or socket
+    platform::posix::repairInheritedState();  // before anything opens a file or socket
     if (const auto problem = displayProblem()) {
         std::fprintf(stderr, "velmora: %s\n", problem->c_str());
         return 1;

@@ -1,6 +1,6 @@
 #include "platform/posix/CommandLine.h"
 
-namespace platform::linux_backend {
+namespace platform::posix {
 
 namespace {
 bool isBlank(char c) {
@@ -40,4 +40,4 @@ std::string_view trimBlanks(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
-}  // namespace platform::linux_backend
+}  // namespace platform::posix

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace platform::linux_backend {
+namespace platform::posix {
 
 // Splits a command line into program and arguments without any shell:
 // blanks (space, tab) separate words, double quotes group a word and are
@@ -15,4 +15,4 @@ std::vector<std::string> splitCommandLine(std::string_view text);
 // The text without leading and trailing blanks and line breaks.
 std::string_view trimBlanks(std::string_view text);
 
-}  // namespace platform::linux_backend
+}  // namespace platform::posix

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <initializer_list>
 
-namespace platform::linux_backend {
+namespace platform::posix {
 
 void repairInheritedState() {
     for (int fd = 0; fd <= 2; ++fd) {
@@ -25,4 +25,4 @@ void repairInheritedState() {
     ::sigprocmask(SIG_UNBLOCK, &ending, nullptr);
 }
 
-}  // namespace platform::linux_backend
+}  // namespace platform::posix

@@ -3,7 +3,7 @@
 // What a program inherits from whoever started it, put right before anything
 // else runs. Plain POSIX, no toolkit: it must come before the first file or
 // socket is opened.
-namespace platform::linux_backend {
+namespace platform::posix {
 
 // Opens /dev/null on each of descriptors 0, 1 and 2 that is closed (a
 // launcher's "2>&-"), so that no file or connection opened later takes its
@@ -13,4 +13,4 @@ namespace platform::linux_backend {
 // dispositions are left alone: a SIGHUP ignored at start (nohup) stays so.
 void repairInheritedState();
 
-}  // namespace platform::linux_backend
+}  // namespace platform::posix

@@ -1,6 +1,6 @@
 #include "platform/posix/ProcessMatch.h"
 
-namespace platform::linux_backend {
+namespace platform::posix {
 
 namespace {
 
@@ -53,4 +53,4 @@ bool processMatches(std::string_view name, ProcessFacts& facts) {
     return !name.empty() && nameMatches(name, facts) && facts.alive();
 }
 
-}  // namespace platform::linux_backend
+}  // namespace platform::posix

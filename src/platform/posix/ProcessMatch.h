@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-namespace platform::linux_backend {
+namespace platform::posix {
 
 // The kernel keeps only this many characters of a process's short name.
 inline constexpr std::size_t kCommLength = 15;
@@ -35,4 +35,4 @@ std::string_view baseName(std::string_view path);
 // process after the script).
 bool processMatches(std::string_view name, ProcessFacts& facts);
 
-}  // namespace platform::linux_backend
+}  // namespace platform::posix

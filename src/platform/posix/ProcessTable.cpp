@@ -17,7 +17,7 @@
 
 #include "platform/posix/ProcessMatch.h"
 
-namespace platform::linux_backend {
+namespace platform::posix {
 
 namespace {
 
@@ -301,4 +301,4 @@ ProcessQuery ProcessTable::scan(std::string_view name) {
     return answer;
 }
 
-}  // namespace platform::linux_backend
+}  // namespace platform::posix

@@ -9,7 +9,7 @@
 
 #include "platform/Platform.h"
 
-namespace platform::linux_backend {
+namespace platform::posix {
 
 // Counts the live processes of every user listed under `procRoot` (normally
 // "/proc") that run the executable called `name` (see processMatches).
@@ -87,4 +87,4 @@ private:
     std::vector<Held> held_;
 };
 
-}  // namespace platform::linux_backend
+}  // namespace platform::posix

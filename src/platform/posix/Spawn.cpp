@@ -15,7 +15,7 @@
 
 extern char** environ;
 
-namespace platform::linux_backend {
+namespace platform::posix {
 
 namespace {
 
@@ -251,4 +251,4 @@ Result spawnDetached(const LaunchPlan& plan) {
     return Result::failure("cannot start " + program + ": " + std::strerror(report.error));
 }
 
-}  // namespace platform::linux_backend
+}  // namespace platform::posix

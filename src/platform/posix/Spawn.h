@@ -6,7 +6,7 @@
 
 #include "platform/Platform.h"
 
-namespace platform::linux_backend {
+namespace platform::posix {
 
 // What a command line asks to run, settled before anything is started so
 // that every reason not to start is known up front.
@@ -29,4 +29,4 @@ LaunchPlan planLaunch(std::string_view command, std::string_view searchPath);
 // be; a failed exec is reported with the system's reason.
 Result spawnDetached(const LaunchPlan& plan);
 
-}  // namespace platform::linux_backend
+}  // namespace platform::posix

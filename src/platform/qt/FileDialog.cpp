@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <vector>
 
-namespace platform::linux_backend {
+namespace platform::qt {
 
 namespace {
 
@@ -157,4 +157,4 @@ std::optional<std::string> chooseFile(const std::string& title, const std::strin
     return dialog.selectedFiles().constFirst().toStdString();
 }
 
-}  // namespace platform::linux_backend
+}  // namespace platform::qt

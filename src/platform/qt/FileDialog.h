@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace platform::linux_backend {
+namespace platform::qt {
 
 // One entry of the file dialog's type list.
 struct DialogFilter {
@@ -31,4 +31,4 @@ std::string toDialogFilters(std::string_view filter);
 std::optional<std::string> chooseFile(const std::string& title, const std::string& filter,
                                       const std::string& startFolder);
 
-}  // namespace platform::linux_backend
+}  // namespace platform::qt

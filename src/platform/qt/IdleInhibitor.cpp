@@ -6,7 +6,7 @@
 #include <QDBusObjectPath>
 #include <QVariantMap>
 
-namespace platform::linux_backend {
+namespace platform::qt {
 
 namespace {
 
@@ -120,4 +120,4 @@ void IdleInhibitor::giveBack() {
     cookie_.reset();
 }
 
-}  // namespace platform::linux_backend
+}  // namespace platform::qt

@@ -6,7 +6,7 @@
 
 #include "platform/Platform.h"
 
-namespace platform::linux_backend {
+namespace platform::qt {
 
 // Keeps the desktop session from going idle through the session bus: the
 // desktop portal's Inhibit where a portal offers it (GNOME, KDE, sandboxes),
@@ -34,4 +34,4 @@ private:
     std::optional<std::uint32_t> cookie_;  // the screen saver's cookie, while held through it
 };
 
-}  // namespace platform::linux_backend
+}  // namespace platform::qt

@@ -64,7 +64,7 @@ std::string searchPath() {
 
 Result LinuxPlatform::LaunchCommand(const std::string& command, int /*windowStyle*/) {
     // The window style has no meaning here: a program opens its own windows.
-    return linux_backend::spawnDetached(linux_backend::planLaunch(command, searchPath()));
+    return posix::spawnDetached(posix::planLaunch(command, searchPath()));
 }
 
 void LinuxPlatform::Sleep(int ms) {
@@ -85,21 +85,21 @@ void LinuxPlatform::Sleep(int ms) {
 }
 
 ProcessQuery LinuxPlatform::CountProcesses(const std::string& name) {
-    if (!processTable_) processTable_ = std::make_unique<linux_backend::ProcessTable>(procRoot_);
+    if (!processTable_) processTable_ = std::make_unique<posix::ProcessTable>(procRoot_);
     return processTable_->count(name);
 }
 
 Result LinuxPlatform::SendNumLock() {
-    return linux_backend::sendNumLock(qtX11Display());
+    return x11::sendNumLock(qtX11Display());
 }
 
 WindowHandle LinuxPlatform::GetForegroundWindow() {
-    return linux_backend::foregroundWindow(qtX11Display());
+    return x11::foregroundWindow(qtX11Display());
 }
 
 Result LinuxPlatform::SetTopMost(WindowHandle window, bool on) {
     if (window == 0) return Result::failure("no window");
-    return linux_backend::setTopMost(qtX11Display(), window, on);
+    return x11::setTopMost(qtX11Display(), window, on);
 }
 
 Result LinuxPlatform::KeepAwake(bool on) {
@@ -110,13 +110,13 @@ Result LinuxPlatform::Available(DesktopFeature feature) {
     _XDisplay* display = qtX11Display();
     switch (feature) {
         case DesktopFeature::KeyInjection: {
-            Result usable = withReason(linux_backend::keyInjectionAvailable(display));
+            Result usable = withReason(x11::keyInjectionAvailable(display));
             if (usable.ok && insideWaylandSession())
                 usable.note = "NumLock presses reach only X11 programs in this Wayland session";
             return usable;
         }
         case DesktopFeature::WindowStacking:
-            return withReason(linux_backend::windowStackingAvailable(display));
+            return withReason(x11::windowStackingAvailable(display));
         case DesktopFeature::KeepAwake:
             return idleInhibitor_.available();
     }
@@ -128,7 +128,7 @@ std::optional<std::string> LinuxPlatform::ChooseFileToRun(const std::string& tit
                                                           const std::string& startFolder) {
     // The default extension is left out on purpose: the dialog would append it
     // to every name without a dot, and programs here have none.
-    return linux_backend::chooseFile(title, filter, startFolder);
+    return qt::chooseFile(title, filter, startFolder);
 }
 
 std::string LinuxPlatform::ProgramFolder() {

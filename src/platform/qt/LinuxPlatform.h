@@ -42,8 +42,8 @@ private:
     std::function<void()> beforeSleep_;
     std::string procRoot_ = "/proc";
     // What the process watch learnt in earlier polls; made at the first one.
-    std::unique_ptr<linux_backend::ProcessTable> processTable_;
-    linux_backend::IdleInhibitor idleInhibitor_;
+    std::unique_ptr<posix::ProcessTable> processTable_;
+    qt::IdleInhibitor idleInhibitor_;
 };
 
 }  // namespace platform

@@ -6,7 +6,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
-namespace platform::linux_backend {
+namespace platform::x11 {
 
 namespace {
 
@@ -119,4 +119,4 @@ Result setTopMost(Display* display, WindowHandle window, bool on) {
     return Result::success();
 }
 
-}  // namespace platform::linux_backend
+}  // namespace platform::x11

@@ -6,7 +6,7 @@
 // headers and their macros.
 struct _XDisplay;
 
-namespace platform::linux_backend {
+namespace platform::x11 {
 
 // One press and release of NumLock through the XTest extension.
 Result sendNumLock(_XDisplay* display);
@@ -27,4 +27,4 @@ Result keyInjectionAvailable(_XDisplay* display);
 // publishes the active window and supports the "above" state.
 Result windowStackingAvailable(_XDisplay* display);
 
-}  // namespace platform::linux_backend
+}  // namespace platform::x11

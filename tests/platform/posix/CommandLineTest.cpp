@@ -4,8 +4,8 @@
 #include "platform/posix/Spawn.h"
 #include "support/TempDir.h"
 
-using platform::linux_backend::planLaunch;
-using platform::linux_backend::splitCommandLine;
+using platform::posix::planLaunch;
+using platform::posix::splitCommandLine;
 using testing_support::kExecutable;
 using testing_support::TempDir;
 using Words = std::vector<std::string>;

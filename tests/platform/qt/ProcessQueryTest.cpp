@@ -20,7 +20,7 @@
 #include "platform/qt/LinuxPlatform.h"
 #include "support/TempDir.h"
 
-using platform::linux_backend::countMatchingProcesses;
+using platform::posix::countMatchingProcesses;
 using testing_support::TempDir;
 
 namespace {
@@ -166,7 +166,7 @@ TEST(ProcessTable, AnUnreadableTableIsAFailureNotZero) {
 namespace {
 
 // Records which facts the matcher asked for.
-struct CountingFacts final : platform::linux_backend::ProcessFacts {
+struct CountingFacts final : platform::posix::ProcessFacts {
     CountingFacts(bool alive, std::string comm, std::string exe, std::string cmdline)
         : isAlive(alive),
           shortName(std::move(comm)),
@@ -193,7 +193,7 @@ struct CountingFacts final : platform::linux_backend::ProcessFacts {
 }  // namespace
 
 TEST(ProcessMatch, CostlyFactsAreReadOnlyWhenTheCheaperOnesCannotDecide) {
-    using platform::linux_backend::processMatches;
+    using platform::posix::processMatches;
     CountingFacts byComm{true, "job", "/usr/bin/job", std::string("job\0", 4)};
     EXPECT_TRUE(processMatches("job", byComm));
     EXPECT_EQ(byComm.exeReads + byComm.cmdlineReads, 0);
@@ -421,7 +421,7 @@ struct Step {
 
 struct HeldWaitCase {
     const char* what;
-    platform::linux_backend::PidfdOpener opener;
+    platform::posix::PidfdOpener opener;
     std::vector<Step> steps;
 };
 
@@ -440,16 +440,14 @@ TEST(ProcessWatch, AHeldWaitAnswersAsAScanDoes) {
     using enum Act;
     const std::vector<HeldWaitCase> cases = {
         {"a second process of the name outlives the first",
-         platform::linux_backend::openPidfd,
+         platform::posix::openPidfd,
          {{StartA, 1, 1}, {StartB, 2, 1}, {EndA, 1, 1}, {EndB, 0, 0}}},
-        {"a held process runs another program",
-         platform::linux_backend::openPidfd,
-         {{StartA, 1, 1}, {ExecA, 0, 0}}},
+        {"a held process runs another program", platform::posix::openPidfd, {{StartA, 1, 1}, {ExecA, 0, 0}}},
         {"a held process ends between two polls, not yet reaped",
-         platform::linux_backend::openPidfd,
+         platform::posix::openPidfd,
          {{StartA, 1, 1}, {KillA, 0, 0}}},
         {"a poll for another name lets go and finds its own",
-         platform::linux_backend::openPidfd,
+         platform::posix::openPidfd,
          {{StartA, 1, 1}, {AskOtherName, 0, 0}, {StartB, 2, 2}, {EndA, 1, 1}, {EndB, 0, 0}}},
         {"pidfd_open is missing",
          refusedAsMissing,
@@ -469,7 +467,7 @@ TEST(ProcessWatch, AHeldWaitAnswersAsAScanDoes) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const std::size_t descriptors = openDescriptors();
-        platform::linux_backend::ProcessTable watch("/proc", c.opener);
+        platform::posix::ProcessTable watch("/proc", c.opener);
         std::optional<Child> a, b;
         for (const Step& step : c.steps) {
             switch (step.act) {

@@ -67,7 +67,7 @@ TEST(ProgramFolder, IsTheFolderOfTheRunningProgramFile) {
 }
 
 TEST(FileFilter, PipeSeparatedPairsBecomeDialogFilters) {
-    using platform::linux_backend::toDialogFilters;
+    using platform::qt::toDialogFilters;
     // Programs here carry no ".exe": that entry lists executable files instead.
     EXPECT_EQ(toDialogFilters("Applications (*.exe)|*.exe|CMD Batch Files (*.bat)|*.bat|"
                               "All files (*.*)|*.*"),
@@ -80,7 +80,7 @@ TEST(FileFilter, PipeSeparatedPairsBecomeDialogFilters) {
 }
 
 TEST(FileFilter, OnlyAnEntryOfProgramsAloneListsExecutables) {
-    using platform::linux_backend::dialogFilters;
+    using platform::qt::dialogFilters;
     struct Case {
         const char* filter;
         bool executablesOnly;
