@@ -30,7 +30,7 @@ ExternalProject_Add(velmora_windows
 
 set(wine_prefix ${CMAKE_CURRENT_BINARY_DIR}/wineprefix)
 set(scripts ${CMAKE_CURRENT_SOURCE_DIR})
-set(programs ${windows_tree}/tests/windows)
+set(programs ${windows_tree}/tests)
 
 add_test(NAME windows.prefix.start COMMAND ${scripts}/wine_prefix.sh start ${VELMORA_X11_STATE} ${wine_prefix})
 add_test(NAME windows.prefix.stop COMMAND ${scripts}/wine_prefix.sh stop ${VELMORA_X11_STATE} ${wine_prefix})
@@ -42,7 +42,7 @@ set_tests_properties(windows.prefix.stop PROPERTIES FIXTURES_CLEANUP velmora_win
 add_test(NAME windows.imports COMMAND ${scripts}/check_imports.sh ${windows_tree})
 set_tests_properties(windows.imports PROPERTIES LABELS windows TIMEOUT 60)
 
-# name | program under tests/windows of the Windows tree | gtest filter
+# name | program under tests of the Windows tree | gtest filter
 function(velmora_wine_test name program filter)
   add_test(NAME windows.${name}
     COMMAND ${scripts}/run_under_wine.sh ${VELMORA_X11_STATE} ${wine_prefix} ${programs}/${program}.exe
@@ -88,7 +88,7 @@ endforeach()
 function(velmora_program_test name place filter timeout)
   add_test(NAME windows.program.${name}
     COMMAND ${program_scripts}/wine_place.sh run ${CMAKE_CURRENT_BINARY_DIR}/place-${place}
-            ${programs}/program/test_program.exe --gtest_filter=${filter})
+            ${programs}/windows/program/test_program.exe --gtest_filter=${filter})
   set_tests_properties(windows.program.${name} PROPERTIES
     LABELS windows TIMEOUT ${timeout} FIXTURES_REQUIRED velmora_wine_${place}
     RESOURCE_LOCK wine_${place} ENVIRONMENT VELMORA_ARTIFACT_DIR=${program_artifacts}
