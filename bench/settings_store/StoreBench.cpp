@@ -21,8 +21,8 @@
 #include "form/VirtualTime.h"
 #include "model/main/MainForm.h"
 #include "platform/fake/FakePlatform.h"
-#include "platform/linux/IniSettingsBackend.h"
-#include "platform/linux/SettingsFiles.h"
+#include "platform/posix/IniSettingsBackend.h"
+#include "platform/posix/SettingsFiles.h"
 #include "settings/Keys.h"
 #include "settings/Store.h"
 

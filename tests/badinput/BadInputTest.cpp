@@ -19,8 +19,8 @@
 #include "engine/Engine.h"
 #include "form/VirtualTime.h"
 #include "model/main/MainForm.h"
-#include "platform/linux/IniSettingsBackend.h"
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/posix/IniSettingsBackend.h"
+#include "platform/qt/LinuxPlatform.h"
 #include "settings/Keys.h"
 #include "settings/Store.h"
 

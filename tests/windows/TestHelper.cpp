@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/windows/WideText.h"
+#include "platform/win32text/WideText.h"
 #include "platform/windows/WindowsPlatform.h"
 #include "settings/Store.h"
 

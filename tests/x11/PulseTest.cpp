@@ -10,15 +10,15 @@
 #include <functional>
 #include <thread>
 
-#include "../platform/X11Probe.h"
-#include "app/qt/QtSchedulerDriver.h"
+#include "../platform/x11/X11Probe.h"
+#include "app/linux/QtSchedulerDriver.h"
 #include "engine/Engine.h"
 #include "form/Clock.h"
 #include "form/Scheduler.h"
 #include "form/TimeValue.h"
 #include "model/main/MainForm.h"
 #include "platform/fake/MemorySettingsBackend.h"
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/qt/LinuxPlatform.h"
 #include "settings/Store.h"
 #include "ui/qt/main/MainWindow.h"
 

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "platform/windows/WideText.h"
+#include "platform/win32text/WideText.h"
 #include "platform/windows/Win32.h"
 
 namespace platform::windows_backend {

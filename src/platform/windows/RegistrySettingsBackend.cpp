@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/windows/WideText.h"
+#include "platform/win32text/WideText.h"
 #include "platform/windows/Win32.h"
 
 namespace platform {
@@ -145,7 +145,8 @@ Result RegistrySettingsBackend::writeAll(const std::string& application, const s
     const LONG created = RegCreateKeyExW(HKEY_CURRENT_USER, toWide(path).c_str(), 0, nullptr, 0,
                                          KEY_SET_VALUE, nullptr, opened.put(), nullptr);
     if (created != ERROR_SUCCESS) {
-        const std::string why = "cannot save settings in HKEY_CURRENT_USER\\" + path + ": " + systemMessage(created);
+        const std::string why =
+            "cannot save settings in HKEY_CURRENT_USER\\" + path + ": " + systemMessage(created);
         warn(why);
         return Result::failure(why);
     }

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "form/Placement.h"
-#include "platform/windows/WideText.h"
+#include "platform/win32text/WideText.h"
 #include "ui/win32/Units.h"
 
 namespace ui::win32 {

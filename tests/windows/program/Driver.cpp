@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "platform/windows/WideText.h"
+#include "platform/win32text/WideText.h"
 
 using platform::toUtf8;
 using platform::toWide;

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "platform/windows/WideText.h"
+#include "platform/win32text/WideText.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     int argc = 0;
