@@ -9,14 +9,28 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
+# The Windows tests (labels windows, and package for the installer) run unless
+# the ctest arguments leave them out: -LE windows, or -L matching neither label.
+# Only when they run are MinGW-w64 and Wine installed and the Windows tree built.
+windows_tests=ON
+args=("$@")
+for ((i = 0; i + 1 < ${#args[@]}; i++)); do
+  regex=${args[i + 1]}
+  case ${args[i]} in
+    -LE | --label-exclude) if [[ windows =~ $regex ]]; then windows_tests=OFF; fi ;;
+    -L | --label-regex) if ! [[ windows =~ $regex || package =~ $regex ]]; then windows_tests=OFF; fi ;;
+  esac
+done
+
 source tools/install-missing.sh
-install_missing test.sh "${build_packages[@]}" "${test_packages[@]}" \
-  "${windows_build_packages[@]}" "${windows_test_packages[@]}"
+windows=()
+[[ $windows_tests == OFF ]] || windows=("${windows_build_packages[@]}" "${windows_test_packages[@]}")
+install_missing test.sh "${build_packages[@]}" "${test_packages[@]}" "${windows[@]}"
 
 build=${VELMORA_BUILD_DIR:-build}
 jobs=$(nproc)
 # Warnings stop a development or CI build (a package build leaves them as warnings).
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_WERROR=ON
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_WERROR=ON -DVELMORA_WINDOWS_TESTS=$windows_tests
 cmake --build "$build" -j"$jobs"
 # A test that hangs fails after 5 minutes instead of holding the run for 25.
 ctest --test-dir "$build" --output-on-failure --timeout 300 -j"$jobs" "$@"

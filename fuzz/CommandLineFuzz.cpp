@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "Check.h"
-#include "platform/linux/CommandLine.h"
-#include "platform/linux/Spawn.h"
+#include "platform/posix/CommandLine.h"
+#include "platform/posix/Spawn.h"
 
-using namespace platform::linux_backend;
+using namespace platform::posix;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "Check.h"
-#include "platform/linux/IniText.h"
+#include "platform/posix/IniText.h"
 #include "settings/Keys.h"
 
 namespace ini = platform::ini;

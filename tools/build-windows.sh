@@ -2,7 +2,9 @@
 # Cross-builds the Windows program and its tests with MinGW-w64, statically
 # linked, into build-windows/ (or $VELMORA_WINDOWS_BUILD_DIR), then packs the
 # installer and the zip into its package/ folder. Installs the cross compiler,
-# its tools and NSIS when missing.
+# its tools and NSIS when missing. The build leaves src/velmora.exe stripped, as
+# it ships, and its debug information beside it in src/velmora.exe.debug, which
+# a debugger finds through the program's debug link.
 #
 #   tools/build-windows.sh                          everything, with the package
 #   tools/build-windows.sh [CMAKE BUILD ARGS...]    e.g. tools/build-windows.sh --target test_form

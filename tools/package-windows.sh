@@ -2,7 +2,7 @@
 # Packs a built velmora.exe for Windows users:
 #
 #   tools/package-windows.sh VELMORA.EXE VERSION OUTDIR
-#   e.g. tools/package-windows.sh build-windows/velmora.exe 1.1 build-windows/package
+#   e.g. tools/package-windows.sh build-windows/src/velmora.exe 1.1 build-windows/package
 #   -> OUTDIR/velmora-VERSION-setup.exe    per-user installer (packaging/windows/velmora.nsi)
 #      OUTDIR/velmora-VERSION-windows.zip  velmora.exe alone
 set -euo pipefail
@@ -18,6 +18,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 source "$root/tools/install-missing.sh"
 install_missing package-windows.sh "${windows_packages[@]}"
+# What ships is stripped (the build keeps velmora.exe.debug beside it): debug
+# sections would make it 18 times as large and cost memory at every start.
+if grep -q ' \.debug_' <<<"$(x86_64-w64-mingw32-objdump -h "$exe")"; then
+  echo "$0: $exe carries debug sections; pack the stripped one tools/build-windows.sh makes" >&2
+  exit 1
+fi
 
 mkdir -p "$out"
 exe=$(realpath "$exe") out=$(realpath "$out")

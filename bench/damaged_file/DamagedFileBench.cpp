@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/IniSettingsBackend.h"
+#include "platform/posix/IniSettingsBackend.h"
 #include "settings/Keys.h"
 
 namespace {

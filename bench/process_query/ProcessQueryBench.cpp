@@ -31,8 +31,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/LinuxPlatform.h"
-#include "platform/linux/ProcessTable.h"
+#include "platform/posix/ProcessTable.h"
+#include "platform/qt/LinuxPlatform.h"
 
 extern char** environ;
 
@@ -153,7 +153,7 @@ bool liveRounds(int rounds) {
     const Awaited awaited;
     ::usleep(100'000);  // let it take its name
     platform::LinuxPlatform held;
-    platform::linux_backend::ProcessTable scanning("/proc", nullptr);
+    platform::posix::ProcessTable scanning("/proc", nullptr);
     bool wrong = held.CountProcesses(kLiveName).count != 1;  // the first poll finds and holds it
     scanning.count(kLiveName);
     std::vector<double> heldMs, scanMs, floorMs;
@@ -206,9 +206,8 @@ int main(int argc, char** argv) {
             wrong |= !answer.ok || answer.count != 0;
         }));
         pgrepMs.push_back(millis([&] { wrong |= pgrep() != 1; }));
-        oneOffMs.push_back(millis([&] {
-            wrong |= platform::linux_backend::countMatchingProcesses("/proc", kAbsentName).count != 0;
-        }));
+        oneOffMs.push_back(millis(
+            [&] { wrong |= platform::posix::countMatchingProcesses("/proc", kAbsentName).count != 0; }));
     }
     if (wrong) {
         std::fprintf(stderr, "a pass gave a wrong answer (the name was found, or pgrep failed)\n");

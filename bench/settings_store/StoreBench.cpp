@@ -21,8 +21,8 @@
 #include "form/VirtualTime.h"
 #include "model/main/MainForm.h"
 #include "platform/fake/FakePlatform.h"
-#include "platform/linux/IniSettingsBackend.h"
-#include "platform/linux/SettingsFiles.h"
+#include "platform/posix/IniSettingsBackend.h"
+#include "platform/posix/SettingsFiles.h"
 #include "settings/Keys.h"
 #include "settings/Store.h"
 
@@ -61,7 +61,7 @@ private:
 
 std::string normalFile() {
     std::string text = "[General]\nMAIN-Left=1815\nMAIN-Top=750\nLAST_RUN=COMPLETED SUCCESSFULLY\n";
-    for (int n = 1; n <= settings::keys::kSlotCount; ++n) {
+    for (int n = 1; n <= settings::keys::kSlots; ++n) {
         text += settings::keys::taskEnable(n) + "=1\n" + settings::keys::taskPause(n) + "=0\n";
         text += settings::keys::taskCaption(n) + "=Backup step " + std::to_string(n) + "\n";
         text += settings::keys::taskCommand(n) + "=/usr/local/bin/step" + std::to_string(n) + " --quiet\n";

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32text/WideText.h"
 #include "platform/windows/ProcessQuery.h"
-#include "platform/windows/WideText.h"
 #include "platform/windows/Win32.h"
 #include "platform/windows/WindowsPlatform.h"
 

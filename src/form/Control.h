@@ -6,6 +6,8 @@
 
 namespace form {
 
+class Window;
+
 // 24-bit colour 0x00BBGGRR. Values with the high bit set stand for a colour
 // of the desktop's palette rather than a fixed one.
 using Colour = std::uint32_t;
@@ -51,9 +53,12 @@ enum class Property { Text, BackColour, ForeColour, Value, Enabled, ToolTip, Vis
 
 // State shared by every control: a name, a place, a font, colours and the
 // flags a window needs. Setters notify the view only on a real change.
+// Constructing a control declares it on its window, which shows its controls
+// in the order they were declared (later ones above earlier ones); a control
+// lives as long as its window.
 class Control {
 public:
-    explicit Control(std::string name) : name_(std::move(name)) {}
+    Control(Window& window, std::string name);
     virtual ~Control() = default;
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;

@@ -1,8 +1,14 @@
 #include "form/Controls.h"
 
+#include "form/Window.h"
+
 namespace form {
 
-TextBox::TextBox(std::string name, std::string text) : Control(std::move(name)) {
+Control::Control(Window& window, std::string name) : name_(std::move(name)) {
+    window.controls_.push_back(this);
+}
+
+TextBox::TextBox(Window& window, std::string name, std::string text) : Control(window, std::move(name)) {
     text_ = std::move(text);
     setBackColour(colour::SystemWindow);
     setForeColour(colour::SystemWindowText);

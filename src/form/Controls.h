@@ -13,7 +13,7 @@ using Handler = std::function<void()>;
 // A caption on the window; labels take no focus.
 class Label : public Control {
 public:
-    explicit Label(std::string name, std::string caption = {}) : Control(std::move(name)) {
+    Label(Window& window, std::string name, std::string caption = {}) : Control(window, std::move(name)) {
         caption_ = std::move(caption);
     }
     const std::string& caption() const { return caption_; }
@@ -34,7 +34,7 @@ private:
 
 class TextBox : public Control {
 public:
-    explicit TextBox(std::string name, std::string text = {});
+    TextBox(Window& window, std::string name, std::string text = {});
 
     const std::string& text() const { return text_; }
     void setText(const std::string& t) { set(text_, t, Property::Text); }
@@ -55,7 +55,7 @@ private:
 // click handler whenever the value changes, exactly as a user's click.
 class TickBox : public Control {
 public:
-    explicit TickBox(std::string name, std::string caption = {}) : Control(std::move(name)) {
+    TickBox(Window& window, std::string name, std::string caption = {}) : Control(window, std::move(name)) {
         caption_ = std::move(caption);
     }
 
@@ -78,7 +78,7 @@ private:
 
 class Button : public Control {
 public:
-    explicit Button(std::string name, std::string caption = {}) : Control(std::move(name)) {
+    Button(Window& window, std::string name, std::string caption = {}) : Control(window, std::move(name)) {
         caption_ = std::move(caption);
     }
     const std::string& caption() const { return caption_; }

@@ -2,13 +2,10 @@
 
 #include <vector>
 
-namespace form {
+#include "form/Pixels.h"
+#include "form/Window.h"
 
-// A box on the desktop in pixels.
-struct PixelBox {
-    int left = 0, top = 0, width = 0, height = 0;
-    bool operator==(const PixelBox&) const = default;
-};
+namespace form {
 
 // One monitor: all of it, and the part that windows may use (without the
 // task bar or the panels).
@@ -25,5 +22,17 @@ struct Screen {
 // top-left corner goes to the work area's, so the caption and the first
 // controls stay in reach.
 PixelBox placeFrame(const PixelBox& frame, const std::vector<Screen>& screens, int fallbackOffset);
+
+// The outer frame `window` asks for at `dpi`, placed by placeFrame on
+// `screens` (the primary first); a window lost off every screen opens where a
+// first run does, 1000 twips into the primary's work area. The model follows
+// a move, so that shut-down stores where the window really was rather than
+// the place it could not open at.
+PixelBox placeWindow(Window& window, const std::vector<Screen>& screens, double dpi);
+
+// Records in `window` where its outer frame's top-left corner now is. A side
+// still where the model put it keeps the model's twips: going through whole
+// pixels would turn a stored 1000 into 1005.
+void recordPosition(Window& window, int left, int top, double dpi);
 
 }  // namespace form

@@ -17,7 +17,7 @@ void Timer::setEnabled(bool on) {
 
 Timer& Scheduler::create(std::string name) {
     // Timer's constructor is private to keep every timer under a scheduler.
-    timers_.push_back(std::unique_ptr<Timer>(new Timer(*this, std::move(name), created_++)));
+    timers_.push_back(std::unique_ptr<Timer>(new Timer(*this, std::move(name))));
     return *timers_.back();
 }
 

@@ -58,9 +58,8 @@ private:
 
     const Clock& clock_;
     Millis jitter_;
-    std::vector<std::unique_ptr<Timer>> timers_;  // creation order
-    std::size_t created_ = 0;
-    bool released_ = false;  // some timer waits to be forgotten
+    std::vector<std::unique_ptr<Timer>> timers_;  // creation order: it breaks ties
+    bool released_ = false;                       // some timer waits to be forgotten
     bool inTick_ = false;
     bool changedDuringRun_ = false;
     std::function<void()> onChanged_;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -31,14 +30,12 @@ public:
 
 private:
     friend class Scheduler;
-    Timer(Scheduler& scheduler, std::string name, std::size_t order)
-        : scheduler_(scheduler), name_(std::move(name)), order_(order) {}
+    Timer(Scheduler& scheduler, std::string name) : scheduler_(scheduler), name_(std::move(name)) {}
 
     bool armed() const { return enabled_ && interval_ > 0 && !released_; }
 
     Scheduler& scheduler_;
     std::string name_;
-    [[maybe_unused]] std::size_t order_;  // creation order; ties are broken by the scheduler
     int interval_ = 0;
     bool enabled_ = false;
     bool released_ = false;

@@ -28,8 +28,9 @@ public:
     std::vector<Line> lines;
     std::function<void()> onWindowChanged;  // caption or geometry set by the window
 
-    // Every control the view shows, hidden ones included.
-    virtual std::vector<Control*> controls() = 0;
+    // Every control declared on the window, hidden ones included, in the
+    // order of their declaration.
+    const std::vector<Control*>& controls() const { return controls_; }
 
     // Start-up, before the window is first shown.
     virtual void Form_Load() = 0;
@@ -66,8 +67,11 @@ protected:
     Timer& createTimer(std::string name);
 
 private:
+    friend class Control;  // declaring a control adds it to controls_
+
     std::string name_;
     Scheduler& scheduler_;
+    std::vector<Control*> controls_;
     std::vector<Timer*> timers_;
     bool unloaded_ = false;
 };

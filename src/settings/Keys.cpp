@@ -1,5 +1,8 @@
 #include "settings/Keys.h"
 
+#include <stdexcept>
+#include <unordered_map>
+
 namespace settings::keys {
 namespace {
 
@@ -29,10 +32,10 @@ std::vector<KeyInfo> buildTable() {
         {AlwaysOnTopTick, Form::Tick, "1"},   {AutocloseTick, Form::Tick, "0"},
         {RivaAutostartTick, Form::Tick, "0"},
     };
-    for (int n = 1; n <= kSlotCount; ++n) {
+    for (int n = 1; n <= kSlots; ++n) {
         table.push_back({taskEnable(n), Form::Tick, "0"});
         table.push_back({taskPause(n), Form::Tick, "0"});
-        table.push_back({taskCaption(n), Form::FreeText, defaultCaption(n)});
+        table.push_back({taskCaption(n), Form::FreeText, "TASK " + std::to_string(n)});
         table.push_back({taskCommand(n), Form::FreeText, ""});
         table.push_back({taskProcessName(n), Form::FreeText, ""});
     }
@@ -63,9 +66,6 @@ std::string taskCommand(int n) {
 std::string taskProcessName(int n) {
     return slotKey(n, "PROCESS_NAME_TEXTBOX");
 }
-std::string defaultCaption(int n) {
-    return "TASK " + std::to_string(n);
-}
 
 WindowKeys windowKeys(const std::string& shortName) {
     return {shortName + "-Left", shortName + "-Top", shortName + "-Width", shortName + "-Height"};
@@ -74,6 +74,17 @@ WindowKeys windowKeys(const std::string& shortName) {
 const std::vector<KeyInfo>& all() {
     static const std::vector<KeyInfo> table = buildTable();
     return table;
+}
+
+const KeyInfo& info(const std::string& key) {
+    static const std::unordered_map<std::string, const KeyInfo*> byKey = [] {
+        std::unordered_map<std::string, const KeyInfo*> index;
+        for (const KeyInfo& k : all()) index.emplace(k.key, &k);
+        return index;
+    }();
+    const auto found = byKey.find(key);
+    if (found == byKey.end()) throw std::out_of_range("no such settings key: " + key);
+    return *found->second;
 }
 
 }  // namespace settings::keys

@@ -5,7 +5,8 @@
 
 namespace settings::keys {
 
-inline constexpr int kSlotCount = 20;
+// The task slots, numbered 1..kSlots.
+inline constexpr int kSlots = 20;
 
 inline constexpr const char* MainLeft = "MAIN-Left";
 inline constexpr const char* MainTop = "MAIN-Top";
@@ -23,7 +24,6 @@ std::string taskPause(int n);        // TASK_n_PAUSE_TICKBOX
 std::string taskCaption(int n);      // TASK_n_TICKBOX_CAPTION
 std::string taskCommand(int n);      // TASK_n_CMD
 std::string taskProcessName(int n);  // TASK_n_PROCESS_NAME_TEXTBOX
-std::string defaultCaption(int n);   // "TASK n"
 
 // Geometry keys of a window: "<short name>-Left" and so on.
 struct WindowKeys {
@@ -39,7 +39,11 @@ struct KeyInfo {
     std::string defaultText;
 };
 
-// Every key the program reads or writes, with the default its readers pass.
+// Every key the program reads or writes, with its default: the one place
+// where defaults are written.
 const std::vector<KeyInfo>& all();
+// The entry of `key`; a key missing from the table is a mistake in the
+// program and throws std::out_of_range.
+const KeyInfo& info(const std::string& key);
 
 }  // namespace settings::keys

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "settings/Keys.h"
 #include "settings/Values.h"
 
 namespace settings {
@@ -93,8 +94,16 @@ std::string Store::get(const std::string& key, long long defaultValue) {
     return GetSetting(kApplication, section_, key, defaultValue);
 }
 
+std::string Store::get(const std::string& key) {
+    return get(key, keys::info(key).defaultText);
+}
+
 void Store::save(const std::string& key, const std::string& value) {
     SaveSetting(kApplication, section_, key, value);
+}
+
+float Store::getGeometry(const std::string& key) {
+    return getGeometry(key, parseGeometry(keys::info(key).defaultText).value_or(0));
 }
 
 float Store::getGeometry(const std::string& key, float defaultValue) {
@@ -103,6 +112,10 @@ float Store::getGeometry(const std::string& key, float defaultValue) {
 
 void Store::saveGeometry(const std::string& key, float twips) {
     save(key, formatGeometry(twips));
+}
+
+std::int16_t Store::getTick(const std::string& key) {
+    return getTick(key, parseTick(keys::info(key).defaultText).value_or(0));
 }
 
 std::int16_t Store::getTick(const std::string& key, std::int16_t defaultValue) {

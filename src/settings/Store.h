@@ -43,10 +43,15 @@ public:
     std::string get(const std::string& key, long long defaultValue);
     void save(const std::string& key, const std::string& value);
 
+    // With the key table's default.
+    std::string get(const std::string& key);
+
     // Typed reads and writes in the stored forms. A value that does not parse
-    // (or a tick outside 0..2) yields the default.
+    // (or a tick outside 0..2) yields the default, the key table's if none is given.
+    float getGeometry(const std::string& key);
     float getGeometry(const std::string& key, float defaultValue);
     void saveGeometry(const std::string& key, float twips);
+    std::int16_t getTick(const std::string& key);
     std::int16_t getTick(const std::string& key, std::int16_t defaultValue);
     void saveTick(const std::string& key, std::int16_t value);
 

@@ -19,8 +19,8 @@
 #include "engine/Engine.h"
 #include "form/VirtualTime.h"
 #include "model/main/MainForm.h"
-#include "platform/linux/IniSettingsBackend.h"
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/posix/IniSettingsBackend.h"
+#include "platform/qt/LinuxPlatform.h"
 #include "settings/Keys.h"
 #include "settings/Store.h"
 #include "support/Files.h"
@@ -178,7 +178,7 @@ TEST(BadInput, CommandsStartAsTypedOrSayWhyAndThePassKeepsItsPace) {
             store.save(keys::taskCommand(n), replaceAt(cases[i].command, recorder.string()));
             store.saveTick(keys::taskEnable(n), 1);
         }
-        for (int n = static_cast<int>(cases.size()) + 1; n <= keys::kSlotCount; ++n)
+        for (int n = static_cast<int>(cases.size()) + 1; n <= keys::kSlots; ++n)
             store.saveTick(keys::taskEnable(n), 1), store.save(keys::taskCommand(n), "/bin/true");
     }
     const std::string fileBefore = readFile(config / "VELMORA" / "velmora.conf");

@@ -2,12 +2,23 @@
 
 #include <vector>
 
-#include "form/Controls.h"
+#include "form/VirtualTime.h"
+#include "support/BareWindow.h"
 
 using form::Property;
 
-TEST(TickBox, SettingTheValueFromCodeRunsTheClickOnlyOnChange) {
-    form::TickBox box("AUTOCLOSE_TICKBOX", "AutoClose When Finished");
+namespace {
+
+class Controls : public ::testing::Test {
+protected:
+    form::VirtualTime vt;
+    testing_support::BareWindow window{vt.scheduler};
+};
+
+}  // namespace
+
+TEST_F(Controls, SettingATickFromCodeRunsTheClickOnlyOnChange) {
+    form::TickBox box(window, "AUTOCLOSE_TICKBOX", "AutoClose When Finished");
     int clicks = 0;
     box.onClick = [&] { ++clicks; };
     box.setValue(0);
@@ -21,8 +32,8 @@ TEST(TickBox, SettingTheValueFromCodeRunsTheClickOnlyOnChange) {
     EXPECT_FALSE(box.ticked());  // greyed does not count as ticked
 }
 
-TEST(TickBox, UserClickFlipsAndGreyedBecomesTicked) {
-    form::TickBox box("T");
+TEST_F(Controls, UserClickFlipsATickAndGreyedBecomesTicked) {
+    form::TickBox box(window, "T");
     std::vector<int> seen;
     box.onClick = [&] { seen.push_back(box.value()); };
     box.click();
@@ -32,8 +43,8 @@ TEST(TickBox, UserClickFlipsAndGreyedBecomesTicked) {
     EXPECT_EQ(seen, (std::vector<int>{1, 0, 2, 1}));
 }
 
-TEST(Controls, ObserverHearsRealChangesOnly) {
-    form::TextBox light("TASK_1_LIGHT", "1");
+TEST_F(Controls, ObserverHearsRealChangesOnly) {
+    form::TextBox light(window, "TASK_1_LIGHT", "1");
     std::vector<Property> heard;
     light.setObserver([&](Property p) { heard.push_back(p); });
     light.setBackColour(form::colour::Cyan);
@@ -45,8 +56,8 @@ TEST(Controls, ObserverHearsRealChangesOnly) {
     EXPECT_EQ(heard, (std::vector<Property>{Property::BackColour, Property::Text, Property::ToolTip}));
 }
 
-TEST(Controls, DisabledButtonIgnoresClicks) {
-    form::Button b("AUTOCLOSE_START_BUTTON", "START");
+TEST_F(Controls, DisabledButtonIgnoresClicks) {
+    form::Button b(window, "AUTOCLOSE_START_BUTTON", "START");
     int clicks = 0;
     b.onClick = [&] { ++clicks; };
     b.setEnabled(false);

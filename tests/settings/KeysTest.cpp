@@ -61,7 +61,6 @@ TEST(KeyTable, EverySlotHasItsFiveKeysInPlainDecimal) {
     EXPECT_EQ(table.count("TASK_0_CMD"), 0U);
     EXPECT_EQ(table.count("TASK_21_CMD"), 0U);
     EXPECT_EQ(keys::taskCommand(7), "TASK_7_CMD");
-    EXPECT_EQ(keys::defaultCaption(20), "TASK 20");
 }
 
 TEST(KeyTable, OtherWindowsGeometryDefaults) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "platform/fake/MemorySettingsBackend.h"
 #include "settings/Keys.h"
 #include "settings/Store.h"
@@ -9,12 +11,16 @@ using settings::ExecutableName;
 using settings::Store;
 using Write = MemorySettingsBackend::Write;
 
-TEST(StoreDefaults, EmptyStoreYieldsEveryKeysDefault) {
+// A read without a default takes the key table's, the one place defaults are written.
+TEST(StoreDefaults, EmptyStoreYieldsEveryKeysDefaultFromTheKeyTable) {
     MemorySettingsBackend backend;
     Store store(backend, "velmora");
     for (const auto& info : settings::keys::all())
-        EXPECT_EQ(store.get(info.key, info.defaultText), info.defaultText) << info.key;
-    EXPECT_EQ(store.get(settings::keys::taskCaption(7), settings::keys::defaultCaption(7)), "TASK 7");
+        EXPECT_EQ(store.get(info.key), info.defaultText) << info.key;
+    EXPECT_EQ(store.get(settings::keys::taskCaption(7)), "TASK 7");
+    EXPECT_EQ(store.getTick("AlwaysOnTopTimer_TICKBOX"), 1);
+    EXPECT_EQ(store.getGeometry("DONATIONS_WINDOW-Height"), 6330.0F);
+    EXPECT_THROW(store.get("TASK_21_CMD"), std::out_of_range) << "a key missing from the table is a mistake";
     EXPECT_TRUE(backend.writes.empty());
 }
 

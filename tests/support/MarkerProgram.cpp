@@ -18,13 +18,13 @@
 
 #include <cwctype>
 
-#include "platform/windows/WideText.h"
+#include "platform/win32text/WideText.h"
 #include "platform/windows/WindowsPlatform.h"
 #else
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/qt/LinuxPlatform.h"
 #endif
 
 namespace {

@@ -30,7 +30,7 @@ ExternalProject_Add(velmora_windows
 
 set(wine_prefix ${CMAKE_CURRENT_BINARY_DIR}/wineprefix)
 set(scripts ${CMAKE_CURRENT_SOURCE_DIR})
-set(programs ${windows_tree}/tests/windows)
+set(programs ${windows_tree}/tests)
 
 add_test(NAME windows.prefix.start COMMAND ${scripts}/wine_prefix.sh start ${VELMORA_X11_STATE} ${wine_prefix})
 add_test(NAME windows.prefix.stop COMMAND ${scripts}/wine_prefix.sh stop ${VELMORA_X11_STATE} ${wine_prefix})
@@ -42,7 +42,7 @@ set_tests_properties(windows.prefix.stop PROPERTIES FIXTURES_CLEANUP velmora_win
 add_test(NAME windows.imports COMMAND ${scripts}/check_imports.sh ${windows_tree})
 set_tests_properties(windows.imports PROPERTIES LABELS windows TIMEOUT 60)
 
-# name | program under tests/windows of the Windows tree | gtest filter
+# name | program under tests of the Windows tree | gtest filter
 function(velmora_wine_test name program filter)
   add_test(NAME windows.${name}
     COMMAND ${scripts}/run_under_wine.sh ${VELMORA_X11_STATE} ${wine_prefix} ${programs}/${program}.exe
@@ -58,13 +58,14 @@ endfunction()
 foreach(suite form settings engine model_main model_about model_settings soak)
   velmora_wine_test(${suite} test_${suite} "*")
 endforeach()
-# The native views on real windows.
+# The native views and the program's message-loop glue on real windows.
 velmora_wine_test(ui_win32 test_ui_win32 "*")
+velmora_wine_test(app_windows test_app_windows "*")
 # The Windows backend against the real system.
-velmora_wine_test(registry test_windows "Registry.*")
-velmora_wine_test(launch test_windows "Launch*.*:FileDialogFilter.*")
+velmora_wine_test(registry test_platform_windows "Registry.*")
+velmora_wine_test(launch test_platform_windows "Launch*.*:FileDialogFilter.*")
 # Focus, NumLock and the top-most rank: alone on the display.
-velmora_wine_test(desktop test_windows "Desktop.*")
+velmora_wine_test(desktop test_platform_windows "Desktop.*")
 set_tests_properties(windows.desktop PROPERTIES RUN_SERIAL ON)
 
 # The real velmora.exe driven from outside (tests/windows/program), in places
@@ -87,7 +88,7 @@ endforeach()
 function(velmora_program_test name place filter timeout)
   add_test(NAME windows.program.${name}
     COMMAND ${program_scripts}/wine_place.sh run ${CMAKE_CURRENT_BINARY_DIR}/place-${place}
-            ${programs}/program/test_program.exe --gtest_filter=${filter})
+            ${programs}/windows/program/test_program.exe --gtest_filter=${filter})
   set_tests_properties(windows.program.${name} PROPERTIES
     LABELS windows TIMEOUT ${timeout} FIXTURES_REQUIRED velmora_wine_${place}
     RESOURCE_LOCK wine_${place} ENVIRONMENT VELMORA_ARTIFACT_DIR=${program_artifacts}

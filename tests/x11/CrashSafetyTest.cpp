@@ -22,7 +22,7 @@
 #include <thread>
 
 #include "Support.h"
-#include "platform/linux/IniText.h"
+#include "platform/posix/IniText.h"
 
 namespace x11test {
 namespace {

@@ -10,15 +10,15 @@
 #include <functional>
 #include <thread>
 
-#include "../platform/X11Probe.h"
-#include "app/qt/QtSchedulerDriver.h"
+#include "../platform/x11/X11Probe.h"
+#include "app/linux/QtSchedulerDriver.h"
 #include "engine/Engine.h"
 #include "form/Clock.h"
 #include "form/Scheduler.h"
 #include "form/TimeValue.h"
 #include "model/main/MainForm.h"
 #include "platform/fake/MemorySettingsBackend.h"
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/qt/LinuxPlatform.h"
 #include "settings/Store.h"
 #include "support/Poll.h"
 #include "ui/qt/main/MainWindow.h"
@@ -48,7 +48,7 @@ TEST(NumLockPulse, AFirstPressFlipsNumLockAndTheCompletePulseLeavesItAsItWas) {
     std::vector<std::string> notices;
     form.onNotice = [&](const std::string& n) { notices.push_back(n); };
     engine::Engine engine(form, host);
-    ui::MainWindow window(form);
+    ui::qt::MainWindow window(form);
     app::QtSchedulerDriver driver(scheduler);
     form.Form_Load();
     window.show();

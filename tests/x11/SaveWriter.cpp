@@ -14,7 +14,7 @@
 #include "model/settings/SingleSettingsForm.h"
 #include "platform/fake/FakePlatform.h"
 #include "platform/fake/FakeWindowHost.h"
-#include "platform/linux/IniSettingsBackend.h"
+#include "platform/posix/IniSettingsBackend.h"
 #include "settings/Store.h"
 
 int main(int argc, char** argv) {

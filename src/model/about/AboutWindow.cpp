@@ -57,13 +57,6 @@ void AboutWindow::layOut() {
     OK_BUTTON.isDefault = true;
 }
 
-std::vector<form::Control*> AboutWindow::controls() {
-    // Later controls lie above earlier ones: the button over its frame.
-    return {&VELMORA_TITLE_1,        &VELMORA_TITLE_2,  &VELMORA_VERSION, &FREEWARE_LABEL,
-            &RIVA_DEDICATION_LABEL,  &VELMORA_CREATOR,  &RIVA_PIC_PICBOX, &KNIGHTRIDER_WEBSITE_LINK,
-            &DONATIONS_BACK_TEXTBOX, &DONATIONS_BUTTON, &OK_BUTTON};
-}
-
 void AboutWindow::Form_Load() {
     place_.restore(*this);
     flash_.setIntervals();

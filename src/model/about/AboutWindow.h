@@ -18,17 +18,18 @@ class AboutWindow : public form::Window {
 public:
     AboutWindow(form::Scheduler& scheduler, settings::Store& store, form::WindowHost& host);
 
-    form::Label VELMORA_TITLE_1{"VELMORA_TITLE_1", "TARNHOLT"};
-    form::Label VELMORA_TITLE_2{"VELMORA_TITLE_2", "VELMORA"};
-    form::Label VELMORA_VERSION{"VELMORA_VERSION", "Version 1.1"};
-    form::Label FREEWARE_LABEL{"FREEWARE_LABEL", "!!! FREEWARE !!!"};
-    form::Label RIVA_DEDICATION_LABEL{"RIVA_DEDICATION_LABEL", "RIVA HEARTBEAT - DEDICATED TO R.I.V.A."};
-    form::Label VELMORA_CREATOR{"VELMORA_CREATOR", "Created By BRANNIC"};
-    PictureBox RIVA_PIC_PICBOX{"RIVA_PIC_PICBOX"};
-    form::TextBox KNIGHTRIDER_WEBSITE_LINK{"KNIGHTRIDER_WEBSITE_LINK"};
-    form::TextBox DONATIONS_BACK_TEXTBOX{"DONATIONS_BACK_TEXTBOX"};
-    form::Button DONATIONS_BUTTON{"DONATIONS_BUTTON", "!!! DONATIONS ALWAYS APPRECIATED !!!"};
-    form::Button OK_BUTTON{"OK_BUTTON", "OK"};
+    form::Label VELMORA_TITLE_1{*this, "VELMORA_TITLE_1", "TARNHOLT"};
+    form::Label VELMORA_TITLE_2{*this, "VELMORA_TITLE_2", "VELMORA"};
+    form::Label VELMORA_VERSION{*this, "VELMORA_VERSION", "Version 1.1"};
+    form::Label FREEWARE_LABEL{*this, "FREEWARE_LABEL", "!!! FREEWARE !!!"};
+    form::Label RIVA_DEDICATION_LABEL{*this, "RIVA_DEDICATION_LABEL",
+                                      "RIVA HEARTBEAT - DEDICATED TO R.I.V.A."};
+    form::Label VELMORA_CREATOR{*this, "VELMORA_CREATOR", "Created By BRANNIC"};
+    PictureBox RIVA_PIC_PICBOX{*this, "RIVA_PIC_PICBOX"};
+    form::TextBox KNIGHTRIDER_WEBSITE_LINK{*this, "KNIGHTRIDER_WEBSITE_LINK"};
+    form::TextBox DONATIONS_BACK_TEXTBOX{*this, "DONATIONS_BACK_TEXTBOX"};
+    form::Button DONATIONS_BUTTON{*this, "DONATIONS_BUTTON", "!!! DONATIONS ALWAYS APPRECIATED !!!"};
+    form::Button OK_BUTTON{*this, "OK_BUTTON", "OK"};
 
     // DONATION_BUTTON_1_TIMER .. DONATION_BUTTON_5_TIMER.
     form::Timer& DONATION_BUTTON_TIMER(int k) { return flash_.timer(k); }
@@ -40,13 +41,11 @@ public:
     void DONATIONS_BUTTON_Click();
     void DONATION_BUTTON_TIMER_Timer(int k) { flash_.step(k); }
 
-    std::vector<form::Control*> controls() override;
-
 private:
     void layOut();
 
     settings::Store& store_;
-    WindowPlace place_{store_, "ABOUT", 9960, 4125};
+    WindowPlace place_{store_, "ABOUT"};
     form::WindowHost& host_;
     FlashRelay flash_;
 };

@@ -34,8 +34,9 @@ void readOnlyBox(form::TextBox& t, form::Rect r, form::Font f) {
 
 }  // namespace
 
-CurrencyRow::CurrencyRow(const std::string& code, int top, int tabIndex, const std::string& wallet)
-    : name(code + "_NAME_LABEL", code), address(code + "_DONATION_ADDRESS_TEXTBOX", wallet) {
+CurrencyRow::CurrencyRow(form::Window& window, const std::string& code, int top, int tabIndex,
+                         const std::string& wallet)
+    : name(window, code + "_NAME_LABEL", code), address(window, code + "_DONATION_ADDRESS_TEXTBOX", wallet) {
     name.box = {960, top, 1095, 375};
     name.font = {"Arial", 14.25, false};
     name.centred = true;
@@ -59,7 +60,7 @@ DonationsWindow::DonationsWindow(form::Scheduler& scheduler, settings::Store& st
     clientHeight = 7140;
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         const Currency& c = kCurrencyRows[i];
-        rows_[i] = std::make_unique<CurrencyRow>(c.code, c.top, c.tabIndex, c.wallet);
+        rows_[i] = std::make_unique<CurrencyRow>(*this, c.code, c.top, c.tabIndex, c.wallet);
         CurrencyRow& r = *rows_[i];
         r.address.onDblClick = [this, &r] { DONATION_ADDRESS_TEXTBOX_DblClick(r); };
         r.address.onLostFocus = [this, &r] { DONATION_ADDRESS_TEXTBOX_LostFocus(r); };
@@ -99,18 +100,6 @@ void DonationsWindow::layOut() {
     for (form::TextBox* t : {&TARNHOLT_TITLE_TEXTBOX, &TARNHOLT_WEBSITE_TEXTBOX, &CREATOR_TEXTBOX,
                              &THANKS_DONATIONS_MESSAGE_TEXTBOX, &THANKS_TARNHOLT_SOFTWARE_TEXTBOX})
         t->tabIndex = next++;
-}
-
-std::vector<form::Control*> DonationsWindow::controls() {
-    std::vector<form::Control*> all{&TARNHOLT_TITLE_TEXTBOX, &TARNHOLT_WEBSITE_TEXTBOX, &CREATOR_TEXTBOX,
-                                    &THANKS_DONATIONS_MESSAGE_TEXTBOX};
-    for (auto& r : rows_) {
-        all.push_back(&r->name);
-        all.push_back(&r->address);
-    }
-    all.push_back(&THANKS_TARNHOLT_SOFTWARE_TEXTBOX);
-    all.push_back(&OK_BUTTON);
-    return all;
 }
 
 void DonationsWindow::Form_Load() {

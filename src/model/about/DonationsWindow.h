@@ -16,7 +16,8 @@ namespace model {
 // One currency row of the donations window: its name label and the box that
 // shows its wallet address (BTC_NAME_LABEL, BTC_DONATION_ADDRESS_TEXTBOX, ...).
 struct CurrencyRow {
-    CurrencyRow(const std::string& code, int top, int tabIndex, const std::string& wallet);
+    CurrencyRow(form::Window& window, const std::string& code, int top, int tabIndex,
+                const std::string& wallet);
     form::Label name;
     form::TextBox address;
 };
@@ -30,14 +31,14 @@ public:
 
     DonationsWindow(form::Scheduler& scheduler, settings::Store& store);
 
-    form::TextBox TARNHOLT_TITLE_TEXTBOX{"TARNHOLT_TITLE_TEXTBOX", "TARNHOLT\r\n SOFTWARE"};
-    form::TextBox TARNHOLT_WEBSITE_TEXTBOX{"TARNHOLT_WEBSITE_TEXTBOX"};
-    form::TextBox CREATOR_TEXTBOX{"CREATOR_TEXTBOX", "Created By BRANNIC"};
-    form::TextBox THANKS_DONATIONS_MESSAGE_TEXTBOX{"THANKS_DONATIONS_MESSAGE_TEXTBOX",
+    form::TextBox TARNHOLT_TITLE_TEXTBOX{*this, "TARNHOLT_TITLE_TEXTBOX", "TARNHOLT\r\n SOFTWARE"};
+    form::TextBox TARNHOLT_WEBSITE_TEXTBOX{*this, "TARNHOLT_WEBSITE_TEXTBOX"};
+    form::TextBox CREATOR_TEXTBOX{*this, "CREATOR_TEXTBOX", "Created By BRANNIC"};
+    form::TextBox THANKS_DONATIONS_MESSAGE_TEXTBOX{*this, "THANKS_DONATIONS_MESSAGE_TEXTBOX",
                                                    "!!! DONATIONS ALWAYS APPRECIATED !!!"};
-    form::TextBox THANKS_TARNHOLT_SOFTWARE_TEXTBOX{"THANKS_TARNHOLT_SOFTWARE_TEXTBOX",
+    form::TextBox THANKS_TARNHOLT_SOFTWARE_TEXTBOX{*this, "THANKS_TARNHOLT_SOFTWARE_TEXTBOX",
                                                    "Thanks for using TARNHOLT Software !!! :)"};
-    form::Button OK_BUTTON{"OK_BUTTON", "OK"};
+    form::Button OK_BUTTON{*this, "OK_BUTTON", "OK"};
 
     // The currency rows top to bottom: BTC, NMC, LTC, DASH, VTC at [0..4].
     CurrencyRow& row(int i) { return *rows_.at(static_cast<std::size_t>(i)); }
@@ -54,13 +55,11 @@ public:
     void DONATION_TEXT_TIMER_Timer(int k) { flash_.step(k); }
     void THANKS_DONATIONS_MESSAGE_TEXTBOX_DblClick();
 
-    std::vector<form::Control*> controls() override;
-
 private:
     void layOut();
 
     settings::Store& store_;
-    WindowPlace place_{store_, "DONATIONS_WINDOW", 8880, 6330};
+    WindowPlace place_{store_, "DONATIONS_WINDOW"};
     std::array<std::unique_ptr<CurrencyRow>, kCurrencies> rows_;
     FlashRelay flash_;
 };

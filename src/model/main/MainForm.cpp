@@ -2,8 +2,6 @@
 
 #include "form/TimeValue.h"
 #include "model/main/Look.h"
-#include "model/main/WindowPlace.h"
-#include "settings/Keys.h"
 #include "settings/WriteGroup.h"
 
 namespace model {
@@ -16,33 +14,31 @@ using form::colour::Red;
 namespace {
 
 const form::Font kDefaultFont{};  // MS Sans Serif 8.25 regular
-form::Font bold(const char* family, double points) {
-    return {family, points, true, 0};
-}
+const form::Font kCountdownFont{"MS Sans Serif", 13.5, true};
+
+}  // namespace
 
 std::string slotName(int n, const char* what) {
     return "TASK_" + std::to_string(n) + "_" + what;
 }
 
-}  // namespace
-
-SlotRow::SlotRow(int number, form::Scheduler& scheduler)
+SlotRow::SlotRow(form::Window& window, int number)
     : n(number),
-      light(slotName(number, "LIGHT"), std::to_string(number)),
-      enable(slotName(number, "ENABLE_TICKBOX"), "TASK" + std::to_string(number)),
-      pause(slotName(number, "PAUSE_TICKBOX"), "P-4-P"),
+      light(window, slotName(number, "LIGHT"), std::to_string(number)),
+      enable(window, slotName(number, "ENABLE_TICKBOX"), "TASK" + std::to_string(number)),
+      pause(window, slotName(number, "PAUSE_TICKBOX"), "P-4-P"),
       command(slotName(number, "CMD_TEXTBOX")),
       processName(slotName(number, "PROCESS_NAME_TEXTBOX")),
-      mainTimer(scheduler.create(slotName(number, "MAIN_TIMER"))),
-      watcherTimer(scheduler.create(slotName(number, "WATCHER_TIMER"))) {
+      mainTimer(window.scheduler().create(slotName(number, "MAIN_TIMER"))),
+      watcherTimer(window.scheduler().create(slotName(number, "WATCHER_TIMER"))) {
     const int top = 2400 + 240 * (number - 1);
     light.box = {120, top, 375, 255};
-    light.font = bold("Arial", 8.25);
+    light.font = look::arialBold(8.25);
     light.readOnly = true;
     light.centred = true;
     light.tabIndex = 55 + number;
     enable.box = {600, top, 4095, 255};
-    enable.font = bold("Arial", 9.75);
+    enable.font = look::arialBold(9.75);
     enable.tabIndex = 7 + 2 * number;
     pause.box = {4800, top, 735, 255};
     pause.tabIndex = 8 + 2 * number;
@@ -60,22 +56,24 @@ MainForm::MainForm(form::Scheduler& scheduler, settings::Store& store, std::stri
       store_(store),
       executableName_(std::move(executableName)),
       platform_(platform) {
-    for (int n = 1; n <= kSlots; ++n) slots_[n - 1] = std::make_unique<SlotRow>(n, scheduler);
+    for (int n = 1; n <= kSlots; ++n) slots_[n - 1] = std::make_unique<SlotRow>(*this, n);
     for (int k = 1; k <= 16; ++k)
         RIVA_RED_TIMER[k - 1] = &scheduler.create("RIVA_RED_TIMER_" + std::to_string(k));
+    // Declared after the background, so the lamps lie above it.
     for (int k = 1; k <= 7; ++k)
-        RIVA_LABEL[k - 1] = std::make_unique<form::Label>("RIVA_LABEL_" + std::to_string(k));
+        RIVA_LABEL[k - 1] = std::make_unique<form::Label>(*this, "RIVA_LABEL_" + std::to_string(k));
     // The one timer that starts enabled; it has no interval until start-up.
     AlwaysOnTopTimer.setEnabled(true);
     caption = "VELMORA";
     clientWidth = 15885;
     clientHeight = 10830;
     layOut();
+    declareStored();
     wireDesktopFeatures();
 }
 
 void MainForm::layOut() {
-    const form::Font title = bold("Arial", 9.75);
+    const form::Font title = look::arialBold(9.75);
     look::banner(TARNHOLT_TITLE, {120, 120, 2295, 315});
     look::banner(APP_EXE_NAME_LABEL, {2520, 120, 3135, 315});
 
@@ -103,11 +101,11 @@ void MainForm::layOut() {
         t.tabIndex = tab;
     };
     display(LAST_RUN_TEXTBOX, {1200, 1080, 4335, 330}, title, 127);
-    display(AUTOSTART_TIMER_TEXTBOX, {240, 1680, 735, 435}, bold("MS Sans Serif", 13.5), 50);
-    display(AUTOCLOSE_TIMER_TEXTBOX, {4800, 1680, 735, 435}, bold("MS Sans Serif", 13.5), 52);
+    display(AUTOSTART_TIMER_TEXTBOX, {240, 1680, 735, 435}, kCountdownFont, 50);
+    display(AUTOCLOSE_TIMER_TEXTBOX, {4800, 1680, 735, 435}, kCountdownFont, 52);
     AUTOSTART_TIMER_TEXTBOX.setBackColour(form::colour::PaleMagenta);
     AUTOCLOSE_TIMER_TEXTBOX.setBackColour(form::colour::PaleMagenta);
-    display(HEARTBEAT_COUNTDOWN_TEXTBOX, {240, 7560, 1455, 405}, bold("Arial", 14.25), 118);
+    display(HEARTBEAT_COUNTDOWN_TEXTBOX, {240, 7560, 1455, 405}, look::arialBold(14.25), 118);
     HEARTBEAT_COUNTDOWN_TEXTBOX.setBackColour(Black);
     HEARTBEAT_COUNTDOWN_TEXTBOX.setForeColour(Green);
 
@@ -128,57 +126,38 @@ void MainForm::layOut() {
     }
 
     CMD_HEADING.box = {6480, 240, 1695, 255};
-    CMD_HEADING.font = bold("Arial", 8.25);
+    CMD_HEADING.font = look::arialBold(8.25);
     PROCESS_HEADING.box = {9840, 240, 2295, 255};
-    PROCESS_HEADING.font = bold("Arial", 8.25);
+    PROCESS_HEADING.font = look::arialBold(8.25);
 
     for (int y : {960, 1440, 2280, 7320})
         lines.push_back({120, y, 5640, y, form::colour::SystemWindowText, 1});
     for (int y : {1560, 2160, 7440, 8040}) lines.push_back({120, y, 5640, y, Green, 3});
 }
 
-std::vector<form::Control*> MainForm::controls() {
-    std::vector<form::Control*> all{
-        &TARNHOLT_TITLE,           &APP_EXE_NAME_LABEL,          &AUTOSTART_TICKBOX, &AUTOCLOSE_TICKBOX,
-        &AlwaysOnTopTimer_TICKBOX, &RIVA_AUTOSTART_TICKBOX,      &LAST_RUN_LABEL,    &LAST_RUN_TEXTBOX,
-        &AUTOSTART_TIMER_TEXTBOX,  &AUTOSTART_START_BUTTON,      &SETTINGS_BUTTON,   &AUTOCLOSE_START_BUTTON,
-        &AUTOCLOSE_TIMER_TEXTBOX,  &HEARTBEAT_COUNTDOWN_TEXTBOX, &RIVA_START_BUTTON, &RIVA_BACKGROUND_LABEL};
-    for (auto& lamp : RIVA_LABEL) all.push_back(lamp.get());
-    all.push_back(&ABOUT_BUTTON);
-    for (auto& s : slots_) {
-        all.push_back(&s->light);
-        all.push_back(&s->enable);
-        all.push_back(&s->pause);
+// In the order a shut-down writes them.
+void MainForm::declareStored() {
+    stored_.tick(AlwaysOnTopTimer_TICKBOX, keys::AlwaysOnTopTick);
+    stored_.tick(AUTOSTART_TICKBOX, keys::AutostartTick);
+    stored_.tick(AUTOCLOSE_TICKBOX, keys::AutocloseTick);
+    stored_.tick(RIVA_AUTOSTART_TICKBOX, keys::RivaAutostartTick);
+    for (int n = 1; n <= kSlots; ++n) stored_.tick(slot(n).enable, keys::taskEnable(n));
+    for (int n = 1; n <= kSlots; ++n) stored_.tick(slot(n).pause, keys::taskPause(n));
+    stored_.text(LAST_RUN_TEXTBOX, keys::LastRun);
+    // The settings windows save these.
+    for (int n = 1; n <= kSlots; ++n) {
+        SlotRow& s = slot(n);
+        stored_.loadOnly(keys::taskCaption(n), [&s](const std::string& v) { s.enable.setCaption(v); });
+        stored_.loadOnly(keys::taskCommand(n), [&s](const std::string& v) { s.command = v; });
+        stored_.loadOnly(keys::taskProcessName(n), [&s](const std::string& v) { s.processName = v; });
     }
-    all.push_back(&CMD_HEADING);
-    all.push_back(&PROCESS_HEADING);
-    return all;
-}
-
-void MainForm::restoreGeometry() {
-    left = store_.getGeometry(keys::MainLeft, 1000);
-    top = store_.getGeometry(keys::MainTop, 1000);
-    width = usableSize(store_.getGeometry(keys::MainWidth, 5865), 5865);
-    height = usableSize(store_.getGeometry(keys::MainHeight, 8550), 8550);
 }
 
 void MainForm::Form_Load() {
-    restoreGeometry();
     APP_EXE_NAME_LABEL.setCaption(executableName_);
     caption = "VELMORA - " + APP_EXE_NAME_LABEL.caption();
-    windowChanged();
-    LAST_RUN_TEXTBOX.setText(store_.get(keys::LastRun, ""));
-
-    AUTOSTART_TICKBOX.setValue(store_.getTick(keys::AutostartTick, 0));
-    AlwaysOnTopTimer_TICKBOX.setValue(store_.getTick(keys::AlwaysOnTopTick, 1));
-    AUTOCLOSE_TICKBOX.setValue(store_.getTick(keys::AutocloseTick, 0));
-    RIVA_AUTOSTART_TICKBOX.setValue(store_.getTick(keys::RivaAutostartTick, 0));
-    for (int n = 1; n <= kSlots; ++n) slot(n).enable.setValue(store_.getTick(keys::taskEnable(n), 0));
-    for (int n = 1; n <= kSlots; ++n) slot(n).pause.setValue(store_.getTick(keys::taskPause(n), 0));
-    for (int n = 1; n <= kSlots; ++n)
-        slot(n).enable.setCaption(store_.get(keys::taskCaption(n), keys::defaultCaption(n)));
-    for (int n = 1; n <= kSlots; ++n) slot(n).command = store_.get(keys::taskCommand(n), "");
-    for (int n = 1; n <= kSlots; ++n) slot(n).processName = store_.get(keys::taskProcessName(n), "");
+    place_.restore(*this);
+    stored_.load();
 
     AUTOSTART_REMAINING = form::timeValue("00:00:11");
     AUTOCLOSE_REMAINING = form::timeValue("00:00:11");
@@ -227,15 +206,8 @@ void MainForm::Form_Unload() {
     // All of it in one replace of the settings file: a shut-down cut short
     // leaves the old values or the new ones, never a mix.
     settings::WriteGroup group(store_);
-    store_.saveGeometry(keys::MainLeft, left);
-    store_.saveGeometry(keys::MainTop, top);
-    store_.saveTick(keys::AlwaysOnTopTick, AlwaysOnTopTimer_TICKBOX.value());
-    store_.saveTick(keys::AutostartTick, AUTOSTART_TICKBOX.value());
-    store_.saveTick(keys::AutocloseTick, AUTOCLOSE_TICKBOX.value());
-    store_.saveTick(keys::RivaAutostartTick, RIVA_AUTOSTART_TICKBOX.value());
-    for (int n = 1; n <= kSlots; ++n) store_.saveTick(keys::taskEnable(n), slot(n).enable.value());
-    for (int n = 1; n <= kSlots; ++n) store_.saveTick(keys::taskPause(n), slot(n).pause.value());
-    store_.save(keys::LastRun, LAST_RUN_TEXTBOX.text());
+    place_.store(*this);
+    stored_.save();
     // The backend has said it on the error output; the program tells the
     // user too once the window is gone (see shutdownSaveFailure).
     if (const platform::Result saved = group.end(); !saved.ok) shutdownSaveFailure_ = saved.error;

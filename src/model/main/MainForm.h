@@ -9,16 +9,22 @@
 #include "form/Controls.h"
 #include "form/Scheduler.h"
 #include "form/Window.h"
+#include "model/main/Stored.h"
+#include "model/main/WindowPlace.h"
 #include "platform/Platform.h"
+#include "settings/Keys.h"
 #include "settings/Store.h"
 
 namespace model {
 
-inline constexpr int kSlots = 20;
+using settings::keys::kSlots;
+
+// The name of slot n's control or timer `what`: TASK_n_<what>.
+std::string slotName(int n, const char* what);
 
 // One task slot: its visible row, its two hidden texts and its two timers.
 struct SlotRow {
-    SlotRow(int n, form::Scheduler& scheduler);
+    SlotRow(form::Window& window, int n);
 
     const int n;
     form::TextBox light;        // TASK_n_LIGHT: the status light, shows n
@@ -38,27 +44,27 @@ public:
     MainForm(form::Scheduler& scheduler, settings::Store& store, std::string executableName,
              platform::Platform& platform);
 
-    form::Label TARNHOLT_TITLE{"TARNHOLT_TITLE", "TARNHOLT"};
-    form::Label APP_EXE_NAME_LABEL{"APP_EXE_NAME_LABEL", "APP_EXE_NAME"};
-    form::TickBox AUTOSTART_TICKBOX{"AUTOSTART_TICKBOX", "AutoStart Timer"};
-    form::TickBox AUTOCLOSE_TICKBOX{"AUTOCLOSE_TICKBOX", "AutoClose When Finished"};
-    form::TickBox AlwaysOnTopTimer_TICKBOX{"AlwaysOnTopTimer_TICKBOX", "Always On Top"};
-    form::TickBox RIVA_AUTOSTART_TICKBOX{"RIVA_AUTOSTART_TICKBOX", "AutoStart RIVA HeartBeat"};
-    form::Label LAST_RUN_LABEL{"LAST_RUN_LABEL", "Last Run:"};
-    form::TextBox LAST_RUN_TEXTBOX{"LAST_RUN_TEXTBOX", "SUCCESS / AUTOCLOSE-TIMER"};
-    form::TextBox AUTOSTART_TIMER_TEXTBOX{"AUTOSTART_TIMER_TEXTBOX", "00"};
-    form::Button AUTOSTART_START_BUTTON{"AUTOSTART_START_BUTTON", "START"};
-    form::Button SETTINGS_BUTTON{"SETTINGS_BUTTON", "Settings"};
-    form::Button AUTOCLOSE_START_BUTTON{"AUTOCLOSE_START_BUTTON", "START"};
-    form::TextBox AUTOCLOSE_TIMER_TEXTBOX{"AUTOCLOSE_TIMER_TEXTBOX", "00"};
-    form::TextBox HEARTBEAT_COUNTDOWN_TEXTBOX{"HEARTBEAT_COUNTDOWN_TEXTBOX", "00:00:00"};
-    form::Button RIVA_START_BUTTON{"RIVA_START_BUTTON", "START"};
-    form::Label RIVA_BACKGROUND_LABEL{"RIVA_BACKGROUND_LABEL"};
+    form::Label TARNHOLT_TITLE{*this, "TARNHOLT_TITLE", "TARNHOLT"};
+    form::Label APP_EXE_NAME_LABEL{*this, "APP_EXE_NAME_LABEL", "APP_EXE_NAME"};
+    form::TickBox AUTOSTART_TICKBOX{*this, "AUTOSTART_TICKBOX", "AutoStart Timer"};
+    form::TickBox AUTOCLOSE_TICKBOX{*this, "AUTOCLOSE_TICKBOX", "AutoClose When Finished"};
+    form::TickBox AlwaysOnTopTimer_TICKBOX{*this, "AlwaysOnTopTimer_TICKBOX", "Always On Top"};
+    form::TickBox RIVA_AUTOSTART_TICKBOX{*this, "RIVA_AUTOSTART_TICKBOX", "AutoStart RIVA HeartBeat"};
+    form::Label LAST_RUN_LABEL{*this, "LAST_RUN_LABEL", "Last Run:"};
+    form::TextBox LAST_RUN_TEXTBOX{*this, "LAST_RUN_TEXTBOX", "SUCCESS / AUTOCLOSE-TIMER"};
+    form::TextBox AUTOSTART_TIMER_TEXTBOX{*this, "AUTOSTART_TIMER_TEXTBOX", "00"};
+    form::Button AUTOSTART_START_BUTTON{*this, "AUTOSTART_START_BUTTON", "START"};
+    form::Button SETTINGS_BUTTON{*this, "SETTINGS_BUTTON", "Settings"};
+    form::Button AUTOCLOSE_START_BUTTON{*this, "AUTOCLOSE_START_BUTTON", "START"};
+    form::TextBox AUTOCLOSE_TIMER_TEXTBOX{*this, "AUTOCLOSE_TIMER_TEXTBOX", "00"};
+    form::TextBox HEARTBEAT_COUNTDOWN_TEXTBOX{*this, "HEARTBEAT_COUNTDOWN_TEXTBOX", "00:00:00"};
+    form::Button RIVA_START_BUTTON{*this, "RIVA_START_BUTTON", "START"};
+    form::Label RIVA_BACKGROUND_LABEL{*this, "RIVA_BACKGROUND_LABEL"};
     std::array<std::unique_ptr<form::Label>, 7> RIVA_LABEL;  // RIVA_LABEL_1..7 at [0..6]
-    form::Button ABOUT_BUTTON{"ABOUT_BUTTON", "About"};
+    form::Button ABOUT_BUTTON{*this, "ABOUT_BUTTON", "About"};
     // Headings over the hidden slot texts; outside the visible area.
-    form::Label CMD_HEADING{"CMD_HEADING", "Full Run Command"};
-    form::Label PROCESS_HEADING{"PROCESS_HEADING", " P-4-P - Process.exe Name"};
+    form::Label CMD_HEADING{*this, "CMD_HEADING", "Full Run Command"};
+    form::Label PROCESS_HEADING{*this, "PROCESS_HEADING", " P-4-P - Process.exe Name"};
 
     SlotRow& slot(int n) { return *slots_.at(static_cast<std::size_t>(n - 1)); }
     const SlotRow& slot(int n) const { return *slots_.at(static_cast<std::size_t>(n - 1)); }
@@ -112,9 +118,6 @@ public:
     bool checkDesktopOnLoad = true;
     void checkDesktopFeatures();
 
-    // Every visible control, for the view (hidden headings included, off-area).
-    std::vector<form::Control*> controls() override;
-
     const std::string& executableName() const { return executableName_; }
     settings::Store& store() { return store_; }
 
@@ -124,7 +127,7 @@ protected:
 
 private:
     void layOut();
-    void restoreGeometry();
+    void declareStored();
     void wireDesktopFeatures();
     void unavailable(platform::DesktopFeature feature, const std::string& why);
     void announceKeepAlive(const std::string& shortfall);
@@ -137,6 +140,8 @@ private:
     settings::Store& store_;
     std::string executableName_;
     platform::Platform& platform_;
+    WindowPlace place_{store_, "MAIN"};
+    Stored stored_{store_};
     std::array<std::unique_ptr<SlotRow>, kSlots> slots_;
     bool shutDown_ = false;
     std::string shutdownSaveFailure_;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "form/Window.h"
+#include "settings/Keys.h"
 #include "settings/Store.h"
 
 namespace model {
@@ -13,23 +14,21 @@ namespace model {
 // is the least a window opens at. A larger size is the user's to choose.
 float usableSize(float stored, float layout);
 
-// Where a secondary window sits: it reads its four geometry keys
-// ("<NAME>-Left", -Top, -Width, -Height) when it opens, and stores only its
-// left and top, as one change of the settings file, when it closes.
+// Where a window sits: it reads its four geometry keys ("<NAME>-Left", -Top,
+// -Width, -Height) when it opens, and stores only its left and top, as one
+// change of the settings file, when it closes.
 class WindowPlace {
 public:
-    WindowPlace(settings::Store& store, const std::string& shortName, float defaultWidth,
-                float defaultHeight);
+    WindowPlace(settings::Store& store, const std::string& shortName);
 
-    // Sets the window's left, top, width and height from the store (left and
-    // top default to 1000, the size never below the default) and tells its view.
+    // Sets the window's left, top, width and height from the store (the size
+    // never below the key's default, which is the layout's) and tells its view.
     void restore(form::Window& window) const;
     void store(const form::Window& window) const;
 
 private:
     settings::Store& store_;
-    std::string left_, top_, width_, height_;
-    float defaultWidth_, defaultHeight_;
+    settings::keys::WindowKeys keys_;
 };
 
 }  // namespace model

@@ -5,6 +5,11 @@
 
 namespace model::pictures {
 
+Size documentPictureSize(int buttonWidth, int buttonHeight) {
+    const int side = std::clamp(std::min(buttonWidth, buttonHeight) - 6, 8, 24);
+    return {side * 20 / 24, side};
+}
+
 Drawing documentPicture(int width, int height) {
     Drawing d{double(width), double(height), false, {}};
     // Edges on pixel centres: a one-pixel outline then covers whole pixels.

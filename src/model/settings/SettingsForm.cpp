@@ -9,23 +9,12 @@ namespace model {
 
 namespace keys = settings::keys;
 
-namespace {
-
-const char* const kProcessTip =
-    "Pause 4 Process - Waits for Process.exe to finish running before continuing.";
-
-std::string slotName(int n, const char* what) {
-    return "TASK_" + std::to_string(n) + "_" + what;
-}
-
-}  // namespace
-
-SettingsRow::SettingsRow(int number)
+SettingsRow::SettingsRow(form::Window& window, int number)
     : n(number),
-      light(slotName(number, "LIGHT"), std::to_string(number)),
-      name(slotName(number, "NAME_TEXTBOX")),
-      command(slotName(number, "CMD_TEXTBOX")),
-      process(slotName(number, "PROCESS_NAME_TEXTBOX")) {
+      light(window, slotName(number, "LIGHT"), std::to_string(number)),
+      name(window, slotName(number, "NAME_TEXTBOX")),
+      command(window, slotName(number, "CMD_TEXTBOX")),
+      process(window, slotName(number, "PROCESS_NAME_TEXTBOX")) {
     // Two columns of ten rows, with room for a separator after the fifth.
     const int r = (number - 1) % 10;
     const int top = r < 5 ? 840 + 360 * r : 2760 + 360 * (r - 5);
@@ -49,7 +38,11 @@ SettingsForm::SettingsForm(form::Scheduler& scheduler, settings::Store& store, M
                            form::WindowHost& host)
     : form::Window("VELMORA_SETTINGS", scheduler), store_(store), main_(main), host_(host) {
     for (int n = 1; n <= kSlots; ++n)
-        rows_[static_cast<std::size_t>(n - 1)] = std::make_unique<SettingsRow>(n);
+        rows_[static_cast<std::size_t>(n - 1)] = std::make_unique<SettingsRow>(*this, n);
+    // From the store, not from the main window; saved in this order.
+    for (int n = 1; n <= kSlots; ++n) stored_.text(row(n).name, keys::taskCaption(n));
+    for (int n = 1; n <= kSlots; ++n) stored_.text(row(n).command, keys::taskCommand(n));
+    for (int n = 1; n <= kSlots; ++n) stored_.text(row(n).process, keys::taskProcessName(n));
     caption = "VELMORA - SETTINGS";
     clientWidth = 17310;
     clientHeight = 5805;
@@ -82,24 +75,9 @@ void SettingsForm::layOut() {
     lines.push_back({240, 4560, 17040, 4560});
 }
 
-std::vector<form::Control*> SettingsForm::controls() {
-    std::vector<form::Control*> all{&VELMORA_TITLE, &VELMORA_VERSION, &FREEWARE_LABEL, &VELMORA_CREATOR,
-                                    &Label1,        &Label2,          &Label3,         &Label4,
-                                    &Label5,        &Label6,          &SAVE_BUTTON,    &CANCEL_BUTTON};
-    for (auto& r : rows_)
-        for (form::Control* c :
-             std::initializer_list<form::Control*>{&r->light, &r->name, &r->command, &r->process})
-            all.push_back(c);
-    return all;
-}
-
 void SettingsForm::Form_Load() {
     place_.restore(*this);
-    // From the store, not from the main window.
-    for (int n = 1; n <= kSlots; ++n)
-        row(n).name.setText(store_.get(keys::taskCaption(n), keys::defaultCaption(n)));
-    for (int n = 1; n <= kSlots; ++n) row(n).command.setText(store_.get(keys::taskCommand(n), ""));
-    for (int n = 1; n <= kSlots; ++n) row(n).process.setText(store_.get(keys::taskProcessName(n), ""));
+    stored_.load();
 }
 
 void SettingsForm::SAVE_BUTTON_Click() {
@@ -107,9 +85,7 @@ void SettingsForm::SAVE_BUTTON_Click() {
     // All sixty-two values reach the settings file as one change, or none.
     settings::WriteGroup group(store_);
     place_.store(*this);
-    for (int n = 1; n <= kSlots; ++n) store_.save(keys::taskCaption(n), row(n).name.text());
-    for (int n = 1; n <= kSlots; ++n) store_.save(keys::taskCommand(n), row(n).command.text());
-    for (int n = 1; n <= kSlots; ++n) store_.save(keys::taskProcessName(n), row(n).process.text());
+    stored_.save();
     const platform::Result saved = group.end();
     // The session goes on with them either way, as the store keeps them.
     for (int n = 1; n <= kSlots; ++n) main_.slot(n).enable.setCaption(row(n).name.text());

@@ -13,9 +13,13 @@
 
 namespace model {
 
+// The tooltip of the process name fields of both settings windows.
+inline constexpr const char* kProcessTip =
+    "Pause 4 Process - Waits for Process.exe to finish running before continuing.";
+
 // One slot's row in the all-settings window.
 struct SettingsRow {
-    explicit SettingsRow(int n);
+    SettingsRow(form::Window& window, int n);
 
     const int n;
     form::TextBox light;    // TASK_n_LIGHT: shows n, never changes
@@ -31,18 +35,18 @@ class SettingsForm final : public form::Window {
 public:
     SettingsForm(form::Scheduler& scheduler, settings::Store& store, MainForm& main, form::WindowHost& host);
 
-    form::Label VELMORA_TITLE{"VELMORA_TITLE", "TARNHOLT - VELMORA"};
-    form::Label VELMORA_VERSION{"VELMORA_VERSION", "Version 1.1"};
-    form::Label FREEWARE_LABEL{"FREEWARE_LABEL", "!!! FREEWARE !!!"};
-    form::Label VELMORA_CREATOR{"VELMORA_CREATOR", "Created By BRANNIC"};
-    form::Label Label1{"Label1", "Display Name"};
-    form::Label Label2{"Label2", "Full Run Command"};
-    form::Label Label3{"Label3", " P-4-P - Process.exe Name"};
-    form::Label Label4{"Label4", "Display Name"};
-    form::Label Label5{"Label5", "Full Run Command"};
-    form::Label Label6{"Label6", " P-4-P - Process.exe Name"};
-    form::Button SAVE_BUTTON{"SAVE_BUTTON", "Save"};
-    form::Button CANCEL_BUTTON{"CANCEL_BUTTON", "Cancel"};
+    form::Label VELMORA_TITLE{*this, "VELMORA_TITLE", "TARNHOLT - VELMORA"};
+    form::Label VELMORA_VERSION{*this, "VELMORA_VERSION", "Version 1.1"};
+    form::Label FREEWARE_LABEL{*this, "FREEWARE_LABEL", "!!! FREEWARE !!!"};
+    form::Label VELMORA_CREATOR{*this, "VELMORA_CREATOR", "Created By BRANNIC"};
+    form::Label Label1{*this, "Label1", "Display Name"};
+    form::Label Label2{*this, "Label2", "Full Run Command"};
+    form::Label Label3{*this, "Label3", " P-4-P - Process.exe Name"};
+    form::Label Label4{*this, "Label4", "Display Name"};
+    form::Label Label5{*this, "Label5", "Full Run Command"};
+    form::Label Label6{*this, "Label6", " P-4-P - Process.exe Name"};
+    form::Button SAVE_BUTTON{*this, "SAVE_BUTTON", "Save"};
+    form::Button CANCEL_BUTTON{*this, "CANCEL_BUTTON", "Cancel"};
 
     SettingsRow& row(int n) { return *rows_.at(static_cast<std::size_t>(n - 1)); }
 
@@ -52,13 +56,12 @@ public:
     void CANCEL_BUTTON_Click();
     void VELMORA_CREATOR_Click();
 
-    std::vector<form::Control*> controls() override;
-
 private:
     void layOut();
 
     settings::Store& store_;
-    WindowPlace place_{store_, "SETTINGS", 17400, 6180};
+    WindowPlace place_{store_, "SETTINGS"};
+    Stored stored_{store_};
     MainForm& main_;
     form::WindowHost& host_;
     std::array<std::unique_ptr<SettingsRow>, kSlots> rows_;

@@ -9,7 +9,6 @@ namespace model {
 
 namespace keys = settings::keys;
 
-
 SingleSettingsForm::SingleSettingsForm(form::Scheduler& scheduler, settings::Store& store, MainForm& main,
                                        form::WindowHost& host, platform::Platform& platform)
     : form::Window("VELMORA_SINGLE_SETTINGS_WINDOW", scheduler),
@@ -19,8 +18,8 @@ SingleSettingsForm::SingleSettingsForm(form::Scheduler& scheduler, settings::Sto
       platform_(platform),
       chooser_(platform) {
     for (int n = 1; n <= kSlots; ++n) {
-        auto button = std::make_unique<form::Button>("TASK_" + std::to_string(n) + "_LOAD_BUTTON",
-                                                     "TASK" + std::to_string(n));
+        auto button =
+            std::make_unique<form::Button>(*this, slotName(n, "LOAD_BUTTON"), "TASK" + std::to_string(n));
         button->onClick = [this, n] { TASK_LOAD_BUTTON_Click(n); };
         loadButtons_[static_cast<std::size_t>(n - 1)] = std::move(button);
     }
@@ -58,8 +57,7 @@ void SingleSettingsForm::layOut() {
     TASK_LIGHT.tabIndex = -1;  // outside the keyboard order
     TASK_1_NAME_TEXTBOX.box = {1320, 2280, 6495, 315};
     TASK_1_PROCESS_NAME_TEXTBOX.box = {8040, 2280, 3015, 315};
-    TASK_1_PROCESS_NAME_TEXTBOX.setToolTip(
-        "Pause 4 Process - Waits for Process.exe to finish running before continuing.");
+    TASK_1_PROCESS_NAME_TEXTBOX.setToolTip(kProcessTip);
     TASK_1_CMD_TEXTBOX.box = {960, 3000, 10095, 315};
     for (form::TextBox* t :
          {&TASK_LIGHT, &TASK_1_NAME_TEXTBOX, &TASK_1_PROCESS_NAME_TEXTBOX, &TASK_1_CMD_TEXTBOX})
@@ -80,17 +78,6 @@ void SingleSettingsForm::layOut() {
     VIEW_ALL_SETTINGS_BUTTON.tabIndex = kSlots + 6;
 }
 
-std::vector<form::Control*> SingleSettingsForm::controls() {
-    std::vector<form::Control*> all{&TARNHOLT_TITLE, &VELMORA_TITLE, &SINGLE_SETTINGS_LABEL};
-    for (auto& b : loadButtons_) all.push_back(b.get());
-    for (form::Control* c : std::initializer_list<form::Control*>{
-             &TASK_NUMBER_LABEL, &TASK_NAME_LABEL, &TASK_PROCESS_NAME_LABEL, &TASK_LIGHT,
-             &TASK_1_NAME_TEXTBOX, &TASK_1_PROCESS_NAME_TEXTBOX, &TASK_CMD_LABEL, &BROWSE_FILE_BUTTON,
-             &TASK_1_CMD_TEXTBOX, &VIEW_ALL_SETTINGS_BUTTON, &SAVE_BUTTON, &OK_BUTTON})
-        all.push_back(c);
-    return all;
-}
-
 void SingleSettingsForm::Form_Load() {
     place_.restore(*this);
     TASK_LIGHT.setText("");
@@ -101,9 +88,9 @@ void SingleSettingsForm::Form_Load() {
 
 void SingleSettingsForm::TASK_LOAD_BUTTON_Click(int n) {
     TASK_LIGHT.setText(std::to_string(n));
-    TASK_1_NAME_TEXTBOX.setText(store_.get(keys::taskCaption(n), keys::defaultCaption(n)));
-    TASK_1_CMD_TEXTBOX.setText(store_.get(keys::taskCommand(n), ""));
-    TASK_1_PROCESS_NAME_TEXTBOX.setText(store_.get(keys::taskProcessName(n), ""));
+    TASK_1_NAME_TEXTBOX.setText(store_.get(keys::taskCaption(n)));
+    TASK_1_CMD_TEXTBOX.setText(store_.get(keys::taskCommand(n)));
+    TASK_1_PROCESS_NAME_TEXTBOX.setText(store_.get(keys::taskProcessName(n)));
 }
 
 void SingleSettingsForm::SAVE_BUTTON_Click() {

@@ -6,7 +6,8 @@
 
 #include <vector>
 
-#include "platform/windows/WideText.h"
+#include "platform/win32text/WideText.h"
+#include "platform/windows/Win32.h"
 
 namespace platform::windows_backend {
 
@@ -29,6 +30,27 @@ std::wstring dialogFilter(const std::string& filter) {
     return joined;
 }
 
+namespace {
+
+using GetOpenFileNameFn = BOOL(WINAPI*)(OPENFILENAMEW*);
+
+// The chooser's library with its chain (shell, printing, network) costs about
+// a megabyte and start-up time, and the chooser is used rarely: it is loaded
+// when first wanted and kept from then on. From the system folder only, so a
+// file of that name beside the program is never loaded instead.
+GetOpenFileNameFn loadChooser(std::string& why) {
+    static GetOpenFileNameFn loaded = nullptr;
+    if (loaded) return loaded;
+    HMODULE library = LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (library)
+        loaded = reinterpret_cast<GetOpenFileNameFn>(
+            reinterpret_cast<void (*)()>(GetProcAddress(library, "GetOpenFileNameW")));
+    if (!loaded) why = lastErrorMessage();
+    return loaded;
+}
+
+}  // namespace
+
 std::optional<std::string> chooseFile(const std::string& title, const std::string& filter,
                                       const std::string& defaultExtension, const std::string& startFolder) {
     const std::wstring wideTitle = toWide(title), wideFilter = dialogFilter(filter),
@@ -45,7 +67,14 @@ std::optional<std::string> chooseFile(const std::string& title, const std::strin
     dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     dialog.lpstrTitle = wideTitle.c_str();
     dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
-    if (!GetOpenFileNameW(&dialog)) return std::nullopt;
+    std::string why;
+    const GetOpenFileNameFn getOpenFileName = loadChooser(why);
+    if (!getOpenFileName) {
+        const std::wstring text = toWide("the file chooser cannot be shown: " + why);
+        MessageBoxW(dialog.hwndOwner, text.c_str(), L"VELMORA", MB_OK | MB_ICONERROR);
+        return std::nullopt;
+    }
+    if (!getOpenFileName(&dialog)) return std::nullopt;
     file.resize(wcslen(file.c_str()));
     return toUtf8(file);
 }

@@ -11,7 +11,8 @@ namespace platform::windows_backend {
 std::wstring dialogFilter(const std::string& filter);
 
 // The system's file-open dialog over the active window; the confirmed path,
-// or nothing after a cancel or when the dialog cannot open.
+// or nothing after a cancel or when the dialog cannot open. When the dialog's
+// library cannot be loaded, a message box says so and why.
 std::optional<std::string> chooseFile(const std::string& title, const std::string& filter,
                                       const std::string& defaultExtension, const std::string& startFolder);
 

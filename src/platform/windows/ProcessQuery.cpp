@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "platform/windows/WideText.h"
+#include "platform/win32text/WideText.h"
 
 namespace platform::windows_backend {
 

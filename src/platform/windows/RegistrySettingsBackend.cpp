@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/windows/WideText.h"
+#include "platform/win32text/WideText.h"
 #include "platform/windows/Win32.h"
 
 namespace platform {
@@ -76,29 +76,60 @@ std::string RegistrySettingsBackend::sectionPath(const std::string& application,
     return "Software\\VB and VBA Program Settings\\" + application + "\\" + section;
 }
 
+namespace {
+
+// A value's type and bytes. Most values are short: one call reads them. A
+// longer one (or one that grew meanwhile) says its size, and is read again
+// into that much room.
+LONG readValue(HKEY section, const std::wstring& name, DWORD& type, std::vector<BYTE>& data) {
+    data.assign(256, 0);
+    for (;;) {
+        auto bytes = static_cast<DWORD>(data.size());
+        const LONG status = RegQueryValueExW(section, name.c_str(), nullptr, &type, data.data(), &bytes);
+        if (status == ERROR_MORE_DATA) {
+            data.assign(bytes + sizeof(wchar_t), 0);
+            continue;
+        }
+        if (status != ERROR_SUCCESS) return status;
+        data.resize(bytes);
+        return ERROR_SUCCESS;
+    }
+}
+
+}  // namespace
+
 std::optional<std::string> RegistrySettingsBackend::read(const std::string& application,
                                                          const std::string& section, const std::string& key) {
-    UniqueKey opened;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, toWide(sectionPath(application, section)).c_str(), 0,
-                      KEY_QUERY_VALUE, opened.put()) != ERROR_SUCCESS)
-        return std::nullopt;
+    const std::wstring path = toWide(sectionPath(application, section));
     const std::wstring name = toWide(key);
-    // The value may grow between asking its size and reading it: ask again.
-    DWORD type = 0;
-    std::vector<BYTE> data;
-    for (;;) {
-        DWORD bytes = 0;
-        if (RegQueryValueExW(opened.get(), name.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS)
-            return std::nullopt;
-        data.assign(bytes, 0);
-        DWORD got = bytes;
-        const LONG status = RegQueryValueExW(opened.get(), name.c_str(), nullptr, &type, data.data(), &got);
-        if (status == ERROR_MORE_DATA) continue;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const HKEY opened = openForReading(path);
+        if (!opened) return std::nullopt;
+        DWORD type = 0;
+        std::vector<BYTE> data;
+        const LONG status = readValue(opened, name, type, data);
+        // The section was deleted since it was opened; it may be back by now.
+        if (status == ERROR_KEY_DELETED) {
+            readKeys_.erase(path);
+            continue;
+        }
         if (status != ERROR_SUCCESS) return std::nullopt;
-        data.resize(got);
-        break;
+        return valueText(type, data);
     }
-    return valueText(type, data);
+    return std::nullopt;
+}
+
+HKEY RegistrySettingsBackend::openForReading(const std::wstring& path) {
+    // A start-up reads over a hundred keys of one section: opening it for each
+    // would cost two calls into the system per key. A missing section is not
+    // remembered, so one created later (by a save, or by another program) is seen.
+    const auto [at, added] = readKeys_.try_emplace(path);
+    if (added && RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, at->second.put()) !=
+                     ERROR_SUCCESS) {
+        readKeys_.erase(at);
+        return nullptr;
+    }
+    return at->second.get();
 }
 
 Result RegistrySettingsBackend::write(const std::string& application, const std::string& section,
@@ -114,7 +145,8 @@ Result RegistrySettingsBackend::writeAll(const std::string& application, const s
     const LONG created = RegCreateKeyExW(HKEY_CURRENT_USER, toWide(path).c_str(), 0, nullptr, 0,
                                          KEY_SET_VALUE, nullptr, opened.put(), nullptr);
     if (created != ERROR_SUCCESS) {
-        const std::string why = "cannot save settings in HKEY_CURRENT_USER\\" + path + ": " + systemMessage(created);
+        const std::string why =
+            "cannot save settings in HKEY_CURRENT_USER\\" + path + ": " + systemMessage(created);
         warn(why);
         return Result::failure(why);
     }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <map>
 #include <optional>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/SettingsBackend.h"
+#include "platform/windows/Win32.h"
 
 namespace platform {
 
@@ -18,7 +20,8 @@ namespace platform {
 // A missing key or section reads as absent; a value another program stored
 // as another kind reads as its text where it has one (see valueText). A
 // value that cannot be written is said once on standard error and kept in
-// warnings(); the program carries on.
+// warnings(); the program carries on. A section read from stays open for the
+// next read until the backend goes.
 class RegistrySettingsBackend : public SettingsBackend {
 public:
     std::optional<std::string> read(const std::string& application, const std::string& section,
@@ -38,8 +41,11 @@ public:
 
 private:
     void warn(const std::string& message);
+    // The section's key open for reading, or nullptr when it does not exist.
+    HKEY openForReading(const std::wstring& path);
 
     std::vector<std::string> warnings_;
+    std::map<std::wstring, windows_backend::UniqueKey> readKeys_;
 };
 
 }  // namespace platform

@@ -3,7 +3,7 @@
 #include <cwctype>
 #include <memory>
 
-#include "platform/windows/WideText.h"
+#include "platform/win32text/WideText.h"
 
 namespace platform::windows_backend {
 

@@ -4,9 +4,9 @@
 
 #include <array>
 
+#include "platform/win32text/WideText.h"
 #include "platform/windows/FileDialog.h"
 #include "platform/windows/Launch.h"
-#include "platform/windows/WideText.h"
 #include "platform/windows/Win32.h"
 
 namespace platform {

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "form/Placement.h"
-#include "platform/windows/WideText.h"
+#include "platform/win32text/WideText.h"
 #include "ui/win32/Units.h"
 
 namespace ui::win32 {
@@ -25,13 +25,14 @@ struct ControlView {
     Kind kind;
     HWND hwnd = nullptr;
     bool hasTip = false;
+    bool threeState = false;  // a tick box made BS_AUTO3STATE to show the greyed value
+    bool subclassed = false;  // an edit box that has had the focus
 };
 
 namespace {
 
 constexpr int kFirstId = 100;  // clear of IDOK and IDCANCEL, which the dialog keys send
 constexpr UINT_PTR kSubclassId = 1;
-constexpr int kFallbackTwips = 1000;  // where a window lost off every screen opens
 
 Kind kindOf(form::Control& control) {
     if (dynamic_cast<form::Label*>(&control)) return Kind::Label;
@@ -55,6 +56,15 @@ const std::string& textOf(const ControlView& view) {
         default:
             return none;
     }
+}
+
+// The text as the control shows it.
+std::wstring shownText(const ControlView& view) {
+    std::wstring text = platform::toWide(textOf(view));
+    if (view.kind == Kind::Button || view.kind == Kind::TickBox) text = literalCaption(text);
+    if (view.kind == Kind::TextBox && static_cast<const form::TextBox&>(view.control).readOnly)
+        text = singleLine(text);
+    return text;
 }
 
 std::wstring windowText(HWND hwnd) {
@@ -191,14 +201,17 @@ void FormView::buildControls() {
     std::copy_if(all.rbegin(), all.rend(), std::back_inserter(order),
                  [](auto* c) { return c->tabIndex < 0; });
 
-    int id = kFirstId;
+    // A control's id is its place in views_ (after kFirstId): viewOf finds it
+    // by the id the window carries anyway.
     for (form::Control* control : order) {
-        auto view = std::make_unique<ControlView>(ControlView{*control, kindOf(*control)});
-        if (!createControl(*view, id++)) continue;
-        ControlView* v = view.get();
+        views_.push_back(std::make_unique<ControlView>(ControlView{*control, kindOf(*control)}));
+        ControlView* v = views_.back().get();
+        if (!createControl(*v, kFirstId + static_cast<int>(views_.size()) - 1)) {
+            views_.pop_back();
+            continue;
+        }
         control->setObserver([this, v](form::Property p) { refresh(*v, p); });
         if (v->kind == Kind::Button && static_cast<form::Button*>(control)->isDefault) defaultButton_ = v;
-        views_.push_back(std::move(view));
     }
 }
 
@@ -236,16 +249,16 @@ HWND FormView::createControl(ControlView& view, int id) {
             break;
     }
     if (cls) {
-        const PxRect at = toPx(c.box, dpi_);
-        view.hwnd = CreateWindowExW(exStyle, cls, L"", style, at.left, at.top, at.width, at.height, hwnd_,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), nullptr);
+        // Made with its text rather than given it afterwards: one change less
+        // for each of the controls.
+        const form::PixelBox at = form::toPx(c.box, dpi_);
+        view.hwnd = CreateWindowExW(exStyle, cls, shownText(view).c_str(), style, at.left, at.top, at.width,
+                                    at.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                    instance(), nullptr);
     }
     if (!view.hwnd) return nullptr;
-    SetWindowLongPtrW(view.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&view));
-    SetWindowSubclass(view.hwnd, controlProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
     setName(view.hwnd, c.name());
     SendMessageW(view.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.font(c.font, dpi_)), FALSE);
-    showText(view);
     if (view.kind == Kind::TickBox) showValue(view);
     showToolTip(view);
     return view.hwnd;
@@ -261,7 +274,9 @@ bool FormView::paintButtonPicture(form::Control&, HDC, const RECT&) {
 
 ControlView* FormView::viewOf(HWND control) const {
     if (!control || GetParent(control) != hwnd_) return nullptr;
-    return reinterpret_cast<ControlView*>(GetWindowLongPtrW(control, GWLP_USERDATA));
+    const auto index = static_cast<std::size_t>(GetDlgCtrlID(control) - kFirstId);
+    if (index >= views_.size() || views_[index]->hwnd != control) return nullptr;
+    return views_[index].get();
 }
 
 void FormView::refresh(ControlView& view, form::Property property) {
@@ -291,10 +306,7 @@ void FormView::refresh(ControlView& view, form::Property property) {
 }
 
 void FormView::showText(ControlView& view) {
-    std::wstring text = platform::toWide(textOf(view));
-    if (view.kind == Kind::Button || view.kind == Kind::TickBox) text = literalCaption(text);
-    if (view.kind == Kind::TextBox && static_cast<const form::TextBox&>(view.control).readOnly)
-        text = singleLine(text);
+    const std::wstring text = shownText(view);
     // Skip our own echo while the user types, or the caret would jump.
     if (windowText(view.hwnd) == text) return;
     updating_ = true;
@@ -304,8 +316,12 @@ void FormView::showText(ControlView& view) {
 
 void FormView::showValue(ControlView& view) {
     const auto value = static_cast<form::TickBox&>(view.control).value();
-    // Only a three-state box shows the greyed state.
-    SendMessageW(view.hwnd, BM_SETSTYLE, value == 2 ? BS_AUTO3STATE : BS_AUTOCHECKBOX, TRUE);
+    // Only a three-state box shows the greyed state. The style changes (and
+    // redraws the box) only when the greyed value comes or goes.
+    if ((value == 2) != view.threeState) {
+        view.threeState = value == 2;
+        SendMessageW(view.hwnd, BM_SETSTYLE, view.threeState ? BS_AUTO3STATE : BS_AUTOCHECKBOX, TRUE);
+    }
     SendMessageW(view.hwnd, BM_SETCHECK,
                  value == 1   ? BST_CHECKED
                  : value == 2 ? BST_INDETERMINATE
@@ -353,6 +369,14 @@ void FormView::command(ControlView& view, int code) {
             break;
         case Kind::TextBox:
             if (code == EN_CHANGE && !updating_) edited(view);
+            // Only an edit box needs a subclass: it tells its parent of no
+            // double-click and not where the focus went. A subclass costs a
+            // property look-up on each of the box's messages, so it comes when
+            // the box first takes the focus, which the press that begins any
+            // double-click gives it; a box never touched costs nothing.
+            if (code == EN_SETFOCUS && !view.subclassed)
+                view.subclassed = SetWindowSubclass(view.hwnd, controlProc, kSubclassId,
+                                                    reinterpret_cast<DWORD_PTR>(this)) != FALSE;
             break;
         case Kind::Other:
             break;
@@ -409,20 +433,20 @@ LRESULT FormView::colours(HWND control, HDC dc, UINT message, WPARAM wParam, LPA
 void FormView::paintLines(HDC dc) {
     for (const form::Line& line : window_.lines) {
         LOGBRUSH brush{BS_SOLID, toColorRef(line.colour), 0};
-        const int width = std::max(1, MulDiv(line.width, dpi_, 96));
+        const int width = std::max(1, form::scalePx(line.width, dpi_));
         UniquePen pen(ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT, static_cast<DWORD>(width),
                                    &brush, 0, nullptr));
         if (!pen) continue;
         const HGDIOBJ old = SelectObject(dc, pen.get());
-        MoveToEx(dc, toPx(line.x1, dpi_), toPx(line.y1, dpi_), nullptr);
-        LineTo(dc, toPx(line.x2, dpi_), toPx(line.y2, dpi_));
+        MoveToEx(dc, form::toPx(line.x1, dpi_), form::toPx(line.y1, dpi_), nullptr);
+        LineTo(dc, form::toPx(line.x2, dpi_), form::toPx(line.y2, dpi_));
         SelectObject(dc, old);
     }
 }
 
 void FormView::layOutControls() {
     for (const auto& view : views_) {
-        const PxRect at = toPx(view->control.box, dpi_);
+        const form::PixelBox at = form::toPx(view->control.box, dpi_);
         SetWindowPos(view->hwnd, nullptr, at.left, at.top, at.width, at.height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(view->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.font(view->control.font, dpi_)),
@@ -434,21 +458,8 @@ void FormView::layOutControls() {
 void FormView::applyWindow() {
     if (!hwnd_) return;
     SetWindowTextW(hwnd_, platform::toWide(window_.caption).c_str());
-    const int left = toPx(window_.left, dpi_);
-    const int top = toPx(window_.top, dpi_);
-    RECT frame{left, top, toPx(double(window_.left) + window_.width, dpi_),
-               toPx(double(window_.top) + window_.height, dpi_)};
-    frame.right = std::max(frame.right, frame.left + 1);
-    frame.bottom = std::max(frame.bottom, frame.top + 1);
-    const form::PixelBox placed =
-        form::placeFrame({frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top},
-                         screens(), toPx(kFallbackTwips, dpi_));
-    OffsetRect(&frame, placed.left - frame.left, placed.top - frame.top);
-    // The model follows a move, so that shut-down stores where the window
-    // really was rather than the place it could not open at.
-    if (placed.left != left) window_.left = float(toTwips(placed.left, dpi_));
-    if (placed.top != top) window_.top = float(toTwips(placed.top, dpi_));
-    SetWindowPos(hwnd_, nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
+    const form::PixelBox frame = form::placeWindow(window_, screens(), dpi_);
+    SetWindowPos(hwnd_, nullptr, frame.left, frame.top, frame.width, frame.height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     restored_ = {frame.left, frame.top};
 }
@@ -458,10 +469,7 @@ void FormView::recordPosition() {
     POINT outer = restored_;
     RECT rect{};
     if (!IsIconic(hwnd_) && GetWindowRect(hwnd_, &rect)) outer = {rect.left, rect.top};
-    // A window still where the model put it keeps the model's twips: going
-    // through whole pixels would turn a stored 1000 into 1005.
-    if (outer.x != toPx(window_.left, dpi_)) window_.left = float(toTwips(outer.x, dpi_));
-    if (outer.y != toPx(window_.top, dpi_)) window_.top = float(toTwips(outer.y, dpi_));
+    form::recordPosition(window_, outer.x, outer.y, dpi_);
 }
 
 void FormView::show(int showCommand) {
@@ -578,6 +586,11 @@ LRESULT FormView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (beforeClose) beforeClose();
             unload();
             return 0;
+        case WM_DESTROY:
+            // The controls still exist here, and their names must go before they do.
+            for (const auto& view : views_)
+                if (view->hwnd) removeName(view->hwnd);
+            break;
         case WM_NCDESTROY:
             detach();
             removeName(hwnd_);
@@ -617,7 +630,6 @@ LRESULT CALLBACK FormView::controlProc(HWND hwnd, UINT message, WPARAM wParam, L
             return result;
         }
         case WM_NCDESTROY:
-            removeName(hwnd);
             RemoveWindowSubclass(hwnd, controlProc, id);
             break;
         default:

@@ -1,6 +1,6 @@
 #include "ui/win32/Gdi.h"
 
-#include "platform/windows/WideText.h"
+#include "platform/win32text/WideText.h"
 #include "ui/win32/Units.h"
 
 namespace ui::win32 {

@@ -5,29 +5,6 @@
 
 namespace ui::win32 {
 
-namespace {
-constexpr double kTwipsPerInch = 1440.0;
-constexpr double kLimitPx = 1'000'000.0;  // far beyond any desktop, well inside int
-}  // namespace
-
-int toPx(double twips, int dpi) {
-    const double px = twips * dpi / kTwipsPerInch;
-    if (!std::isfinite(px)) return 0;
-    return static_cast<int>(std::lround(std::clamp(px, -kLimitPx, kLimitPx)));
-}
-
-double toTwips(int px, int dpi) {
-    return dpi > 0 ? std::round(px * kTwipsPerInch / dpi) : 0.0;
-}
-
-PxRect toPx(const form::Rect& box, int dpi) {
-    const int left = toPx(box.left, dpi);
-    const int top = toPx(box.top, dpi);
-    const int right = toPx(double(box.left) + box.width, dpi);
-    const int bottom = toPx(double(box.top) + box.height, dpi);
-    return {left, top, std::max(0, right - left), std::max(0, bottom - top)};
-}
-
 int fontHeight(double points, int dpi) {
     if (!std::isfinite(points) || points <= 0) return 0;  // 0: the face's default size
     // MulDiv(tenths, dpi, 720): halves round away from zero.

@@ -5,23 +5,10 @@
 
 #include "form/Control.h"
 
-// Conversions between the models' units and the screen's, with no window
-// system call, so they can be checked on their own.
+// Conversions between the models' fonts, colours and texts and the system's,
+// with no window system call, so they can be checked on their own. Twips and
+// pixels are form::toPx's.
 namespace ui::win32 {
-
-// 1440 twips to the inch at `dpi` pixels to the inch. Non-finite or absurd
-// values (a damaged stored position) are clamped rather than overflowing.
-int toPx(double twips, int dpi);
-double toTwips(int px, int dpi);
-
-struct PxRect {
-    int left = 0, top = 0, width = 0, height = 0;
-    bool operator==(const PxRect&) const = default;
-};
-
-// Rounds the edges rather than the size, so boxes that touch in twips still
-// touch on screen.
-PxRect toPx(const form::Rect& box, int dpi);
 
 // The LOGFONT height (negative: character height) for `points` at `dpi`,
 // rounding as MulDiv does; fractional sizes such as 8.25 count in tenths.

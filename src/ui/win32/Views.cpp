@@ -1,12 +1,10 @@
 #include "ui/win32/Views.h"
 
-#include <algorithm>
-
+#include "form/Pixels.h"
 #include "model/about/PictureBox.h"
 #include "model/pictures/DocumentPicture.h"
 #include "model/pictures/RivaPicture.h"
 #include "ui/win32/DrawingPainter.h"
-#include "ui/win32/Units.h"
 
 namespace ui::win32 {
 
@@ -29,14 +27,13 @@ HWND AboutView::createOther(form::Control& control, DWORD style, int id) {
         RegisterClassExW(&wc);
     }
     // The box fits the picture and its sunken border, as the layout sized it.
-    const PxRect at = toPx(control.box, dpi());
+    const form::PixelBox at = form::toPx(control.box, dpi());
     return CreateWindowExW(WS_EX_CLIENTEDGE, kPictureClass, L"", style, at.left, at.top, at.width, at.height,
                            hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), &picture_);
 }
 
 LRESULT CALLBACK AboutView::pictureProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    // The drawing hangs on a property: GWLP_USERDATA holds the form view's
-    // record of the control.
+    // The drawing hangs on a property, handed over at creation.
     constexpr const wchar_t* kDrawing = L"VelmoraDrawing";
     if (message == WM_NCCREATE)
         SetPropW(hwnd, kDrawing, reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
@@ -58,12 +55,11 @@ LRESULT CALLBACK AboutView::pictureProc(HWND hwnd, UINT message, WPARAM wParam, 
 
 bool SingleSettingsView::paintButtonPicture(form::Control& control, HDC dc, const RECT& client) {
     if (control.name() != "BROWSE_FILE_BUTTON") return false;
-    // A page 20 by 24 where the button has room for it, else as large as fits
-    // inside the button's frame; in pixels of a 96-dpi screen, then scaled.
+    // Sized in pixels of a 96-dpi screen, then scaled.
     const int width = client.right - client.left, height = client.bottom - client.top;
-    const int side = std::clamp(MulDiv(std::min(width, height), 96, dpi()) - 6, 8, 24);
-    const int w = side * 20 / 24, h = side;
-    const int pw = MulDiv(w, dpi(), 96), ph = MulDiv(h, dpi(), 96);
+    const auto [w, h] =
+        model::pictures::documentPictureSize(MulDiv(width, 96, dpi()), MulDiv(height, 96, dpi()));
+    const int pw = form::scalePx(w, dpi()), ph = form::scalePx(h, dpi());
     const RECT target{client.left + (width - pw) / 2, client.top + (height - ph) / 2,
                       client.left + (width - pw) / 2 + pw, client.top + (height - ph) / 2 + ph};
     paintDrawing(dc, model::pictures::documentPicture(w, h), target);

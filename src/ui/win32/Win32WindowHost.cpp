@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/windows/WideText.h"
+#include "platform/win32text/WideText.h"
 
 namespace ui::win32 {
 

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <map>
 #include <ostream>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "model/main/WindowPlace.h"
 #include "platform/fake/MemorySettingsBackend.h"
 #include "settings/Store.h"
+#include "support/BareWindow.h"
 
 namespace form {
 void PrintTo(const PixelBox& b, std::ostream* os) {
@@ -26,17 +26,6 @@ namespace {
 using form::PixelBox;
 using form::Screen;
 
-class Plain : public form::Window {
-public:
-    explicit Plain(form::Scheduler& s) : Window("PLAIN", s) {}
-    std::vector<form::Control*> controls() override { return {}; }
-    void Form_Load() override {}
-    void Form_Unload() override {}
-};
-
-int px(double twips, int dpi) {
-    return static_cast<int>(std::lround(twips * dpi / 1440));
-}
 
 // 1280 x 1024 with a 30-pixel panel along the top.
 const Screen kScreen{{0, 0, 1280, 1024}, {0, 30, 1280, 994}};
@@ -45,8 +34,7 @@ const Screen kRightScreen{{1280, 0, 1920, 600}, {1280, 0, 1920, 600}};
 
 struct Row {
     const char* what;
-    const char* window;  // the short name, whose defaults are its layout's size
-    float layoutWidth, layoutHeight;
+    const char* window;                         // the short name, whose defaults are its layout's size
     std::map<std::string, std::string> stored;  // key suffix -> text
     int dpi;
     std::vector<Screen> screens;
@@ -55,114 +43,83 @@ struct Row {
 
 // The About window's layout is 9960 x 4125 twips: 664 x 275 pixels at 96 dpi.
 const std::vector<Row> kRows{
-    {"normal", "ABOUT", 9960, 4125, {{"Left", "3000"}, {"Top", "1500"}}, 96, {kScreen}, {200, 100, 664, 275}},
-    {"first run", "ABOUT", 9960, 4125, {}, 96, {kScreen}, {67, 67, 664, 275}},
+    {"normal", "ABOUT", {{"Left", "3000"}, {"Top", "1500"}}, 96, {kScreen}, {200, 100, 664, 275}},
+    {"first run", "ABOUT", {}, 96, {kScreen}, {67, 67, 664, 275}},
     {"width 0",
      "ABOUT",
-     9960,
-     4125,
      {{"Left", "3000"}, {"Top", "1500"}, {"Width", "0"}},
      96,
      {kScreen},
      {200, 100, 664, 275}},
     {"height -5000",
      "ABOUT",
-     9960,
-     4125,
      {{"Left", "3000"}, {"Top", "1500"}, {"Height", "-5000"}},
      96,
      {kScreen},
      {200, 100, 664, 275}},
     {"smaller than the layout",
      "ABOUT",
-     9960,
-     4125,
      {{"Width", "6000"}, {"Height", "4110"}},
      96,
      {kScreen},
      {67, 67, 664, 275}},
     {"larger than the layout",
      "ABOUT",
-     9960,
-     4125,
      {{"Width", "12000"}, {"Height", "6000"}},
      96,
      {kScreen},
      {67, 67, 800, 400}},
     {"partly off the right and bottom",
      "ABOUT",
-     9960,
-     4125,
      {{"Left", "15000"}, {"Top", "13500"}},
      96,
      {kScreen},
      {616, 749, 664, 275}},
     {"partly off the left and under the panel",
      "ABOUT",
-     9960,
-     4125,
      {{"Left", "-1500"}, {"Top", "0"}},
      96,
      {kScreen},
      {0, 30, 664, 275}},
-    {"off every screen",
-     "ABOUT",
-     9960,
-     4125,
-     {{"Left", "40000"}, {"Top", "1500"}},
-     96,
-     {kScreen},
-     {67, 97, 664, 275}},
+    {"off every screen", "ABOUT", {{"Left", "40000"}, {"Top", "1500"}}, 96, {kScreen}, {67, 97, 664, 275}},
     {"just past the left edge",
      "ABOUT",
-     9960,
-     4125,
      {{"Left", "-9960"}, {"Top", "1500"}},
      96,
      {kScreen},
      {67, 97, 664, 275}},
     {"in the gap below the shorter screen",
      "ABOUT",
-     9960,
-     4125,
      {{"Left", "22500"}, {"Top", "10500"}},
      96,
      {kScreen, kRightScreen},
      {67, 97, 664, 275}},
     {"on the second screen",
      "ABOUT",
-     9960,
-     4125,
      {{"Left", "30000"}, {"Top", "1500"}},
      96,
      {kScreen, kRightScreen},
      {2000, 100, 664, 275}},
     {"mostly on the second screen",
      "ABOUT",
-     9960,
-     4125,
      {{"Left", "18000"}, {"Top", "1500"}},
      96,
      {kScreen, kRightScreen},
      {1280, 100, 664, 275}},
     {"larger than the work area",
      "ABOUT",
-     9960,
-     4125,
      {{"Left", "3000"}, {"Top", "1500"}, {"Width", "30000"}, {"Height", "18000"}},
      96,
      {kScreen},
      {0, 30, 2000, 1200}},
     {"wider than the work area only",
      "ABOUT",
-     9960,
-     4125,
      {{"Left", "3000"}, {"Top", "1500"}, {"Width", "30000"}},
      96,
      {kScreen},
      {0, 100, 2000, 275}},
     // The all-settings window at 144 dpi is 1,740 pixels wide.
-    {"all settings at 144 dpi", "SETTINGS", 17400, 6180, {}, 144, {kScreen}, {0, 100, 1740, 618}},
+    {"all settings at 144 dpi", "SETTINGS", {}, 144, {kScreen}, {0, 100, 1740, 618}},
 };
 
 TEST(WindowPlace, OpensAtAUsableSizeInsideTheWorkArea) {
@@ -173,13 +130,10 @@ TEST(WindowPlace, OpensAtAUsableSizeInsideTheWorkArea) {
             backend.seed("velmora", std::string(row.window) + "-" + suffix, text);
         settings::Store store(backend, "velmora");
         form::VirtualTime vt;
-        Plain window(vt.scheduler);
-        model::WindowPlace(store, row.window, row.layoutWidth, row.layoutHeight).restore(window);
+        testing_support::BareWindow window(vt.scheduler);
+        model::WindowPlace(store, row.window).restore(window);
 
-        const int left = px(window.left, row.dpi), top = px(window.top, row.dpi);
-        const PixelBox frame{left, top, px(window.left + window.width, row.dpi) - left,
-                             px(window.top + window.height, row.dpi) - top};
-        EXPECT_EQ(form::placeFrame(frame, row.screens, px(1000, row.dpi)), row.want);
+        EXPECT_EQ(form::placeWindow(window, row.screens, row.dpi), row.want);
         EXPECT_TRUE(backend.writes.empty()) << "opening writes nothing";
     }
 }

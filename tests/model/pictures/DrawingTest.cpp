@@ -40,18 +40,39 @@ void expectOnCanvas(const Drawing& d) {
         }
 }
 
+TEST(Pictures, TheBrowsePictureIsAPage20By24WhereTheButtonHasRoomElseFitsItsFrame) {
+    struct Case {
+        int buttonWidth, buttonHeight;
+        int width, height;
+    };
+    // The single-task window's button is 25 by 25 at 96 dpi.
+    const Case cases[] = {{25, 25, 15, 19},  {40, 40, 20, 24}, {25, 100, 15, 19},
+                          {100, 20, 11, 14}, {10, 10, 6, 8},   {0, -5, 6, 8}};
+    for (const Case& c : cases) {
+        const Size size = documentPictureSize(c.buttonWidth, c.buttonHeight);
+        EXPECT_EQ(size.width, c.width) << c.buttonWidth << " x " << c.buttonHeight;
+        EXPECT_EQ(size.height, c.height) << c.buttonWidth << " x " << c.buttonHeight;
+    }
+}
+
+// Every size the browse button can show the picture at.
+std::vector<Size> documentSizes() {
+    std::vector<Size> sizes;
+    for (int button = 14; button <= 30; ++button) sizes.push_back(documentPictureSize(button, button));
+    return sizes;
+}
+
 TEST(Pictures, EveryShapeStaysOnItsCanvas) {
     expectOnCanvas(rivaPicture());
-    for (int side = 8; side <= 24; ++side) {
+    for (const auto [width, side] : documentSizes()) {
         SCOPED_TRACE(side);
-        expectOnCanvas(documentPicture(side * 20 / 24, side));
+        expectOnCanvas(documentPicture(width, side));
     }
 }
 
 TEST(Pictures, TheDocumentsTextLinesStayInsideTheSheetAboveItsBottomEdge) {
-    for (int side = 8; side <= 24; ++side) {
+    for (const auto [width, side] : documentSizes()) {
         SCOPED_TRACE(side);
-        const int width = side * 20 / 24;
         const Drawing d = documentPicture(width, side);
         int lines = 0;
         for (const Shape& shape : d.shapes)
@@ -69,7 +90,7 @@ TEST(Pictures, TheDocumentsTextLinesStayInsideTheSheetAboveItsBottomEdge) {
 }
 
 TEST(Pictures, TheGlowIsStrongestAtTheLitLampAndFadesToNothingAtItsRim) {
-    double through = 1;  // how much of the background shows through at the centre
+    double through = 1;                     // how much of the background shows through at the centre
     const Drawing picture = rivaPicture();  // the rings point into it
     std::vector<const Ellipse*> rings;
     for (const Shape& shape : picture.shapes)

@@ -37,9 +37,9 @@ protected:
     AboutViewTest() {
         form_.Form_Load();
         host_.addWindow(window_);
-        ui::registerAboutViews(host_);
+        ui::qt::registerAboutViews(host_);
         window_.show();
-        host_.onShown = [this](ui::FormWindow& view) {
+        host_.onShown = [this](ui::qt::FormWindow& view) {
             // Act once the window's own loop runs, as a user would; then
             // close it as its close box would, unless the script did.
             const auto script = scripts_.find(view.objectName());
@@ -51,7 +51,7 @@ protected:
         };
     }
 
-    void whileOpen(const QString& name, std::function<void(ui::FormWindow&)> script) {
+    void whileOpen(const QString& name, std::function<void(ui::qt::FormWindow&)> script) {
         scripts_[name] = script;
     }
 
@@ -68,10 +68,10 @@ protected:
     platform::FakePlatform platform_{time_.clock};
     model::MainForm form_{time_.scheduler, store_, "velmora", platform_};
     engine::Engine engine_{form_, platform_};
-    ui::MainWindow window_{form_};
-    ui::QtWindowHost host_;
+    ui::qt::MainWindow window_{form_};
+    ui::qt::QtWindowHost host_;
     model::AboutButton aboutButton_{form_, host_};
-    std::map<QString, std::function<void(ui::FormWindow&)>> scripts_;
+    std::map<QString, std::function<void(ui::qt::FormWindow&)>> scripts_;
 };
 
 void doubleClick(QWidget* w) {
@@ -91,8 +91,8 @@ QColor colour(QWidget* w, QPalette::ColorRole role) {
 
 TEST_F(AboutViewTest, AboutOpensOverTheMainWindowFlashesAndClosesByItsButtons) {
     bool donationsShown = false;
-    whileOpen("VELMORA_ABOUT", [&](ui::FormWindow& about) {
-        EXPECT_NE(dynamic_cast<ui::AboutView*>(&about), nullptr);
+    whileOpen("VELMORA_ABOUT", [&](ui::qt::FormWindow& about) {
+        EXPECT_NE(dynamic_cast<ui::qt::AboutView*>(&about), nullptr);
         EXPECT_TRUE(about.isModal());
         EXPECT_EQ(about.windowTitle(), "VELMORA - ABOUT");
         EXPECT_EQ(about.parentWidget(), &window_);
@@ -121,12 +121,13 @@ TEST_F(AboutViewTest, AboutOpensOverTheMainWindowFlashesAndClosesByItsButtons) {
         doubleClick(find(about, "VELMORA_CREATOR"));
         // The maker's address when the build has one, else the name stays.
         const QString email = model::contact::kCreatorEmail;
-        EXPECT_EQ(find<QLabel>(about, "VELMORA_CREATOR")->text(), email.isEmpty() ? "Created By BRANNIC" : email);
+        EXPECT_EQ(find<QLabel>(about, "VELMORA_CREATOR")->text(),
+                  email.isEmpty() ? "Created By BRANNIC" : email);
         find<QPushButton>(about, "DONATIONS_BUTTON")->click();
         EXPECT_TRUE(donationsShown);
         find<QPushButton>(about, "OK_BUTTON")->click();
     });
-    whileOpen("DONATIONS_WINDOW", [&](ui::FormWindow& donations) {
+    whileOpen("DONATIONS_WINDOW", [&](ui::qt::FormWindow& donations) {
         donationsShown = true;
         EXPECT_EQ(host_.modals().size(), 2u);
         EXPECT_EQ(donations.parentWidget(), host_.modals().front()) << "not owned by the About window";
@@ -142,9 +143,9 @@ TEST_F(AboutViewTest, AboutOpensOverTheMainWindowFlashesAndClosesByItsButtons) {
 
 TEST_F(AboutViewTest, AnAddressKeepsItsWordSelectionAndHighlightUntilTheFocusMovesOn) {
     whileOpen("VELMORA_ABOUT",
-              [&](ui::FormWindow& about) { find<QPushButton>(about, "DONATIONS_BUTTON")->click(); });
+              [&](ui::qt::FormWindow& about) { find<QPushButton>(about, "DONATIONS_BUTTON")->click(); });
     bool ran = false;
-    whileOpen("DONATIONS_WINDOW", [&](ui::FormWindow& donations) {
+    whileOpen("DONATIONS_WINDOW", [&](ui::qt::FormWindow& donations) {
         ran = true;
         donations.activateWindow();
         QApplication::processEvents();
@@ -190,8 +191,8 @@ TEST_F(AboutViewTest, AnAddressKeepsItsWordSelectionAndHighlightUntilTheFocusMov
 TEST_F(AboutViewTest, AutocloseRunningOutClosesDonationsThenAboutThenTheMainWindow) {
     form_.AUTOCLOSE_TICKBOX.setValue(1);
     whileOpen("VELMORA_ABOUT",
-              [&](ui::FormWindow& about) { find<QPushButton>(about, "DONATIONS_BUTTON")->click(); });
-    whileOpen("DONATIONS_WINDOW", [&](ui::FormWindow&) {
+              [&](ui::qt::FormWindow& about) { find<QPushButton>(about, "DONATIONS_BUTTON")->click(); });
+    whileOpen("DONATIONS_WINDOW", [&](ui::qt::FormWindow&) {
         backend_.writes.clear();
         form_.AUTOCLOSE_START_BUTTON.click();
         time_.advance(12000);

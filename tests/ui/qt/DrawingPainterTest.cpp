@@ -13,7 +13,7 @@ TEST(DrawingPainter, PaintsTheWholeTargetAndNothingOutsideIt) {
         QImage image(640, 340, QImage::Format_RGB32);
         image.fill(Qt::magenta);
         QPainter painter(&image);
-        ui::paintDrawing(painter, model::pictures::rivaPicture(), target);
+        ui::qt::paintDrawing(painter, model::pictures::rivaPicture(), target);
         painter.end();
         const QRect inside = target.toRect();
         for (int y = 0; y < image.height(); ++y)
@@ -26,7 +26,7 @@ TEST(DrawingPainter, PaintsTheWholeTargetAndNothingOutsideIt) {
 
 TEST(DrawingPainter, ADocumentPixmapIsSharpAtTheScreensPixelRatio) {
     const QImage image =
-        ui::drawingPixmap(model::pictures::documentPicture(20, 24), QSize(20, 24), 2).toImage();
+        ui::qt::drawingPixmap(model::pictures::documentPicture(20, 24), QSize(20, 24), 2).toImage();
     ASSERT_EQ(image.size(), QSize(40, 48));
     // Edges two device pixels wide and crisp: no blend of outline and paper.
     EXPECT_EQ(image.pixelColor(0, 46), QColor(64, 64, 64));

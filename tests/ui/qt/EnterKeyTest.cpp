@@ -85,7 +85,7 @@ TEST(EnterKey, PressesTheFocusedButtonElseTheDefaultOne) {
         std::unique_ptr<form::Window> other = row.make(m);
         form::Window& model = other ? *other : m.main;
         if (other) model.Form_Load();
-        ui::FormWindow view(model, nullptr, Qt::Window);
+        ui::qt::FormWindow view(model, nullptr, Qt::Window);
         view.buildControls();
         // Which button a key presses, whatever its handler would do.
         std::string pressed;

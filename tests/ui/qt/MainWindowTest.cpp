@@ -34,12 +34,12 @@ protected:
     void open() {
         form_ = std::make_unique<model::MainForm>(time_.scheduler, store_, "velmora", platform_);
         engine_ = std::make_unique<engine::Engine>(*form_, platform_);
-        window_ = std::make_unique<ui::MainWindow>(*form_);
+        window_ = std::make_unique<ui::qt::MainWindow>(*form_);
         form_->Form_Load();
     }
 
     model::MainForm& form() { return *form_; }
-    ui::MainWindow& window() { return *window_; }
+    ui::qt::MainWindow& window() { return *window_; }
 
     template <typename W = QWidget>
     W* find(const QString& name) {
@@ -60,7 +60,7 @@ protected:
     platform::FakePlatform platform_{time_.clock};
     std::unique_ptr<model::MainForm> form_;
     std::unique_ptr<engine::Engine> engine_;
-    std::unique_ptr<ui::MainWindow> window_;
+    std::unique_ptr<ui::qt::MainWindow> window_;
 };
 
 void doubleClick(QWidget* w) {
@@ -134,7 +134,7 @@ TEST_F(MainWindowTest, EveryControlHasAWidgetOfItsKindNamedAfterIt) {
 
 TEST_F(MainWindowTest, ControlsSitAtTheirTwipBoxesInPixels) {
     open();
-    ASSERT_DOUBLE_EQ(window().scale(), 1.0) << "the offscreen screen is 96 dpi";
+    ASSERT_DOUBLE_EQ(window().dpi(), 96.0) << "the offscreen screen is 96 dpi";
     EXPECT_EQ(find("TARNHOLT_TITLE")->geometry(), QRect(8, 8, 153, 21));
     EXPECT_EQ(find("LAST_RUN_TEXTBOX")->geometry(), QRect(80, 72, 289, 22));
     EXPECT_EQ(find("AUTOSTART_START_BUTTON")->geometry(), QRect(80, 112, 65, 25));
@@ -153,7 +153,7 @@ TEST_F(MainWindowTest, TextsFontsAndColoursFollowTheModel) {
     EXPECT_EQ(find<QLineEdit>("HEARTBEAT_COUNTDOWN_TEXTBOX")->alignment() & Qt::AlignHCenter,
               Qt::AlignHCenter);
 
-    const QString sans = ui::view::resolveFamily("Arial", QFontDatabase::families());
+    const QString sans = ui::qt::resolveFamily("Arial", QFontDatabase::families());
     ASSERT_FALSE(sans.isEmpty()) << "no sans font installed";
     const QFont title = find("TARNHOLT_TITLE")->font();
     EXPECT_EQ(title.family(), sans);
@@ -179,7 +179,7 @@ TEST_F(MainWindowTest, TextsFontsAndColoursFollowTheModel) {
 }
 
 TEST_F(MainWindowTest, TickBoxCaptionsFitTheirBoxes) {
-    const QString sans = ui::view::resolveFamily("Arial", QFontDatabase::families());
+    const QString sans = ui::qt::resolveFamily("Arial", QFontDatabase::families());
     if (sans != "Liberation Sans" && sans != "Arimo" && sans != "Nimbus Sans")
         GTEST_SKIP() << "needs a face metric-compatible with Arial; found '" << sans.toStdString() << "'";
     open();

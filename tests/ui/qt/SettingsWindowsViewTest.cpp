@@ -72,11 +72,11 @@ class SettingsWindowsView : public ::testing::Test {
 protected:
     SettingsWindowsView() {
         form_.Form_Load();
-        ui::registerSettingsViews(host_);
+        ui::qt::registerSettingsViews(host_);
         host_.addWindow(mainView_);
         mainView_.show();
         // Each window acts once it is open, from inside its own event loop.
-        host_.onShown = [this](ui::FormWindow& view) {
+        host_.onShown = [this](ui::qt::FormWindow& view) {
             const auto script = scripts_.find(view.objectName().toStdString());
             ASSERT_NE(script, scripts_.end()) << view.objectName().toStdString();
             QTimer::singleShot(0, &view, [&view, act = script->second] { act(view); });
@@ -89,16 +89,16 @@ protected:
     platform::FakePlatform platform_{time_.clock};
     model::MainForm form_{time_.scheduler, store_, "velmora", platform_};
     engine::Engine engine_{form_, platform_};
-    ui::MainWindow mainView_{form_};
-    ui::QtWindowHost host_;
+    ui::qt::MainWindow mainView_{form_};
+    ui::qt::QtWindowHost host_;
     model::SettingsWindows windows_{form_, host_, platform_};
-    std::map<std::string, std::function<void(ui::FormWindow&)>> scripts_;
+    std::map<std::string, std::function<void(ui::qt::FormWindow&)>> scripts_;
 };
 
 TEST_F(SettingsWindowsView, SingleTaskWindowLoadsTypesSavesAndOpensTheAllSettingsWindow) {
     backend_.seed("velmora", "TASK_3_CMD", "old command");
     bool singleSeen = false, allSeen = false;
-    scripts_["VELMORA_SINGLE_SETTINGS_WINDOW"] = [&](ui::FormWindow& w) {
+    scripts_["VELMORA_SINGLE_SETTINGS_WINDOW"] = [&](ui::qt::FormWindow& w) {
         singleSeen = true;
         EXPECT_EQ(w.windowTitle(), "VELMORA - SINGLE SETTINGS");
         EXPECT_TRUE(w.isModal());
@@ -140,7 +140,7 @@ TEST_F(SettingsWindowsView, SingleTaskWindowLoadsTypesSavesAndOpensTheAllSetting
         EXPECT_EQ(child<QLineEdit>(w, "TASK_1_CMD_TEXTBOX")->text(), "/opt/new tool --x");
         child<QPushButton>(w, "OK_BUTTON")->click();
     };
-    scripts_["VELMORA_SETTINGS"] = [&](ui::FormWindow& w) {
+    scripts_["VELMORA_SETTINGS"] = [&](ui::qt::FormWindow& w) {
         allSeen = true;
         EXPECT_EQ(w.windowTitle(), "VELMORA - SETTINGS");
         EXPECT_EQ(w.parentWidget()->objectName(), "VELMORA_SINGLE_SETTINGS_WINDOW");

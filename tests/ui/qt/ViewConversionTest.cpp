@@ -1,44 +1,12 @@
-// Pure conversions of the view: twips to pixels, fonts, colours.
+// Pure conversions of the view: fonts and colours.
 
 #include <QPalette>
 
 #include <gtest/gtest.h>
 
-#include <limits>
-
-#include "ui/qt/controls/ViewGeometry.h"
 #include "ui/qt/controls/ViewStyle.h"
 
-using namespace ui::view;
-
-TEST(TwipsToPixels, FifteenTwipsArePixelAt96DpiAndScaleWithDpi) {
-    EXPECT_EQ(toPx(5865, 1.0), 391);
-    EXPECT_EQ(toPx(8550, 1.0), 570);
-    EXPECT_EQ(toPx(1000, 1.0), 67);  // 66.67 rounds to nearest
-    EXPECT_EQ(toPx(5865, 1.5), 587);
-    EXPECT_EQ(toPx(-1500, 1.0), -100);
-    EXPECT_EQ(toTwips(67, 1.0), 1005);
-    EXPECT_EQ(toTwips(-100, 1.0), -1500);
-    EXPECT_EQ(toTwips(100, 1.25), 1200);
-}
-
-TEST(TwipsToPixels, DamagedValuesDoNotOverflow) {
-    EXPECT_EQ(toPx(std::numeric_limits<double>::infinity(), 1.0), 0);
-    EXPECT_EQ(toPx(std::numeric_limits<double>::quiet_NaN(), 1.0), 0);
-    EXPECT_EQ(toPx(3e38, 1.0), 1'000'000);
-    EXPECT_EQ(toPx(-3e38, 1.0), -1'000'000);
-}
-
-TEST(TwipsToPixels, AdjacentBoxesStillTouchAtOddScales) {
-    // Slot rows are 240 twips apart and 255 high; at 125% the rounded edges of
-    // consecutive 240-twip boxes must meet with no gap or overlap.
-    for (int n = 0; n < 20; ++n) {
-        const QRect a = toPx(form::Rect{120, 2400 + 240 * n, 375, 240}, 1.25);
-        const QRect b = toPx(form::Rect{120, 2400 + 240 * (n + 1), 375, 240}, 1.25);
-        EXPECT_EQ(a.bottom() + 1, b.top()) << "row " << n;
-    }
-    EXPECT_EQ(toPx(form::Rect{120, 6960, 375, 255}, 1.0), QRect(8, 464, 25, 17));
-}
+using namespace ui::qt;
 
 TEST(FontFamilies, ClassicWindowsFacesMapToAnInstalledSans) {
     const QStringList liberation{"DejaVu Sans", "Liberation Sans", "Liberation Serif"};

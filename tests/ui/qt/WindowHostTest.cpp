@@ -22,7 +22,6 @@ namespace {
 struct PlainWindow : form::Window {
     PlainWindow(form::Scheduler& s, std::vector<std::string>& log, std::string name)
         : form::Window(std::move(name), s), log_(log) {}
-    std::vector<form::Control*> controls() override { return {&OK_BUTTON}; }
     void Form_Load() override {
         log_.push_back(name() + " load");
         left = top = 1500;
@@ -31,7 +30,7 @@ struct PlainWindow : form::Window {
         windowChanged();
     }
     void Form_Unload() override { log_.push_back(name() + " unload"); }
-    form::Button OK_BUTTON{"OK_BUTTON", "OK"};
+    form::Button OK_BUTTON{*this, "OK_BUTTON", "OK"};
     std::vector<std::string>& log_;
 };
 
@@ -50,13 +49,13 @@ protected:
     form::Scheduler scheduler_{clock_};
     std::vector<std::string> log_;
     PlainWindow main_{scheduler_, log_, "MAIN"};
-    ui::FormWindow mainView_{main_, nullptr, Qt::Window};
-    ui::QtWindowHost host_;
+    ui::qt::FormWindow mainView_{main_, nullptr, Qt::Window};
+    ui::qt::QtWindowHost host_;
 };
 
 TEST_F(WindowHostTest, ModalWindowLoadsFirstOpensWhereItsModelSaysAndClosesByEscape) {
     PlainWindow dialog(scheduler_, log_, "DIALOG");
-    host_.onShown = [&](ui::FormWindow& view) {
+    host_.onShown = [&](ui::qt::FormWindow& view) {
         EXPECT_TRUE(view.isModal());
         EXPECT_EQ(view.objectName(), "DIALOG");
         EXPECT_EQ(view.wantedFramePos(), QPoint(100, 100));
@@ -92,7 +91,7 @@ TEST_F(WindowHostTest, TimersTickWhileAModalWindowIsOpen) {
 TEST_F(WindowHostTest, ClosingTheMainWindowClosesOpenModalsNewestFirst) {
     PlainWindow outer(scheduler_, log_, "OUTER");
     PlainWindow inner(scheduler_, log_, "INNER");
-    host_.onShown = [&](ui::FormWindow& view) {
+    host_.onShown = [&](ui::qt::FormWindow& view) {
         if (&view.model() == &outer)
             QTimer::singleShot(0, &view, [&] { host_.showModal(inner, outer); });
         else

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "platform/windows/WideText.h"
+#include "platform/win32text/WideText.h"
 
 using platform::toUtf8;
 using platform::toWide;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "support/TaskList.h"
-#include "windows/Support.h"
+#include "platform/windows/Support.h"
 
 namespace drive {
 

@@ -7,7 +7,7 @@
 #include "ui/qt/controls/DrawingPainter.h"
 #include "ui/qt/controls/ViewGeometry.h"
 
-namespace ui {
+namespace ui::qt {
 
 namespace {
 
@@ -16,14 +16,14 @@ constexpr int kBorderPx = 2;
 }  // namespace
 
 PictureView::PictureView(model::PictureBox& box, model::pictures::Drawing picture, QWidget* parent,
-                         double scale)
-    : QWidget(parent), picture_(std::move(picture)), border_(qRound(kBorderPx * scale)) {
+                         double dpi)
+    : QWidget(parent), picture_(std::move(picture)), border_(form::scalePx(kBorderPx, dpi)) {
     setObjectName(QString::fromStdString(box.name()));
     setAccessibleName(objectName());
     // The box fits the picture and its border, whatever its twips say.
-    const QRect at = view::toPx(box.box, scale);
-    setGeometry(at.left(), at.top(), qRound(picture_.width * scale) + 2 * border_,
-                qRound(picture_.height * scale) + 2 * border_);
+    const QRect at = toQRect(form::toPx(box.box, dpi));
+    setGeometry(at.left(), at.top(), form::scalePx(picture_.width, dpi) + 2 * border_,
+                form::scalePx(picture_.height, dpi) + 2 * border_);
     setFocusPolicy(box.tabIndex >= 0 ? Qt::TabFocus : Qt::NoFocus);
 }
 
@@ -36,7 +36,7 @@ void PictureView::paintEvent(QPaintEvent*) {
 QWidget* AboutView::createView(form::Control& control) {
     if (auto* picture = dynamic_cast<model::PictureBox*>(&control))
         return new PictureView(*picture, model::pictures::rivaPicture(), this,
-                               scale());  // owned by this window
+                               dpi());  // owned by this window
     return FormWindow::createView(control);
 }
 
@@ -46,4 +46,4 @@ void registerAboutViews(QtWindowHost& host) {
     });
 }
 
-}  // namespace ui
+}  // namespace ui::qt

@@ -7,12 +7,12 @@
 #include "ui/qt/controls/FormWindow.h"
 #include "ui/qt/controls/QtWindowHost.h"
 
-namespace ui {
+namespace ui::qt {
 
 // A picture box: one picture inside a sunken border, sized to the picture.
 class PictureView : public QWidget {
 public:
-    PictureView(model::PictureBox& box, model::pictures::Drawing picture, QWidget* parent, double scale);
+    PictureView(model::PictureBox& box, model::pictures::Drawing picture, QWidget* parent, double dpi);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -35,4 +35,4 @@ protected:
 // donations window needs none beyond the plain form window.
 void registerAboutViews(QtWindowHost& host);
 
-}  // namespace ui
+}  // namespace ui::qt

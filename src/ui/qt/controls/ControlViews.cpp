@@ -9,7 +9,7 @@
 
 #include "ui/qt/controls/ViewGeometry.h"
 
-namespace ui::view {
+namespace ui::qt {
 
 namespace {
 
@@ -24,10 +24,10 @@ QString caption(const std::string& s) {
 }
 
 // Name, place, font and state shared by every kind of control.
-void setUpCommon(QWidget& w, const form::Control& c, double scale) {
+void setUpCommon(QWidget& w, const form::Control& c, double dpi) {
     w.setObjectName(qs(c.name()));
     w.setAccessibleName(qs(c.name()));
-    w.setGeometry(toPx(c.box, scale));
+    w.setGeometry(toQRect(form::toPx(c.box, dpi)));
     w.setFont(toQFont(c.font));
     w.setToolTip(qs(c.toolTip()));
     w.setEnabled(c.enabled());
@@ -68,13 +68,13 @@ class TickBoxStyle : public QProxyStyle {
 public:
     explicit TickBoxStyle(QStyle* base) : QProxyStyle(base) {}
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
-        const double scale = widget ? widget->logicalDpiX() / 96.0 : 1.0;
+        const double dpi = widget ? widget->logicalDpiX() : form::kBaseDpi;
         switch (metric) {
             case PM_IndicatorWidth:
             case PM_IndicatorHeight:
-                return qRound(13 * scale);
+                return form::scalePx(13, dpi);
             case PM_CheckBoxLabelSpacing:
-                return qRound(4 * scale);
+                return form::scalePx(4, dpi);
             default:
                 return QProxyStyle::pixelMetric(metric, option, widget);
         }
@@ -98,19 +98,19 @@ constexpr ColourRoles kButtonRoles{QPalette::Button, QPalette::ButtonText, false
 
 }  // namespace
 
-QWidget* createControlView(form::Control& control, QWidget* parent, double scale) {
+QWidget* createControlView(form::Control& control, QWidget* parent, double dpi) {
     // Qt's parent owns each widget.
-    if (auto* l = dynamic_cast<form::Label*>(&control)) return new LabelView(*l, parent, scale);
-    if (auto* t = dynamic_cast<form::TextBox*>(&control)) return new TextBoxView(*t, parent, scale);
-    if (auto* t = dynamic_cast<form::TickBox*>(&control)) return new TickBoxView(*t, parent, scale);
-    if (auto* b = dynamic_cast<form::Button*>(&control)) return new ButtonView(*b, parent, scale);
+    if (auto* l = dynamic_cast<form::Label*>(&control)) return new LabelView(*l, parent, dpi);
+    if (auto* t = dynamic_cast<form::TextBox*>(&control)) return new TextBoxView(*t, parent, dpi);
+    if (auto* t = dynamic_cast<form::TickBox*>(&control)) return new TickBoxView(*t, parent, dpi);
+    if (auto* b = dynamic_cast<form::Button*>(&control)) return new ButtonView(*b, parent, dpi);
     return nullptr;
 }
 
 // --- Label ---
 
-LabelView::LabelView(form::Label& label, QWidget* parent, double scale) : QLabel(parent), label_(label) {
-    setUpCommon(*this, label, scale);
+LabelView::LabelView(form::Label& label, QWidget* parent, double dpi) : QLabel(parent), label_(label) {
+    setUpCommon(*this, label, dpi);
     // Captions sit at the top of their box, centred or flush left.
     setAlignment((label.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
     setText(qs(label.caption()));
@@ -140,8 +140,8 @@ void LabelView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 // --- Text box ---
 
-TextBoxView::TextBoxView(form::TextBox& box, QWidget* parent, double scale) : QLineEdit(parent), box_(box) {
-    setUpCommon(*this, box, scale);
+TextBoxView::TextBoxView(form::TextBox& box, QWidget* parent, double dpi) : QLineEdit(parent), box_(box) {
+    setUpCommon(*this, box, dpi);
     setReadOnly(box.readOnly);
     if (box.centred) setAlignment(Qt::AlignCenter);
     showText();
@@ -186,9 +186,9 @@ void TextBoxView::focusOutEvent(QFocusEvent* event) {
 
 // --- Tick box ---
 
-TickBoxView::TickBoxView(form::TickBox& box, QWidget* parent, double scale) : QCheckBox(parent), box_(box) {
+TickBoxView::TickBoxView(form::TickBox& box, QWidget* parent, double dpi) : QCheckBox(parent), box_(box) {
     setStyle(tickBoxStyle());
-    setUpCommon(*this, box, scale);
+    setUpCommon(*this, box, dpi);
     setText(caption(box.caption()));
     showValue();
     showColours(*this, box, kTickBoxRoles);
@@ -220,9 +220,9 @@ void TickBoxView::nextCheckState() {
 
 // --- Button ---
 
-ButtonView::ButtonView(form::Button& button, QWidget* parent, double scale)
+ButtonView::ButtonView(form::Button& button, QWidget* parent, double dpi)
     : QPushButton(parent), button_(button) {
-    setUpCommon(*this, button, scale);
+    setUpCommon(*this, button, dpi);
     setText(caption(button.caption()));
     // Enter presses the button with the focus, as in a dialog.
     setAutoDefault(true);
@@ -240,4 +240,4 @@ void ButtonView::refresh(form::Property p) {
     if (p == form::Property::Text) setText(caption(button_.caption()));
 }
 
-}  // namespace ui::view
+}  // namespace ui::qt

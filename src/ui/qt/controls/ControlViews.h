@@ -12,15 +12,15 @@
 // control holds and tells the control what the user did; the control stays
 // the truth. Each widget listens to its own control only, so a change touches
 // one widget and nothing else.
-namespace ui::view {
+namespace ui::qt {
 
 // Creates the widget for `control` as a child of `parent` at its twip box
-// (`scale`: logical dpi / 96). Returns nullptr for a control kind without a view.
-QWidget* createControlView(form::Control& control, QWidget* parent, double scale);
+// at the screen's logical `dpi`. Returns nullptr for a control kind without a view.
+QWidget* createControlView(form::Control& control, QWidget* parent, double dpi);
 
 class LabelView : public QLabel {
 public:
-    LabelView(form::Label& label, QWidget* parent, double scale);
+    LabelView(form::Label& label, QWidget* parent, double dpi);
     ~LabelView() override;
 
 protected:
@@ -34,7 +34,7 @@ private:
 
 class TextBoxView : public QLineEdit {
 public:
-    TextBoxView(form::TextBox& box, QWidget* parent, double scale);
+    TextBoxView(form::TextBox& box, QWidget* parent, double dpi);
     ~TextBoxView() override;
 
 protected:
@@ -49,7 +49,7 @@ private:
 
 class TickBoxView : public QCheckBox {
 public:
-    TickBoxView(form::TickBox& box, QWidget* parent, double scale);
+    TickBoxView(form::TickBox& box, QWidget* parent, double dpi);
     ~TickBoxView() override;
 
 protected:
@@ -65,7 +65,7 @@ private:
 
 class ButtonView : public QPushButton {
 public:
-    ButtonView(form::Button& button, QWidget* parent, double scale);
+    ButtonView(form::Button& button, QWidget* parent, double dpi);
     ~ButtonView() override;
 
 private:
@@ -73,4 +73,4 @@ private:
     form::Button& button_;
 };
 
-}  // namespace ui::view
+}  // namespace ui::qt

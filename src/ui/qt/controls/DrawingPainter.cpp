@@ -6,7 +6,7 @@
 
 #include <variant>
 
-namespace ui {
+namespace ui::qt {
 
 namespace {
 
@@ -88,4 +88,4 @@ QPixmap drawingPixmap(const pic::Drawing& drawing, QSize size, double dpr) {
     return pixmap;
 }
 
-}  // namespace ui
+}  // namespace ui::qt

@@ -7,7 +7,7 @@
 
 #include "model/pictures/Drawing.h"
 
-namespace ui {
+namespace ui::qt {
 
 // Paints `drawing` with its canvas stretched over `target`, nothing outside it.
 void paintDrawing(QPainter& painter, const model::pictures::Drawing& drawing, const QRectF& target);
@@ -16,4 +16,4 @@ void paintDrawing(QPainter& painter, const model::pictures::Drawing& drawing, co
 // pixel ratio `dpr`, transparent where nothing is drawn.
 QPixmap drawingPixmap(const model::pictures::Drawing& drawing, QSize size, double dpr);
 
-}  // namespace ui
+}  // namespace ui::qt

@@ -18,19 +18,15 @@
 #include "ui/qt/controls/ViewGeometry.h"
 #include "ui/qt/controls/ViewStyle.h"
 
-namespace ui {
+namespace ui::qt {
 
 namespace {
 
-double screenScale() {
+double screenDpi() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    const double dpi = screen ? screen->logicalDotsPerInch() : 96.0;
-    return dpi > 0 ? dpi / 96.0 : 1.0;
+    const double dpi = screen ? screen->logicalDotsPerInch() : form::kBaseDpi;
+    return dpi > 0 ? dpi : form::kBaseDpi;
 }
-
-// Where a window that would be lost off every screen opens instead: the
-// default position of a first run, on the primary screen.
-constexpr int kFallbackTwips = 1000;
 
 form::PixelBox pixelBox(const QRect& r) {
     return {r.left(), r.top(), r.width(), r.height()};
@@ -39,7 +35,7 @@ form::PixelBox pixelBox(const QRect& r) {
 }  // namespace
 
 FormWindow::FormWindow(form::Window& window, QWidget* parent, Qt::WindowFlags flags)
-    : QWidget(parent, flags), window_(window), scale_(screenScale()) {
+    : QWidget(parent, flags), window_(window), dpi_(screenDpi()) {
     setObjectName(QString::fromStdString(window_.name()));
     setAccessibleName(objectName());
     window_.onWindowChanged = [this] { applyWindow(); };
@@ -58,7 +54,7 @@ FormWindow::~FormWindow() {
 }
 
 QWidget* FormWindow::createView(form::Control& control) {
-    return view::createControlView(control, this, scale_);
+    return createControlView(control, this, dpi_);
 }
 
 void FormWindow::buildControls() {
@@ -85,11 +81,6 @@ void FormWindow::buildControls() {
 
 void FormWindow::applyWindow() {
     setWindowTitle(QString::fromStdString(window_.caption));
-    const int left = view::toPx(window_.left, scale_);
-    const int top = view::toPx(window_.top, scale_);
-    frameSize_ = QSize(std::max(1, view::toPx(double(window_.left) + window_.width, scale_) - left),
-                       std::max(1, view::toPx(double(window_.top) + window_.height, scale_) - top));
-
     // The primary screen first: a window lost off every screen goes there.
     std::vector<form::Screen> screens;
     const QScreen* primary = QGuiApplication::primaryScreen();
@@ -99,13 +90,9 @@ void FormWindow::applyWindow() {
     if (primary) add(primary);
     for (const QScreen* s : QGuiApplication::screens())
         if (s != primary) add(s);
-    const form::PixelBox placed = form::placeFrame({left, top, frameSize_.width(), frameSize_.height()},
-                                                   screens, view::toPx(kFallbackTwips, scale_));
-    framePos_ = QPoint(placed.left, placed.top);
-    // The model follows a move, so that shut-down stores where the window
-    // really was rather than the place it could not open at.
-    if (placed.left != left) window_.left = float(view::toTwips(placed.left, scale_));
-    if (placed.top != top) window_.top = float(view::toTwips(placed.top, scale_));
+    const QRect placed = toQRect(form::placeWindow(window_, screens, dpi_));
+    framePos_ = placed.topLeft();
+    frameSize_ = placed.size();
     setFixedSize(clientSize());
     move(framePos_);  // a top-level's position is its frame's
 }
@@ -153,12 +140,12 @@ void FormWindow::resizeEvent(QResizeEvent* event) {
 void FormWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     for (const form::Line& line : window_.lines) {
-        QPen pen(view::toQColor(line.colour, palette()));
-        pen.setWidth(std::max(1, int(line.width * scale_ + 0.5)));
+        QPen pen(toQColor(line.colour, palette()));
+        pen.setWidth(std::max(1, form::scalePx(line.width, dpi_)));
         pen.setCapStyle(Qt::FlatCap);
         painter.setPen(pen);
-        painter.drawLine(view::toPx(line.x1, scale_), view::toPx(line.y1, scale_),
-                         view::toPx(line.x2, scale_), view::toPx(line.y2, scale_));
+        painter.drawLine(form::toPx(line.x1, dpi_), form::toPx(line.y1, dpi_), form::toPx(line.x2, dpi_),
+                         form::toPx(line.y2, dpi_));
     }
 }
 
@@ -198,10 +185,7 @@ void FormWindow::keyPressEvent(QKeyEvent* event) {
 
 void FormWindow::recordPosition() {
     const QPoint outer = isVisible() ? frameGeometry().topLeft() : framePos_;
-    // A window still where the model put it keeps the model's twips: going
-    // through whole pixels would turn a stored 1000 into 1005.
-    if (outer.x() != view::toPx(window_.left, scale_)) window_.left = float(view::toTwips(outer.x(), scale_));
-    if (outer.y() != view::toPx(window_.top, scale_)) window_.top = float(view::toTwips(outer.y(), scale_));
+    form::recordPosition(window_, outer.x(), outer.y(), dpi_);
 }
 
-}  // namespace ui
+}  // namespace ui::qt

@@ -9,9 +9,10 @@
 
 #include <functional>
 
+#include "form/Pixels.h"
 #include "form/Window.h"
 
-namespace ui {
+namespace ui::qt {
 
 // The Qt view of one window model: a widget per control at its twip box, the
 // window's lines, and the window itself (caption, fixed outer size and
@@ -24,8 +25,8 @@ public:
 
     form::Window& model() { return window_; }
 
-    // Logical dpi / 96 of the screen the window was built for.
-    double scale() const { return scale_; }
+    // The logical dpi of the screen the window was built for.
+    double dpi() const { return dpi_; }
 
     // Creates the widgets of the model's controls. Call once, after construction.
     void buildControls();
@@ -37,7 +38,7 @@ public:
     std::function<void()> onClosed;
 
     // The window's outer frame as the model asks for it, in pixels, placed on
-    // the work area (see form::placeFrame).
+    // the work area (see form::placeWindow).
     QPoint wantedFramePos() const { return framePos_; }
     QSize wantedFrameSize() const { return frameSize_; }
 
@@ -61,11 +62,11 @@ private:
     void showDefault(QWidget* focus);
 
     form::Window& window_;
-    double scale_ = 1.0;
+    double dpi_ = form::kBaseDpi;
     QPoint framePos_;
     QSize frameSize_;
     QMargins frame_;                       // window manager's frame, known once it has framed us
     QPointer<QPushButton> defaultButton_;  // the layout's default button, if any
 };
 
-}  // namespace ui
+}  // namespace ui::qt

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-namespace ui {
+namespace ui::qt {
 
 void QtWindowHost::addWindow(FormWindow& view) {
     windows_.emplace_back(&view);
@@ -80,4 +80,4 @@ std::vector<FormWindow*> QtWindowHost::modals() const {
     return modals_;
 }
 
-}  // namespace ui
+}  // namespace ui::qt

@@ -11,7 +11,7 @@
 #include "form/Window.h"
 #include "ui/qt/controls/FormWindow.h"
 
-namespace ui {
+namespace ui::qt {
 
 // Shows window models as Qt windows. A window whose name has a view of its
 // own registered gets that view; any other gets a plain FormWindow. A modal
@@ -50,4 +50,4 @@ private:
     std::vector<FormWindow*> modals_;            // open modal views, newest last
 };
 
-}  // namespace ui
+}  // namespace ui::qt

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace ui::view {
+namespace ui::qt {
 
 namespace {
 
@@ -48,7 +48,8 @@ QColor toQColor(form::Colour colour, const QPalette& palette) {
 }
 
 QString resolveFamily(const std::string& family, const QStringList& installed) {
-    return resolveFamily(family, [&](const QString& f) { return installed.contains(f, Qt::CaseInsensitive); });
+    return resolveFamily(family,
+                         [&](const QString& f) { return installed.contains(f, Qt::CaseInsensitive); });
 }
 
 QString resolveFamily(const std::string& family, const std::function<bool(const QString&)>& has) {
@@ -100,4 +101,4 @@ QPalette withColours(const QPalette& base, form::Colour back, form::Colour fore,
     return p;
 }
 
-}  // namespace ui::view
+}  // namespace ui::qt

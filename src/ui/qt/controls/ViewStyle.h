@@ -9,7 +9,7 @@
 
 #include "form/Control.h"
 
-namespace ui::view {
+namespace ui::qt {
 
 // A fixed colour 0x00BBGGRR as it is, or a palette colour (colour::System*)
 // as the desktop paints that role in `palette`.
@@ -40,4 +40,4 @@ struct ColourRoles {
 // colour keeps the desktop's look, greyed-out text on disabled widgets included.
 QPalette withColours(const QPalette& base, form::Colour back, form::Colour fore, ColourRoles roles);
 
-}  // namespace ui::view
+}  // namespace ui::qt

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-namespace ui {
+namespace ui::qt {
 
 namespace {
 
@@ -58,4 +58,4 @@ void MainWindow::paintNow() {
     QGuiApplication::sync();
 }
 
-}  // namespace ui
+}  // namespace ui::qt

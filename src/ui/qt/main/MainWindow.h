@@ -3,7 +3,7 @@
 #include "model/main/MainForm.h"
 #include "ui/qt/controls/FormWindow.h"
 
-namespace ui {
+namespace ui::qt {
 
 // The Qt view of VELMORA_MAIN: the program's one long-lived window.
 class MainWindow : public FormWindow {
@@ -16,4 +16,4 @@ public:
     void paintNow();
 };
 
-}  // namespace ui
+}  // namespace ui::qt

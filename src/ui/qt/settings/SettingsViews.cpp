@@ -3,12 +3,10 @@
 #include <QIcon>
 #include <QPushButton>
 
-#include <algorithm>
-
 #include "model/pictures/DocumentPicture.h"
 #include "ui/qt/controls/DrawingPainter.h"
 
-namespace ui {
+namespace ui::qt {
 
 SingleSettingsWindow::SingleSettingsWindow(form::Window& window, QWidget* parent)
     : FormWindow(window, parent, Qt::Dialog) {}
@@ -17,10 +15,9 @@ QWidget* SingleSettingsWindow::createView(form::Control& control) {
     QWidget* view = FormWindow::createView(control);
     if (control.name() == "BROWSE_FILE_BUTTON") {
         if (auto* button = qobject_cast<QPushButton*>(view)) {
-            // A page 20 by 24 where the button has room for it, else as
-            // large as fits inside the button's frame.
-            const int side = std::clamp(std::min(button->width(), button->height()) - 6, 8, 24);
-            const QSize size(side * 20 / 24, side);
+            const auto [width, height] =
+                model::pictures::documentPictureSize(button->width(), button->height());
+            const QSize size(width, height);
             button->setIconSize(size);
             const auto picture = model::pictures::documentPicture(size.width(), size.height());
             button->setIcon(QIcon(drawingPixmap(picture, size, devicePixelRatioF())));
@@ -35,4 +32,4 @@ void registerSettingsViews(QtWindowHost& host) {
     });
 }
 
-}  // namespace ui
+}  // namespace ui::qt

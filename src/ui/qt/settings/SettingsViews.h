@@ -4,7 +4,7 @@
 #include "ui/qt/controls/FormWindow.h"
 #include "ui/qt/controls/QtWindowHost.h"
 
-namespace ui {
+namespace ui::qt {
 
 // The single-task settings window: a plain window but for its browse button,
 // which shows a small document picture instead of a caption.
@@ -19,4 +19,4 @@ protected:
 // Registers the settings windows' views on the program's window host.
 void registerSettingsViews(QtWindowHost& host);
 
-}  // namespace ui
+}  // namespace ui::qt

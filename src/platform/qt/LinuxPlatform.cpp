@@ -1,0 +1,146 @@
+#include "platform/qt/LinuxPlatform.h"
+
+#include <time.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QWidget>
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+#include "platform/posix/ProcessTable.h"
+#include "platform/posix/Spawn.h"
+#include "platform/qt/FileDialog.h"
+#include "platform/x11/X11Desktop.h"
+
+namespace platform {
+
+namespace {
+
+_XDisplay* qtX11Display() {
+    if (qGuiApp == nullptr) return nullptr;
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr) return nullptr;
+    // A connection that broke (the X server went away, and Qt is ending the
+    // program) must not be used: Xlib would end the program a second time
+    // from inside its error path.
+    xcb_connection_t* connection = x11->connection();
+    if (connection == nullptr || xcb_connection_has_error(connection) != 0) return nullptr;
+    return x11->display();
+}
+
+// Why there is no X11 connection to work with.
+std::string noX11Reason() {
+    if (qGuiApp == nullptr) return "no X11 display";
+    const QString name = QGuiApplication::platformName();
+    if (name == QLatin1String("xcb")) return "no X11 display";
+    return "this session does not run on X11 (display platform \"" + name.toStdString() + "\")";
+}
+
+Result withReason(Result r) {
+    if (!r.ok && r.error == "no X11 display") r.error = noX11Reason();
+    return r;
+}
+
+// Inside a Wayland session an X11 client talks to Xwayland: its presses
+// reach the other X11 programs, never the compositor that blanks and locks.
+bool insideWaylandSession() {
+    const char* type = std::getenv("XDG_SESSION_TYPE");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (type != nullptr && std::string_view(type) == "wayland") || (wayland != nullptr && *wayland != 0);
+}
+
+std::string searchPath() {
+    if (const char* path = std::getenv("PATH")) return path;
+    return "/usr/local/bin:/usr/bin:/bin";
+}
+
+}  // namespace
+
+Result LinuxPlatform::LaunchCommand(const std::string& command, int /*windowStyle*/) {
+    // The window style has no meaning here: a program opens its own windows.
+    return posix::spawnDetached(posix::planLaunch(command, searchPath()));
+}
+
+void LinuxPlatform::Sleep(int ms) {
+    if (ms <= 0) return;
+    if (beforeSleep_) beforeSleep_();
+    // An absolute deadline makes the wait whole however often a signal
+    // interrupts it.
+    timespec deadline{};
+    ::clock_gettime(CLOCK_MONOTONIC, &deadline);
+    deadline.tv_sec += ms / 1000;
+    deadline.tv_nsec += static_cast<long>(ms % 1000) * 1'000'000L;
+    if (deadline.tv_nsec >= 1'000'000'000L) {
+        deadline.tv_sec += 1;
+        deadline.tv_nsec -= 1'000'000'000L;
+    }
+    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
+    }
+}
+
+ProcessQuery LinuxPlatform::CountProcesses(const std::string& name) {
+    if (!processTable_) processTable_ = std::make_unique<posix::ProcessTable>(procRoot_);
+    return processTable_->count(name);
+}
+
+Result LinuxPlatform::SendNumLock() {
+    return x11::sendNumLock(qtX11Display());
+}
+
+WindowHandle LinuxPlatform::GetForegroundWindow() {
+    return x11::foregroundWindow(qtX11Display());
+}
+
+Result LinuxPlatform::SetTopMost(WindowHandle window, bool on) {
+    if (window == 0) return Result::failure("no window");
+    return x11::setTopMost(qtX11Display(), window, on);
+}
+
+Result LinuxPlatform::KeepAwake(bool on) {
+    return idleInhibitor_.hold(on);
+}
+
+Result LinuxPlatform::Available(DesktopFeature feature) {
+    _XDisplay* display = qtX11Display();
+    switch (feature) {
+        case DesktopFeature::KeyInjection: {
+            Result usable = withReason(x11::keyInjectionAvailable(display));
+            if (usable.ok && insideWaylandSession())
+                usable.note = "NumLock presses reach only X11 programs in this Wayland session";
+            return usable;
+        }
+        case DesktopFeature::WindowStacking:
+            return withReason(x11::windowStackingAvailable(display));
+        case DesktopFeature::KeepAwake:
+            return idleInhibitor_.available();
+    }
+    return Result::failure("unknown feature");
+}
+
+std::optional<std::string> LinuxPlatform::ChooseFileToRun(const std::string& title, const std::string& filter,
+                                                          const std::string& /*defaultExtension*/,
+                                                          const std::string& startFolder) {
+    // The default extension is left out on purpose: the dialog would append it
+    // to every name without a dot, and programs here have none.
+    return qt::chooseFile(title, filter, startFolder);
+}
+
+std::string LinuxPlatform::ProgramFolder() {
+    std::array<char, 4096> buffer{};
+    const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (n > 0) {
+        std::string path(buffer.data(), static_cast<std::size_t>(n));
+        const auto slash = path.rfind('/');
+        if (slash != std::string::npos) return slash == 0 ? "/" : path.substr(0, slash);
+    }
+    if (QCoreApplication::instance() != nullptr) return QCoreApplication::applicationDirPath().toStdString();
+    return {};
+}
+
+}  // namespace platform

@@ -1,0 +1,139 @@
+// The registry store against the real registry, checked through the system's
+// own reg tool in both directions.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+#include "Support.h"
+#include "platform/win32text/WideText.h"
+#include "platform/windows/RegistrySettingsBackend.h"
+
+using platform::RegistrySettingsBackend;
+using platform::toUtf8;
+using platform::toWide;
+using namespace wintest;
+
+namespace {
+
+const std::string kRoot = "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\";
+const std::string kText = "Grüße, 東京 \"quoted\" C:\\Program Files\\Tool\\tool.exe -x 🙂";
+
+// Text as a .reg file writes it between quotes.
+std::string regQuoted(const std::string& text) {
+    std::string quoted;
+    for (char c : text) {
+        if (c == '\\' || c == '"') quoted += '\\';
+        quoted += c;
+    }
+    return '"' + quoted + '"';
+}
+
+// .reg files are UTF-16 with a byte-order mark.
+void writeRegFile(const fs::path& file, const std::string& text) {
+    const std::wstring wide = L"\xFEFF" + toWide(text);
+    writeFile(file, std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t)));
+}
+
+// A value of a given kind as a .reg file writes it: hex(kind): and its
+// bytes, all in hexadecimal.
+std::string regHex(int kind, const std::string& bytes) {
+    char byte[16];
+    std::snprintf(byte, sizeof byte, "hex(%x):", kind);
+    std::string text = byte;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        std::snprintf(byte, sizeof byte, "%02x", static_cast<unsigned char>(bytes[i]));
+        text += (i > 0 ? "," : "") + std::string(byte);
+    }
+    return text;
+}
+
+// Strings as the registry keeps them: UTF-16, each ending in a null.
+std::string utf16(const std::vector<std::string>& strings) {
+    std::wstring units;
+    for (const auto& text : strings) units += toWide(text) + L'\0';
+    return std::string(reinterpret_cast<const char*>(units.data()), units.size() * sizeof(wchar_t));
+}
+
+std::string readRegFile(const fs::path& file) {
+    const std::string bytes = readFile(file);
+    std::wstring wide(bytes.size() / sizeof(wchar_t), L'\0');
+    bytes.copy(reinterpret_cast<char*>(wide.data()), wide.size() * sizeof(wchar_t));
+    if (!wide.empty() && wide.front() == L'\xFEFF') wide.erase(0, 1);
+    std::string text = toUtf8(wide);
+    std::erase(text, '\r');
+    return text;
+}
+
+class Registry : public ::testing::Test {
+protected:
+    ~Registry() override {
+        RegDeleteTreeW(HKEY_CURRENT_USER, toWide("Software\\VB and VBA Program Settings\\" + app).c_str());
+    }
+
+    int reg(const std::string& arguments) { return runAndWait(L"reg.exe " + toWide(arguments)); }
+
+    std::string app = uniqueName("VELMORA");
+    TempFolder folder;
+    RegistrySettingsBackend backend;
+};
+
+}  // namespace
+
+TEST_F(Registry, ReadsWhatTheRegToolImportedAtTheClassicPlaceTextAndNumbersOfEveryKind) {
+    const struct {
+        const char* key;
+        std::string stored;                // as the .reg file gives it
+        std::optional<std::string> reads;  // what the store finds
+    } values[] = {
+        {"TASK_1_CMD", regQuoted(kText), kText},
+        {"TASK_1_TICKBOX_CAPTION", "\"\"", ""},  // empty is not absent
+        {"TASK_2_CMD", regHex(REG_EXPAND_SZ, utf16({"%SystemRoot%\\notepad.exe %TEMP%\\a.txt"})),
+         "%SystemRoot%\\notepad.exe %TEMP%\\a.txt"},
+        {"TASK_2_TICKBOX_CAPTION", regHex(REG_EXPAND_SZ, utf16({"Notes"})), "Notes"},
+        {"TASK_3_CMD", regHex(REG_MULTI_SZ, utf16({"C:\\Tools\\tool.exe", "-x", "Grüße", ""})),
+         "C:\\Tools\\tool.exe -x Grüße"},
+        {"TASK_3_TICKBOX_CAPTION", regHex(REG_MULTI_SZ, utf16({""})), ""},
+        {"TASK_1_ENABLE_TICKBOX", "dword:00000001", "1"},
+        {"MAIN-Top", "dword:00000005", "5"},
+        {"MAIN-Height", "dword:ffffff88", "-120"},
+        {"MAIN-Width", regHex(REG_QWORD, std::string("\x17\x07\0\0\0\0\0\0", 8)), "1815"},
+        {"TASK_4_CMD", "hex:43,00,3a,00", std::nullopt},              // binary
+        {"TASK_5_CMD", regHex(REG_NONE, ""), std::nullopt},           // no kind
+        {"TASK_6_CMD", regHex(REG_DWORD, "\x01\x02"), std::nullopt},  // cut short
+    };
+    std::string section = "[" + kRoot + app + "\\velmora]\r\n";
+    for (const auto& v : values) section += "\"" + std::string(v.key) + "\"=" + v.stored + "\r\n";
+    const fs::path file = folder.path() / "tasks.reg";
+    writeRegFile(file, "Windows Registry Editor Version 5.00\r\n\r\n" + section + "\r\n[" + kRoot + app +
+                           "\\velmora copy]\r\n\"TASK_1_CMD\"=\"the copy's own\"\r\n");
+    ASSERT_EQ(reg("import \"" + file.string() + "\""), 0);
+    ASSERT_EQ(reg("add \"" + kRoot + app + "\\velmora\" /v MAIN-Left /t REG_DWORD /d 1815 /f"), 0);
+
+    for (const auto& v : values) EXPECT_EQ(backend.read(app, "velmora", v.key), v.reads) << v.key;
+    EXPECT_EQ(backend.read(app, "velmora", "MAIN-Left"), "1815");
+    EXPECT_EQ(backend.read(app, "velmora copy", "TASK_1_CMD"), "the copy's own");
+    EXPECT_EQ(backend.read(app, "velmora", "TASK_7_CMD"), std::nullopt);
+    EXPECT_EQ(backend.read(app, "no such copy", "TASK_1_CMD"), std::nullopt);
+    EXPECT_EQ(backend.read(app + "-none", "velmora", "TASK_1_CMD"), std::nullopt);
+}
+
+TEST_F(Registry, WhatItWritesTheRegToolExportsAsStringsAtTheClassicPlace) {
+    backend.write(app, "velmora", "TASK_1_CMD", kText);
+    backend.writeAll(app, "velmora copy",
+                     {{"MAIN-Left", "1815"}, {"LAST_RUN", "COMPLETED SUCCESSFULLY"}, {"MAIN-Left", "-120"}});
+    backend.write(app, "velmora", "TASK_1_CMD", "replaced " + kText);
+
+    const fs::path file = folder.path() / "export.reg";
+    ASSERT_EQ(reg("export \"" + kRoot + app + "\" \"" + file.string() + "\" /y"), 0);
+    const std::string exported = readRegFile(file);
+    for (const std::string& expected : std::vector<std::string>{
+             "[" + kRoot + app + "\\velmora]\n\"TASK_1_CMD\"=" + regQuoted("replaced " + kText) + "\n",
+             "[" + kRoot + app + "\\velmora copy]\n", "\"MAIN-Left\"=\"-120\"\n",
+             "\"LAST_RUN\"=\"COMPLETED SUCCESSFULLY\"\n"})
+        EXPECT_NE(exported.find(expected), std::string::npos) << expected << "\nnot in\n" << exported;
+    EXPECT_EQ(exported.find("1815"), std::string::npos) << "the later of two values for one key stays";
+    EXPECT_EQ(backend.read(app, "velmora copy", "MAIN-Left"), "-120");
+    EXPECT_TRUE(backend.warnings().empty());
+}
