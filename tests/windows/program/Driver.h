@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "support/TaskList.h"
 #include "platform/windows/Support.h"
+#include "support/TaskList.h"
 
 namespace drive {
 
