@@ -58,6 +58,13 @@ public:
     bool waitForRead(Millis timeout) {
         return testing_support::pollUntil([&] { return count() > 0; }, timeout, {}, 2ms);
     }
+    // Waits until nobody has read the file for `quiet`: a program's start-up
+    // reads it again when it changed meanwhile.
+    void settle(Millis quiet) {
+        const auto end = std::chrono::steady_clock::now() + 10 * quiet;
+        do std::this_thread::sleep_for(quiet);
+        while (count() > 0 && std::chrono::steady_clock::now() < end);
+    }
 
 private:
     int count() {
@@ -248,6 +255,8 @@ TEST(CopiesClosingTogether, LeaveOneCopysCompleteState) {
         watch.drain();
         Program a(exe, offscreenEnv(config), tmp.path() / "a.txt");
         ASSERT_TRUE(watch.waitForRead(kStart)) << a.output();
+        // Done with its start-up, so the next read seen is the second copy's.
+        watch.settle(300ms);
         writeSettings(file, second.stored);
         watch.drain();
         Program b(exe, offscreenEnv(config), tmp.path() / "b.txt");
