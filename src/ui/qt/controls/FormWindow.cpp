@@ -48,6 +48,8 @@ FormWindow::FormWindow(form::Window& window, QWidget* parent, Qt::WindowFlags fl
 }
 
 FormWindow::~FormWindow() {
+    // Deleting the children moves the focus: this is no FormWindow by then.
+    disconnect(focusWatch_);
     window_.onWindowChanged = nullptr;
     window_.onSyncGeometry = nullptr;
     window_.onCloseRequested = nullptr;
@@ -67,8 +69,8 @@ void FormWindow::buildControls() {
     }
     if (defaultButton_) {
         defaultButton_->setDefault(true);
-        connect(qApp, &QApplication::focusChanged, this,
-                [this](QWidget*, QWidget* now) { showDefault(now); });
+        focusWatch_ = connect(qApp, &QApplication::focusChanged, this,
+                              [this](QWidget*, QWidget* now) { showDefault(now); });
     }
     QWidget* previous = nullptr;
     for (const auto& [index, w] : tabOrder) {

@@ -67,6 +67,7 @@ private:
     QSize frameSize_;
     QMargins frame_;                       // window manager's frame, known once it has framed us
     QPointer<QPushButton> defaultButton_;  // the layout's default button, if any
+    QMetaObject::Connection focusWatch_;   // moves the default frame with the focus
 };
 
 }  // namespace ui::qt
