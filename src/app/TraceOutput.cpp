@@ -1,11 +1,11 @@
 #include "app/TraceOutput.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <thread>
-#include <algorithm>
 
 namespace app {
 

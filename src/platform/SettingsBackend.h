@@ -32,7 +32,8 @@ public:
     // Writes all the values as one change, leaving what writing them one by
     // one in this order would leave. A backend that can be interrupted holds
     // either all of them or none afterwards. A failure names the first problem.
-    virtual Result writeAll(const std::string& application, const std::string& section, const Values& values) {
+    virtual Result writeAll(const std::string& application, const std::string& section,
+                            const Values& values) {
         Result outcome;
         for (const auto& [key, value] : values) {
             Result one = write(application, section, key, value);

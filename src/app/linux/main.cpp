@@ -142,10 +142,9 @@ int main(int argc, char** argv) {
     platform::LinuxPlatform platform;
     // Shows the settings and About windows modally over their owners.
     ui::qt::QtWindowHost windowHost;
-    app::Program program({settingsBackend, platform, clock, windowHost, executableName,
-                          app::passLogTo([&trace](const std::string& text) { trace.write(text); },
-                                         executableName),
-                          say});
+    app::Program program(
+        {settingsBackend, platform, clock, windowHost, executableName,
+         app::passLogTo([&trace](const std::string& text) { trace.write(text); }, executableName), say});
     model::MainForm& form = program.form();
     ui::qt::MainWindow window(form);
     windowHost.addWindow(window);

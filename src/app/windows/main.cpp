@@ -42,11 +42,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
         if (trace) trace->write("velmora: " + text + "\n");
     };
     settingsBackend.onWarning = say;
-    app::Program program({settingsBackend, platform, clock, windowHost, executableName,
-                          trace ? app::passLogTo([&trace](const std::string& text) { trace->write(text); },
-                                                 executableName)
-                                : engine::PassLog{},
-                          say});
+    app::Program program(
+        {settingsBackend, platform, clock, windowHost, executableName,
+         trace ? app::passLogTo([&trace](const std::string& text) { trace->write(text); }, executableName)
+               : engine::PassLog{},
+         say});
 
     ui::win32::MainView window(program.form());
     if (!window.hwnd()) return 1;

@@ -28,7 +28,8 @@ public:
                                     const std::string& key) override;
     Result write(const std::string& application, const std::string& section, const std::string& key,
                  const std::string& value) override;
-    Result writeAll(const std::string& application, const std::string& section, const Values& values) override;
+    Result writeAll(const std::string& application, const std::string& section,
+                    const Values& values) override;
 
     // Puts a value in place without recording it as a write.
     void seed(const std::string& section, const std::string& key, const std::string& value,

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,7 +29,8 @@ public:
     Result write(const std::string& application, const std::string& section, const std::string& key,
                  const std::string& value) override;
     // Opens the section once and writes every value into it.
-    Result writeAll(const std::string& application, const std::string& section, const Values& values) override;
+    Result writeAll(const std::string& application, const std::string& section,
+                    const Values& values) override;
 
     // The key path under HKEY_CURRENT_USER that holds a section.
     static std::string sectionPath(const std::string& application, const std::string& section);

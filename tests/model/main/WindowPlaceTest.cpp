@@ -26,7 +26,6 @@ namespace {
 using form::PixelBox;
 using form::Screen;
 
-
 // 1280 x 1024 with a 30-pixel panel along the top.
 const Screen kScreen{{0, 0, 1280, 1024}, {0, 30, 1280, 994}};
 // A second monitor right of it, 1920 x 600, with no panel.
