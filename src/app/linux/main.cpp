@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/PassLog.h"
 #include "app/Program.h"
@@ -60,15 +61,29 @@ std::optional<std::string> displayProblem() {
 // Qt aborts when it cannot reach its display; a clear line and a plain
 // failure status serve a user better. Asking Qt, not a connection of our own
 // beforehand, keeps the start-up to one connection.
+// What Qt says while it starts is held until it has started: when it cannot,
+// the one line of ours says why instead.
 QtMessageHandler qtHandler = nullptr;
 bool applicationUp = false;
+std::vector<QString> heldMessages;
 
 void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (type == QtFatalMsg && !applicationUp) {
-        std::fprintf(stderr, "velmora: cannot open the graphical display \"%s\"\n", env("DISPLAY").c_str());
-        std::_Exit(1);
+    if (!applicationUp) {
+        if (type == QtFatalMsg) {
+            std::fprintf(stderr, "velmora: cannot open the graphical display \"%s\"\n",
+                         env("DISPLAY").c_str());
+            std::_Exit(1);
+        }
+        heldMessages.push_back(qFormatLogMessage(type, context, text));
+        return;
     }
     if (qtHandler) qtHandler(type, context, text);
+}
+
+void applicationStarted() {
+    applicationUp = true;
+    for (const QString& text : heldMessages) std::fprintf(stderr, "%s\n", qPrintable(text));
+    heldMessages.clear();
 }
 
 // The pass's trace goes to standard error: a desktop session's journal keeps
@@ -129,7 +144,7 @@ int main(int argc, char** argv) {
 
     qtHandler = qInstallMessageHandler(onQtMessage);
     QApplication application(argc, argv);
-    applicationUp = true;
+    applicationStarted();
     QApplication::setStyle("Fusion");  // the same look on every desktop
 
     // Everything said on standard error from here on goes through the trace's
