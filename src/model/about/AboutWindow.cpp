@@ -73,8 +73,7 @@ void AboutWindow::OK_BUTTON_Click() {
 }
 
 void AboutWindow::VELMORA_CREATOR_DblClick() {
-    // A build without the maker's address keeps the name.
-    if (*contact::kCreatorEmail != '\0') VELMORA_CREATOR.setCaption(contact::kCreatorEmail);
+    VELMORA_CREATOR.setCaption(contact::creatorOr(VELMORA_CREATOR.caption()));
 }
 
 void AboutWindow::DONATIONS_BUTTON_Click() {

@@ -118,8 +118,7 @@ void DonationsWindow::OK_BUTTON_Click() {
 }
 
 void DonationsWindow::CREATOR_TEXTBOX_DblClick() {
-    // A build without the maker's address keeps the name.
-    if (*contact::kCreatorEmail != '\0') CREATOR_TEXTBOX.setText(contact::kCreatorEmail);
+    CREATOR_TEXTBOX.setText(contact::creatorOr(CREATOR_TEXTBOX.text()));
 }
 
 void DonationsWindow::DONATION_ADDRESS_TEXTBOX_DblClick(CurrencyRow& row) {

@@ -109,8 +109,7 @@ void SettingsForm::Form_Unload() {
 }
 
 void SettingsForm::VELMORA_CREATOR_Click() {
-    // A build without the maker's address keeps the name.
-    if (*contact::kCreatorEmail != '\0') VELMORA_CREATOR.setCaption(contact::kCreatorEmail);
+    VELMORA_CREATOR.setCaption(contact::creatorOr(VELMORA_CREATOR.caption()));
 }
 
 }  // namespace model
