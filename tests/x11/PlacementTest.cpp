@@ -49,8 +49,10 @@ TEST_F(Placement, FirstRunOpensAtDefaultPlaceAndSizeAndIsShotForReview) {
 TEST_F(Placement, StoredPlaceInTwipsPutsTheFrameThere) {
     const auto window = open("vm-placed", {{"MAIN-Left", "3000"}, {"MAIN-Top", "1500"}});
     ASSERT_NE(window, 0u);
+    // The frame may pass through the spot before the window manager's borders
+    // are known and the outer size is set again; wait for both.
     const auto f = x->waitForFrame(
-        window, [](const Frame& f) { return f.x == 200 && f.y == 100; }, 5s);
+        window, [](const Frame& f) { return f.x == 200 && f.y == 100 && f.width == 391 && f.height == 570; }, 5s);
     ASSERT_TRUE(f) << "the window manager never framed the window";
     EXPECT_EQ(f->x, 200) << describe(*f);
     EXPECT_EQ(f->y, 100) << describe(*f);
@@ -68,7 +70,7 @@ TEST_F(Placement, StoredSizeKeysSetTheOuterSize) {
              {{"MAIN-Left", "3000"}, {"MAIN-Top", "1500"}, {"MAIN-Width", "7500"}, {"MAIN-Height", "9000"}});
     ASSERT_NE(window, 0u);
     const auto f = x->waitForFrame(
-        window, [](const Frame& f) { return f.width == 500 && f.height == 600; }, 5s);
+        window, [](const Frame& f) { return f.x == 200 && f.width == 500 && f.height == 600; }, 5s);
     ASSERT_TRUE(f);
     EXPECT_EQ(f->width, 500) << describe(*f);
     EXPECT_EQ(f->height, 600) << describe(*f);
