@@ -445,6 +445,9 @@ void XSession::sendToRoot(unsigned long window, const char* message, const long 
 }
 
 void XSession::moveFrame(unsigned long window, int x, int y) {
+    // A user moves a window that has finished opening; a move sent while the
+    // program still sets its first frame could be undone by it.
+    waitForSettledFrame(window, 300ms, 5s);
     // Gravity NorthWest puts the frame's corner at x, y; flags: x and y given;
     // source 2: a pager or tool acting for the user.
     const long data[5] = {1 | (1 << 8) | (1 << 9) | (2 << 12), x, y, 0, 0};
