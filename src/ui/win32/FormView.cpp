@@ -152,7 +152,6 @@ FormView::FormView(form::Window& window, HWND owner, const Frame& frame) : windo
                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                             instance(), this);
     if (!hwnd_) return;
-    setName(hwnd_, window_.name());
     dpi_ = dpiOf(hwnd_);
     window_.onWindowChanged = [this] { applyWindow(); };
     window_.onSyncGeometry = [this] { recordPosition(); };
@@ -257,7 +256,7 @@ HWND FormView::createControl(ControlView& view, int id) {
                                     instance(), nullptr);
     }
     if (!view.hwnd) return nullptr;
-    setName(view.hwnd, c.name());
+    if (named_) setName(view.hwnd, c.name());
     SendMessageW(view.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.font(c.font, dpi_)), FALSE);
     if (view.kind == Kind::TickBox) showValue(view);
     showToolTip(view);
@@ -497,6 +496,22 @@ void FormView::paintNow() {
     GdiFlush();
 }
 
+void FormView::nameAll() {
+    if (named_) return;
+    named_ = true;
+    setName(hwnd_, window_.name());
+    for (const auto& view : views_)
+        if (view->hwnd) setName(view->hwnd, view->control.name());
+}
+
+void FormView::removeNames() {
+    if (!named_) return;
+    named_ = false;
+    for (const auto& view : views_)
+        if (view->hwnd) removeName(view->hwnd);
+    removeName(hwnd_);
+}
+
 void FormView::detach() {
     for (const auto& view : views_) view->control.setObserver({});
 }
@@ -517,6 +532,15 @@ LRESULT CALLBACK FormView::windowProc(HWND hwnd, UINT message, WPARAM wParam, LP
 }
 
 LRESULT FormView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Registered messages are numbered from 0xC000; ours is only looked up
+    // once one arrives.
+    if (message >= 0xC000) {
+        static const UINT nameMessage = RegisterWindowMessageW(kNameMessage);
+        if (message == nameMessage) {
+            nameAll();
+            return TRUE;
+        }
+    }
     switch (message) {
         case WM_COMMAND: {
             // Enter comes from the dialog keys as the command of the button
@@ -588,12 +612,10 @@ LRESULT FormView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_DESTROY:
             // The controls still exist here, and their names must go before they do.
-            for (const auto& view : views_)
-                if (view->hwnd) removeName(view->hwnd);
+            removeNames();
             break;
         case WM_NCDESTROY:
             detach();
-            removeName(hwnd_);
             SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
             hwnd_ = nullptr;
             tooltip_ = nullptr;

@@ -28,8 +28,11 @@ extern const Frame kSecondaryFrame;
 extern const Frame kDialogFrame;
 
 // The property that carries each window's model name (a global atom), so
-// that tests and tools find a control by the name the model gives it.
+// that tests and tools find a control by the name the model gives it. A
+// window and its controls are named when the window is first sent the
+// registered message below, so a start that nobody inspects costs nothing.
 inline constexpr const wchar_t* kNameProperty = L"VelmoraName";
+inline constexpr const wchar_t* kNameMessage = L"VelmoraNameControls";
 
 struct ControlView;
 
@@ -104,6 +107,8 @@ private:
     void applyWindow();
     void recordPosition();
     void detach();
+    void nameAll();
+    void removeNames();
     ControlView* viewOf(HWND control) const;
 
     form::Window& window_;
@@ -115,6 +120,7 @@ private:
     POINT restored_{};  // outer top-left while not minimised
     bool unloaded_ = false;
     bool updating_ = false;  // the view itself is setting a control's text
+    bool named_ = false;     // the windows carry their names
     std::vector<std::unique_ptr<ControlView>> views_;
     FontCache fonts_;
     BrushCache brushes_;

@@ -45,8 +45,9 @@ struct TestWindow : form::Window {
     int unloads = 0;
 };
 
-// Every control window of `form` by the name it carries.
+// Every control window of `form` by the name it carries, once asked for them.
 std::map<std::string, HWND> named(HWND form) {
+    SendMessageW(form, RegisterWindowMessageW(kNameMessage), 0, 0);
     std::map<std::string, HWND> found;
     EnumChildWindows(
         form,
@@ -82,8 +83,11 @@ TEST_F(FormViewTest, ControlsCarryTheirModelNamesAndState) {
     view.buildControls();
     ASSERT_TRUE(view.hwnd());
     EXPECT_EQ(textOf(view.hwnd()), L"Test window");
+    // Names cost nothing until someone asks for them.
+    EXPECT_FALSE(GetPropW(view.hwnd(), kNameProperty));
     auto controls = named(view.hwnd());
     ASSERT_EQ(controls.size(), 4u);
+    EXPECT_TRUE(GetPropW(view.hwnd(), kNameProperty));
     EXPECT_EQ(textOf(controls["TITLE_LABEL"]), L"Title");
     EXPECT_EQ(textOf(controls["SOME_TICKBOX"]), L"Tick && go");
     EXPECT_TRUE(GetWindowLongW(controls["SOME_TEXTBOX"], GWL_STYLE) & ES_READONLY);

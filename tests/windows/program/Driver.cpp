@@ -40,9 +40,24 @@ void mouse(DWORD flags) {
     SendInput(1, &input, sizeof input);
 }
 
+// The pointer goes to the control's centre once its window has stopped
+// moving (the window manager may still be placing a new one) and nothing
+// else covers that spot.
 void pointAt(HWND control) {
-    const RECT r = screenRect(control);
-    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    const HWND root = GetAncestor(control, GA_ROOT);
+    RECT last{};
+    POINT centre{};
+    waitUntil(
+        [&] {
+            const RECT r = screenRect(control);
+            const bool still = EqualRect(&r, &last);
+            last = r;
+            centre = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+            const HWND hit = WindowFromPoint(centre);
+            return still && hit && GetAncestor(hit, GA_ROOT) == root;
+        },
+        3s);
+    SetCursorPos(centre.x, centre.y);
 }
 
 // A click needs its window in front; the test started the program, so the
@@ -252,7 +267,17 @@ bool bringToFront(HWND window) {
     return waitUntil([&] { return GetForegroundWindow() == window; }, 3s);
 }
 
+namespace {
+// The program names a window's controls when first asked.
+void nameControls(HWND window) {
+    static const UINT message = RegisterWindowMessageW(L"VelmoraNameControls");
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+}
+}  // namespace
+
 HWND Window::operator[](const std::string& name) const {
+    nameControls(hwnd_);
     struct Search {
         std::wstring name;
         HWND found = nullptr;
@@ -275,6 +300,7 @@ HWND Window::operator[](const std::string& name) const {
 }
 
 std::vector<std::string> Window::names() const {
+    nameControls(hwnd_);
     std::vector<std::string> found;
     EnumChildWindows(
         hwnd_,
