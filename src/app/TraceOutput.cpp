@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace app {
@@ -14,7 +15,7 @@ struct TraceOutput::Shared {
     std::condition_variable queued, drained;
     std::deque<std::string> lines;
     std::size_t bytes = 0;
-    bool stopping = false, writing = false, droppedSaid = false;
+    bool started = false, stopping = false, writing = false, droppedSaid = false;
 };
 
 namespace {
@@ -43,14 +44,11 @@ void writeQueued(const std::shared_ptr<TraceOutput::Shared>& shared, const Trace
 }  // namespace
 
 TraceOutput::TraceOutput(Sink sink, std::size_t capacity)
-    : shared_(std::make_shared<Shared>()), capacity_(capacity) {
-    // The thread keeps the shared state alive, even past this object should
-    // its output never take another byte.
-    std::thread([shared = shared_, sink = std::move(sink)] { writeQueued(shared, sink); }).detach();
-}
+    : shared_(std::make_shared<Shared>()), sink_(std::move(sink)), capacity_(capacity) {}
 
 TraceOutput::~TraceOutput() {
     std::unique_lock lock(shared_->mutex);
+    if (!shared_->started) return;
     shared_->stopping = true;
     shared_->queued.notify_all();
     shared_->drained.wait_for(lock, std::chrono::milliseconds(drainMs),
@@ -60,6 +58,18 @@ TraceOutput::~TraceOutput() {
 void TraceOutput::write(const std::string& text) {
     const std::lock_guard lock(shared_->mutex);
     if (shared_->stopping) return;
+    if (!shared_->started) {
+        shared_->started = true;
+        // The thread keeps the shared state alive, even past this object
+        // should its output never take another byte. Without a thread there
+        // is no output: the program goes on without it.
+        try {
+            std::thread([shared = shared_, sink = std::move(sink_)] { writeQueued(shared, sink); }).detach();
+        } catch (const std::system_error&) {
+            shared_->stopping = true;
+            return;
+        }
+    }
     if (shared_->bytes + text.size() > capacity_) {
         if (shared_->droppedSaid) return;
         shared_->droppedSaid = true;

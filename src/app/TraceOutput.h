@@ -10,7 +10,8 @@ namespace app {
 // The way to the program's error output that never holds the program: text
 // is queued and written by a thread of its own, so an output nobody reads (a
 // full pipe, a stopped terminal) stalls only that thread. What does not fit
-// in the queue is dropped, and that is said once.
+// in the queue is dropped, and that is said once. The thread starts with
+// the first text, so a run that says nothing costs no thread.
 class TraceOutput {
 public:
     // Writes all of the text, blocking as long as it takes; false when the
@@ -33,6 +34,7 @@ public:
 
 private:
     std::shared_ptr<Shared> shared_;
+    Sink sink_;  // handed to the thread when it starts
     std::size_t capacity_;
 };
 
