@@ -52,7 +52,8 @@ TEST_F(Placement, StoredPlaceInTwipsPutsTheFrameThere) {
     // The frame may pass through the spot before the window manager's borders
     // are known and the outer size is set again; wait for both.
     const auto f = x->waitForFrame(
-        window, [](const Frame& f) { return f.x == 200 && f.y == 100 && f.width == 391 && f.height == 570; }, 5s);
+        window, [](const Frame& f) { return f.x == 200 && f.y == 100 && f.width == 391 && f.height == 570; },
+        5s);
     ASSERT_TRUE(f) << "the window manager never framed the window";
     EXPECT_EQ(f->x, 200) << describe(*f);
     EXPECT_EQ(f->y, 100) << describe(*f);
