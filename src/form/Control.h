@@ -49,7 +49,9 @@ struct Font {
 };
 
 // What changed, so a view touches only what it must.
-enum class Property { Text, BackColour, ForeColour, Value, Enabled, ToolTip, Visible };
+// Accessible: the accessible name, description or state words changed (see
+// form/Accessible.h).
+enum class Property { Text, BackColour, ForeColour, Value, Enabled, ToolTip, Visible, Accessible };
 
 // State shared by every control: a name, a place, a font, colours and the
 // flags a window needs. Setters notify the view only on a real change.
@@ -81,6 +83,18 @@ public:
     const std::string& toolTip() const { return toolTip_; }
     void setToolTip(const std::string& t) { set(toolTip_, t, Property::ToolTip); }
 
+    // For people rather than tools (form/Accessible.h). The name replaces the
+    // caption where the caption alone does not say what the control is ("P-4-P"
+    // twenty times); state words say what a colour shows; decoration is left
+    // out of what a screen reader reads.
+    const std::string& accessibleName() const { return accessibleName_; }
+    void setAccessibleName(const std::string& n) { set(accessibleName_, n, Property::Accessible); }
+    const std::string& accessibleDescription() const { return accessibleDescription_; }
+    void setAccessibleDescription(const std::string& d) { set(accessibleDescription_, d, Property::Accessible); }
+    const std::string& stateWords() const { return stateWords_; }
+    void setStateWords(const std::string& w) { set(stateWords_, w, Property::Accessible); }
+    bool decoration = false;
+
     // One listener, the view. Called after the value has changed.
     void setObserver(std::function<void(Property)> observer) { observer_ = std::move(observer); }
 
@@ -99,6 +113,9 @@ private:
     bool enabled_ = true;
     bool visible_ = true;
     std::string toolTip_;
+    std::string accessibleName_;
+    std::string accessibleDescription_;
+    std::string stateWords_;
     std::function<void(Property)> observer_;
 };
 

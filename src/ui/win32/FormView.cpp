@@ -301,6 +301,8 @@ void FormView::refresh(ControlView& view, form::Property property) {
         case form::Property::ToolTip:
             showToolTip(view);
             break;
+        case form::Property::Accessible:
+            break;
     }
 }
 
