@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -74,6 +75,10 @@ public:
 
     // Whether the feature can work on this display; if not, `error` says why.
     virtual Result Available(DesktopFeature feature) = 0;
+
+    // Told when that answer changes later, in the same terms: a desktop whose
+    // answer waited for its user, a way of working that stopped working.
+    std::function<void(DesktopFeature, const Result&)> onAvailabilityChange;
 
     // Shows the file chooser; returns the path the user confirmed, or nothing
     // after a cancel. The window that owns the chooser remembers the last

@@ -14,7 +14,10 @@
 #include <sstream>
 #include <thread>
 
+#include <QCoreApplication>
+
 #include "Support.h"
+#include "platform/qt/LinuxPlatform.h"
 
 namespace x11test {
 namespace {
@@ -48,7 +51,10 @@ bool waitFor(const std::function<bool()>& check, Millis timeout) {
 // as a desktop's does; the backend is picked for a GNOME session.
 class Bus {
 public:
-    Bus(const fs::path& dir, bool withPortal) : log_(dir / "screensaver.log") {
+    // `remoteDesktop`: "grant" or "refuse" makes the test's screen saver the
+    // portal's remote desktop too, whose user answers so.
+    Bus(const fs::path& dir, bool withPortal, const std::string& remoteDesktop = "")
+        : log_(dir / "screensaver.log") {
         for (const char* sub : {"services", "home", "run"}) fs::create_directories(dir / sub);
         fs::permissions(dir / "run", fs::perms::owner_all);
         using Service = std::pair<std::string, std::string>;  // name after org.freedesktop., program
@@ -78,7 +84,8 @@ public:
         saver_ = std::make_unique<Program>(
             std::getenv("VELMORA_STANDIN"),
             std::map<std::string, std::string>{{"DBUS_SESSION_BUS_ADDRESS", address_},
-                                               {"VELMORA_STANDIN_LOG", log_.string()}},
+                                               {"VELMORA_STANDIN_LOG", log_.string()},
+                                               {"VELMORA_STANDIN_PORTAL", remoteDesktop}},
             dir / "screensaver.txt");
         ready_ = waitFor([&] { return !record().empty(); }, kBusAnswer);
     }
@@ -265,6 +272,81 @@ TEST(KeepAwake, WaylandClientOfHeadlessWestonRunsAndSaysTheScreenMayStillLock) {
     ASSERT_TRUE(status);
     EXPECT_EQ(describeStatus(*status), "exit 0") << app.output();
     EXPECT_EQ(count(app.output(), "NumLock"), 1) << app.output();
+}
+
+// The remote-desktop portal in process, on a private bus whose portal is the
+// test's stand-in, in a Wayland session whose compositor offers no virtual
+// keyboard (none answers at all): the ways tried as the heartbeat starts.
+class RemoteDesktop : public ::testing::Test {
+protected:
+    void start(const std::string& answer) {
+        ASSERT_TRUE(bus_.emplace(tmp_.path(), false, answer).ready());
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", bus_->address().c_str(), 1);
+        ::setenv("WAYLAND_DISPLAY", (tmp_.path() / "no-compositor").c_str(), 1);
+    }
+    // One program run: the window is shown, the heartbeat starts (and stops
+    // and starts again); what the platform said later is returned.
+    std::vector<std::string> run(const std::function<bool()>& settled) {
+        platform::LinuxPlatform platform;
+        platform.setPortalTokenFile(token_);
+        std::vector<std::string> said;
+        platform.onAvailabilityChange = [&](platform::DesktopFeature, const platform::Result& r) {
+            said.push_back(r.ok ? r.note : "unavailable: " + r.error);
+        };
+        EXPECT_TRUE(platform.Available(platform::DesktopFeature::KeyInjection).ok);
+        platform.KeepAwake(true);
+        EXPECT_TRUE(pump(settled)) << testing::PrintToString(bus_->record());
+        platform.KeepAwake(false);
+        platform.KeepAwake(true);
+        if (fs::exists(token_)) {
+            EXPECT_TRUE(platform.SendNumLock().ok);
+        }
+        return said;
+    }
+    // What the stand-in recorded as the portal's remote desktop.
+    std::vector<std::string> portalCalls() const {
+        std::vector<std::string> calls;
+        for (const std::string& line : bus_->record())
+            if (line != "ready" && line.find("inhibit") == std::string::npos) calls.push_back(line);
+        return calls;
+    }
+    bool pump(const std::function<bool()>& done) {
+        return testing_support::pollUntil(
+            done, kBusAnswer, [] { QCoreApplication::processEvents(); }, 10ms);
+    }
+    int argc_ = 1;
+    char name_[8] = "velmora";
+    char* argv_[2] = {name_, nullptr};
+    QCoreApplication app_{argc_, argv_};
+    TempFolder tmp_{"remote-desktop"};
+    fs::path token_ = tmp_.path() / "config" / "VELMORA" / "velmora.portal-token";
+    std::optional<Bus> bus_;
+};
+
+TEST_F(RemoteDesktop, TheFirstStartAsksAndKeepsTheTokenPrivatelyTheNextRunHandsItOverAndPresses) {
+    start("grant");
+    for (const std::string token : {"token-1", "token-2"}) {
+        SCOPED_TRACE(token);
+        EXPECT_EQ(run([&] { return readFile(token_) == token + "\n"; }), std::vector<std::string>{});
+        EXPECT_EQ(fs::status(token_).permissions() & fs::perms::all,
+                  fs::perms::owner_read | fs::perms::owner_write);
+    }
+    EXPECT_TRUE(bus_->says("close"));
+    EXPECT_EQ(portalCalls(),
+              (std::vector<std::string>{"create", "select 1 2 ", "start token-1", "keysym 65407 1",
+                                        "keysym 65407 0", "close", "create", "select 1 2 token-1",
+                                        "start token-2", "keysym 65407 1", "keysym 65407 0", "close"}));
+}
+
+TEST_F(RemoteDesktop, ARefusalIsSaidOnceAndNotAskedAgain) {
+    start("refuse");
+    const auto said = run([&] { return portalCalls().size() == 3; });
+    EXPECT_EQ(said, std::vector<std::string>{
+                        "unavailable: no Wayland compositor answers, remote-desktop access was "
+                        "refused and no X11 display"});
+    EXPECT_TRUE(bus_->says("close"));
+    EXPECT_EQ(portalCalls(), (std::vector<std::string>{"create", "select 1 2 ", "refused", "close"}));
+    EXPECT_FALSE(fs::exists(token_));
 }
 
 }  // namespace

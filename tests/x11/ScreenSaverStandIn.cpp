@@ -6,12 +6,18 @@
 //   inhibit COOKIE PID COMM      a caller took an inhibitor
 //   uninhibit COOKIE PID COMM    its holder gave it back
 //   gone COOKIE COMM             its holder left the bus while holding it
+// With VELMORA_STANDIN_PORTAL set to "grant" or "refuse" it is also the
+// desktop portal's remote desktop (version 2), whose user grants or refuses:
+//   create | select TYPES PERSIST_MODE TOKEN | start TOKEN | refused | keysym SYM STATE | close
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
 #include <QDBusServiceWatcher>
+#include <QDBusVariant>
 #include <QDBusVirtualObject>
 #include <QFile>
 #include <QMap>
@@ -87,6 +93,66 @@ private:
     uint lastCookie_ = 0;
 };
 
+// Answers each request at once with its Response signal, as a desktop whose
+// user answers the dialog.
+class RemoteDesktop final : public QDBusVirtualObject {
+public:
+    RemoteDesktop(ScreenSaver& log, bool grant) : log_(log), grant_(grant) {}
+    QString introspect(const QString&) const override { return {}; }
+
+    bool handleMessage(const QDBusMessage& m, const QDBusConnection& bus) override {
+        const QVariantList a = m.arguments();
+        const QString member = m.member();
+        if (member == QLatin1String("Get")) {
+            if (a.value(0).toString() != QLatin1String("org.freedesktop.portal.RemoteDesktop"))
+                return bus.send(m.createErrorReply(QDBusError::UnknownInterface, QStringLiteral("no such")));
+            return bus.send(m.createReply(QVariant::fromValue(QDBusVariant(2u))));
+        }
+        if (member == QLatin1String("NotifyKeyboardKeysym")) {
+            log_.write(QStringLiteral("keysym %1 %2").arg(a.value(2).toInt()).arg(a.value(3).toUInt()));
+            return bus.send(m.createReply());
+        }
+        if (member == QLatin1String("Close")) {
+            log_.write(QStringLiteral("close"));
+            return bus.send(m.createReply());
+        }
+        const QVariantMap options = qdbus_cast<QVariantMap>(a.last());
+        const QString request =
+            QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
+                .arg(m.service().mid(1).replace('.', '_'), options.value("handle_token").toString());
+        uint code = 0;
+        QVariantMap results;
+        if (member == QLatin1String("CreateSession")) {
+            log_.write(QStringLiteral("create"));
+            results.insert("session_handle",
+                           QStringLiteral("/org/freedesktop/portal/desktop/session/s/velmora"));
+        } else if (member == QLatin1String("SelectDevices")) {
+            log_.write(QStringLiteral("select %1 %2 %3")
+                           .arg(options.value("types").toUInt())
+                           .arg(options.value("persist_mode").toUInt())
+                           .arg(options.value("restore_token").toString()));
+        } else if (member == QLatin1String("Start") && grant_) {
+            const QString token = QStringLiteral("token-%1").arg(++tokens_);
+            log_.write(QStringLiteral("start ") + token);
+            results = {{"devices", 1u}, {"restore_token", token}};
+        } else if (member == QLatin1String("Start")) {
+            log_.write(QStringLiteral("refused"));
+            code = 1;
+        } else {
+            return false;
+        }
+        bus.send(m.createReply(QVariant::fromValue(QDBusObjectPath(request))));
+        QDBusMessage response =
+            QDBusMessage::createSignal(request, QStringLiteral("org.freedesktop.portal.Request"), "Response");
+        return bus.send(response << code << results);
+    }
+
+private:
+    ScreenSaver& log_;
+    bool grant_;
+    int tokens_ = 0;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -101,6 +167,14 @@ int main(int argc, char** argv) {
     if (!bus.registerVirtualObject(QStringLiteral("/org/freedesktop/ScreenSaver"), &saver) ||
         !bus.registerService(QStringLiteral("org.freedesktop.ScreenSaver"))) {
         std::fprintf(stderr, "screensaver stand-in: cannot take org.freedesktop.ScreenSaver\n");
+        return 2;
+    }
+    const QString portal = qEnvironmentVariable("VELMORA_STANDIN_PORTAL");
+    RemoteDesktop remoteDesktop(saver, portal == QLatin1String("grant"));
+    if (!portal.isEmpty() && (!bus.registerVirtualObject(QStringLiteral("/org/freedesktop/portal/desktop"),
+                                                         &remoteDesktop, QDBusConnection::SubPath) ||
+                              !bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")))) {
+        std::fprintf(stderr, "screensaver stand-in: cannot take org.freedesktop.portal.Desktop\n");
         return 2;
     }
     saver.write(QStringLiteral("ready"));

@@ -155,6 +155,9 @@ int main(int argc, char** argv) {
     settingsBackend.onWarning = say;
     form::RealClock clock;
     platform::LinuxPlatform platform;
+    // The remote-desktop portal's consent, beside the settings file.
+    if (auto file = settingsBackend.filePath(settings::kApplication, executableName))
+        platform.setPortalTokenFile(file->replace_extension(".portal-token"));
     // Shows the settings and About windows modally over their owners.
     ui::qt::QtWindowHost windowHost;
     app::Program program(

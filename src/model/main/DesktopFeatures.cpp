@@ -16,6 +16,14 @@ void MainForm::wireDesktopFeatures() {
     NUMLOCK_TIMER_1.onTick = [this] { NUMLOCK_TIMER_1_Timer(); };
     NUMLOCK_TIMER_2.onTick = [this] { NUMLOCK_TIMER_2_Timer(); };
     HEARTBEAT_COUNTDOWN_TEXTBOX.onDblClick = [this] { HEARTBEAT_COUNTDOWN_TEXTBOX_DblClick(); };
+    // A later answer (a desktop that asked its user when the heartbeat
+    // started) is said as one at start-up would have been.
+    platform_.onAvailabilityChange = [this](DesktopFeature feature, const platform::Result& now) {
+        if (!now.ok)
+            unavailable(feature, now.error);
+        else if (feature == DesktopFeature::KeyInjection && !now.note.empty())
+            announceKeepAlive(now.note);
+    };
 }
 
 void MainForm::checkDesktopFeatures() {

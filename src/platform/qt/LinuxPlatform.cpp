@@ -22,9 +22,14 @@ namespace platform {
 
 namespace {
 
+// The program's application object, when it has a display at all.
+QGuiApplication* guiApplication() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+}
+
 _XDisplay* qtX11Display() {
-    if (qGuiApp == nullptr) return nullptr;
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (guiApplication() == nullptr) return nullptr;
+    const auto* x11 = guiApplication()->nativeInterface<QNativeInterface::QX11Application>();
     if (x11 == nullptr) return nullptr;
     // A connection that broke (the X server went away, and Qt is ending the
     // program) must not be used: Xlib would end the program a second time
@@ -36,7 +41,7 @@ _XDisplay* qtX11Display() {
 
 // Why there is no X11 connection to work with.
 std::string noX11Reason() {
-    if (qGuiApp == nullptr) return "no X11 display";
+    if (guiApplication() == nullptr) return "no X11 display";
     const QString name = QGuiApplication::platformName();
     if (name == QLatin1String("xcb")) return "no X11 display";
     return "this session does not run on X11 (display platform \"" + name.toStdString() + "\")";
@@ -47,20 +52,20 @@ Result withReason(Result r) {
     return r;
 }
 
-// Inside a Wayland session an X11 client talks to Xwayland: its presses
-// reach the other X11 programs, never the compositor that blanks and locks.
-bool insideWaylandSession() {
-    const char* type = std::getenv("XDG_SESSION_TYPE");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (type != nullptr && std::string_view(type) == "wayland") || (wayland != nullptr && *wayland != 0);
-}
-
 std::string searchPath() {
     if (const char* path = std::getenv("PATH")) return path;
     return "/usr/local/bin:/usr/bin:/bin";
 }
 
 }  // namespace
+
+LinuxPlatform::LinuxPlatform()
+    : numLock_({[] { return withReason(x11::keyInjectionAvailable(qtX11Display())); },
+                [] { return x11::sendNumLock(qtX11Display()); }}) {
+    numLock_.onChange = [this](const Result& now) {
+        if (onAvailabilityChange) onAvailabilityChange(DesktopFeature::KeyInjection, now);
+    };
+}
 
 Result LinuxPlatform::LaunchCommand(const std::string& command, int /*windowStyle*/) {
     // The window style has no meaning here: a program opens its own windows.
@@ -90,7 +95,7 @@ ProcessQuery LinuxPlatform::CountProcesses(const std::string& name) {
 }
 
 Result LinuxPlatform::SendNumLock() {
-    return x11::sendNumLock(qtX11Display());
+    return numLock_.press();
 }
 
 WindowHandle LinuxPlatform::GetForegroundWindow() {
@@ -103,18 +108,25 @@ Result LinuxPlatform::SetTopMost(WindowHandle window, bool on) {
 }
 
 Result LinuxPlatform::KeepAwake(bool on) {
-    return idleInhibitor_.hold(on);
+    const Result held = idleInhibitor_.hold(on);
+    if (on) heartbeatStarted_ = true;
+    // A heartbeat started by its button: the desktop's question, if any, comes now.
+    if (on && windowShown_ && numLock_.undecided()) {
+        const Result chosen = numLock_.choose();
+        if ((!chosen.ok || !chosen.note.empty()) && onAvailabilityChange)
+            onAvailabilityChange(DesktopFeature::KeyInjection, chosen);
+    }
+    return held;
 }
 
 Result LinuxPlatform::Available(DesktopFeature feature) {
     _XDisplay* display = qtX11Display();
     switch (feature) {
-        case DesktopFeature::KeyInjection: {
-            Result usable = withReason(x11::keyInjectionAvailable(display));
-            if (usable.ok && insideWaylandSession())
-                usable.note = "NumLock presses reach only X11 programs in this Wayland session";
-            return usable;
-        }
+        case DesktopFeature::KeyInjection:
+            // Asked once the window is on screen; with the heartbeat started
+            // by its tick, the way is chosen now.
+            windowShown_ = true;
+            return heartbeatStarted_ ? numLock_.choose() : numLock_.available();
         case DesktopFeature::WindowStacking:
             return withReason(x11::windowStackingAvailable(display));
         case DesktopFeature::KeepAwake:

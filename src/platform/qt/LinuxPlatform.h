@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -7,14 +8,18 @@
 #include "platform/Platform.h"
 #include "platform/posix/ProcessTable.h"
 #include "platform/qt/IdleInhibitor.h"
+#include "platform/qt/NumLockRoute.h"
 
 namespace platform {
 
 // The platform services on Linux: processes through fork/exec and /proc,
-// NumLock and window stacking through the X server Qt is connected to, the
-// idle inhibitor through the session bus, the file chooser through Qt.
+// window stacking through the X server Qt is connected to, NumLock by the
+// way NumLockRoute chooses, the idle inhibitor through the session bus, the
+// file chooser through Qt.
 class LinuxPlatform final : public Platform {
 public:
+    LinuxPlatform();
+
     Result LaunchCommand(const std::string& command, int windowStyle) override;
     void Sleep(int ms) override;
     ProcessQuery CountProcesses(const std::string& name) override;
@@ -38,12 +43,22 @@ public:
         processTable_.reset();
     }
 
+    // Where the remote-desktop portal's consent token is kept (beside the
+    // settings file); none: the desktop asks at every start.
+    void setPortalTokenFile(std::filesystem::path file) { numLock_.setTokenFile(std::move(file)); }
+
 private:
     std::function<void()> beforeSleep_;
     std::string procRoot_ = "/proc";
     // What the process watch learnt in earlier polls; made at the first one.
     std::unique_ptr<posix::ProcessTable> processTable_;
     qt::IdleInhibitor idleInhibitor_;
+    qt::NumLockRoute numLock_;
+    // The NumLock way is chosen once both hold: the window is on screen (the
+    // program asks what works) and the heartbeat has started (it asks to
+    // keep awake).
+    bool windowShown_ = false;
+    bool heartbeatStarted_ = false;
 };
 
 }  // namespace platform
