@@ -198,28 +198,46 @@ TEST(KeepAwake, TheRealDesktopPortalIsAskedFirstAndLetsGoOfAKilledProgram) {
 }
 
 // Inside a Wayland session the program says once where its presses go and
-// what keeps the session awake; in a plain X11 session it says nothing.
+// what keeps the session awake, unless they reach the compositor: through
+// its virtual keyboard (a sway beside, from on_sway.sh) or the remote-desktop
+// portal. In a plain X11 session it says nothing.
 TEST(KeepAwake, WaylandSessionNoticeOnXvfbIsSaidOnceAndOnlyThere) {
     TempFolder tmp("keepawake-notice");
     const Bus bus(tmp.path(), false);
     ASSERT_TRUE(bus.ready());
+    fs::create_directories(tmp.path() / "portal");
+    const Bus portal(tmp.path() / "portal", false, "grant");
+    ASSERT_TRUE(portal.ready());
+    const char* sway = std::getenv("WAYLAND_DISPLAY");
+    ASSERT_NE(sway, nullptr) << "run through on_sway.sh";
     XSession x(fixtureDisplay());
     ASSERT_TRUE(x.ok());
     const std::string noBus = "unix:path=" + (tmp.path() / "no-bus").string();
+    const std::string none = (tmp.path() / "no-compositor").string();
+    const std::string neither = kInWayland + ": no Wayland compositor answers and ";
     struct Case {
-        std::string name, sessionType, busAddress, notice;
+        std::string name, sessionType, wayland, busAddress, notice;
     };
     const std::vector<Case> cases = {
-        {"vm-wl-saver", "wayland", bus.address(),
-         kInWayland + "; the session is kept from idling by org.freedesktop.ScreenSaver"},
-        {"vm-wl-nobus", "wayland", noBus, kInWayland + "; " + kMayLock},
-        {"vm-x11", "x11", bus.address(), ""},
+        {"vm-wl-keyboard", "wayland", sway, bus.address(), ""},
+        {"vm-wl-portal", "wayland", none, portal.address(), ""},
+        {"vm-wl-neither", "wayland", none, bus.address(),
+         neither + "no remote-desktop portal answers; the session is kept from idling by "
+                   "org.freedesktop.ScreenSaver"},
+        {"vm-wl-nobus", "wayland", none, noBus,
+         neither + "no D-Bus session bus for the remote-desktop portal; " + kMayLock},
+        {"vm-x11", "x11", "", bus.address(), ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Started app(tmp.path(), c.name,
-                    {{"DBUS_SESSION_BUS_ADDRESS", c.busAddress}, {"XDG_SESSION_TYPE", c.sessionType}});
+        std::map<std::string, std::string> env{{"DBUS_SESSION_BUS_ADDRESS", c.busAddress},
+                                               {"XDG_SESSION_TYPE", c.sessionType}};
+        if (!c.wayland.empty()) env["WAYLAND_DISPLAY"] = c.wayland;
+        Started app(tmp.path(), c.name, env);
         ASSERT_TRUE(x.waitForClient(app.program->pid(), app.caption, kAppear)) << app.program->output();
+        if (c.name == "vm-wl-portal") {
+            EXPECT_TRUE(portal.says("start token-1"));
+        }
         app.program->signal(SIGTERM);
         ASSERT_TRUE(app.program->waitExit(10s));
         const std::string output = app.program->output();
@@ -260,8 +278,9 @@ TEST(KeepAwake, WaylandClientOfHeadlessWestonRunsAndSaysTheScreenMayStillLock) {
                  {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (tmp.path() / "no-bus").string()}},
                 tmp.path() / "output.txt");
     const std::string notice =
-        "velmora: NumLock keep-alive unavailable: this session does not run on X11 "
-        "(display platform \"wayland\"); " +
+        "velmora: NumLock keep-alive unavailable: the compositor offers no virtual keyboard "
+        "(zwp_virtual_keyboard_manager_v1), no D-Bus session bus for the remote-desktop portal and this "
+        "session does not run on X11 (display platform \"wayland\"); " +
         kMayLock + "\n";
     ASSERT_TRUE(waitFor([&] { return app.output().find(notice) != std::string::npos; }, kAppear))
         << app.output();
