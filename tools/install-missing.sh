@@ -22,14 +22,18 @@ install_missing() {
 
 # What building VELMORA with its tests and benchmarks needs.
 build_packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-  libgtest-dev libgmock-dev libx11-dev libxtst-dev fonts-liberation)
+  libgtest-dev libgmock-dev libx11-dev libxtst-dev libwayland-dev wayland-protocols libxkbcommon-dev
+  fonts-liberation)
 
 # What the tests need beyond that: a virtual display with a window manager, and
 # the checkers the package test runs on the .deb and its desktop files; a
 # session bus with the desktop portal and its GTK backend, a headless Wayland
-# compositor and Qt's Wayland platform for the keep-awake tests.
+# compositor and Qt's Wayland platform for the keep-awake tests; a headless
+# sway with Xwayland (xhost lets the tests' user in) and swayidle watching it
+# for the NumLock pulse through the compositor's virtual keyboard.
 test_packages=(xvfb openbox jwm x11-utils desktop-file-utils appstream lintian
-  dbus-daemon xdg-desktop-portal xdg-desktop-portal-gtk weston qt6-wayland)
+  dbus-daemon xdg-desktop-portal xdg-desktop-portal-gtk weston qt6-wayland
+  sway swayidle xwayland x11-xserver-utils)
 
 # What the Windows build needs: the MinGW-w64 cross compiler (posix threads),
 # its tools (windres for the resources), and GoogleTest's sources to build the

@@ -37,7 +37,7 @@ echo "package: $(basename "$deb")"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 names=" $(sed -e 's/([^)]*)//g' -e 's/[,|]/ /g' <<<"$depends" | tr -s ' ') "
-for lib in libqt6widgets6 libqt6gui6 libqt6core6 libx11-6 libxtst6 libc6 libstdc++6; do
+for lib in libqt6widgets6 libqt6gui6 libqt6core6 libx11-6 libxtst6 libwayland-client0 libxkbcommon0 libc6 libstdc++6; do
   [[ $names == *" $lib "* ]] || fail "Depends lacks $lib"
 done
 [[ $(dpkg-deb -f "$deb" Section) == utils ]] || fail "Section is not utils"
