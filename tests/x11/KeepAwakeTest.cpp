@@ -206,8 +206,10 @@ TEST(KeepAwake, WaylandSessionNoticeOnXvfbIsSaidOnceAndOnlyThere) {
     const Bus bus(tmp.path(), false);
     ASSERT_TRUE(bus.ready());
     fs::create_directories(tmp.path() / "portal");
-    const Bus portal(tmp.path() / "portal", false, "grant");
-    ASSERT_TRUE(portal.ready());
+    fs::create_directories(tmp.path() / "refusing");
+    const Bus portal(tmp.path() / "portal", false, "grant"),
+        refusing(tmp.path() / "refusing", false, "refuse");
+    ASSERT_TRUE(portal.ready() && refusing.ready());
     const char* sway = std::getenv("WAYLAND_DISPLAY");
     ASSERT_NE(sway, nullptr) << "run through on_sway.sh";
     XSession x(fixtureDisplay());
@@ -224,6 +226,9 @@ TEST(KeepAwake, WaylandSessionNoticeOnXvfbIsSaidOnceAndOnlyThere) {
         {"vm-wl-neither", "wayland", none, bus.address(),
          neither + "no remote-desktop portal answers; the session is kept from idling by "
                    "org.freedesktop.ScreenSaver"},
+        {"vm-wl-refused", "wayland", none, refusing.address(),
+         neither + "remote-desktop access was refused; the session is kept from idling by "
+                   "org.freedesktop.ScreenSaver"},
         {"vm-wl-nobus", "wayland", none, noBus,
          neither + "no D-Bus session bus for the remote-desktop portal; " + kMayLock},
         {"vm-x11", "x11", "", bus.address(), ""},
@@ -237,6 +242,10 @@ TEST(KeepAwake, WaylandSessionNoticeOnXvfbIsSaidOnceAndOnlyThere) {
         ASSERT_TRUE(x.waitForClient(app.program->pid(), app.caption, kAppear)) << app.program->output();
         if (c.name == "vm-wl-portal") {
             EXPECT_TRUE(portal.says("start token-1"));
+        }
+        if (c.name == "vm-wl-refused") {  // the answer comes after the start-up's notices
+            EXPECT_TRUE(refusing.says("refused"));
+            waitFor([&] { return app.program->output().find("NumLock") != std::string::npos; }, kBusAnswer);
         }
         app.program->signal(SIGTERM);
         ASSERT_TRUE(app.program->waitExit(10s));
