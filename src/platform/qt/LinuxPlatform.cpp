@@ -10,7 +10,6 @@
 #include <array>
 #include <cerrno>
 #include <cstdlib>
-#include <string_view>
 #include <vector>
 
 #include "platform/posix/ProcessTable.h"
