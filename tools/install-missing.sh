@@ -30,10 +30,11 @@ build_packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools
 # session bus with the desktop portal and its GTK backend, a headless Wayland
 # compositor and Qt's Wayland platform for the keep-awake tests; a headless
 # sway with Xwayland (xhost lets the tests' user in) and swayidle watching it
-# for the NumLock pulse through the compositor's virtual keyboard.
+# for the NumLock pulse through the compositor's virtual keyboard; the
+# accessibility bus and its Python client for what a screen reader reads.
 test_packages=(xvfb openbox jwm x11-utils desktop-file-utils appstream lintian
   dbus-daemon xdg-desktop-portal xdg-desktop-portal-gtk weston qt6-wayland
-  sway swayidle xwayland x11-xserver-utils)
+  sway swayidle xwayland x11-xserver-utils at-spi2-core python3-pyatspi)
 
 # What the Windows build needs: the MinGW-w64 cross compiler (posix threads),
 # its tools (windres for the resources), and GoogleTest's sources to build the
