@@ -9,6 +9,7 @@
 
 #include "form/Placement.h"
 #include "platform/win32text/WideText.h"
+#include "ui/win32/Accessibility.h"
 #include "ui/win32/Units.h"
 
 namespace ui::win32 {
@@ -26,13 +27,12 @@ struct ControlView {
     HWND hwnd = nullptr;
     bool hasTip = false;
     bool threeState = false;  // a tick box made BS_AUTO3STATE to show the greyed value
-    bool subclassed = false;  // an edit box that has had the focus
+    form::Accessible said{};  // what a screen reader was last told, once one asks
 };
 
 namespace {
 
 constexpr int kFirstId = 100;  // clear of IDOK and IDCANCEL, which the dialog keys send
-constexpr UINT_PTR kSubclassId = 1;
 
 Kind kindOf(form::Control& control) {
     if (dynamic_cast<form::Label*>(&control)) return Kind::Label;
@@ -256,6 +256,11 @@ HWND FormView::createControl(ControlView& view, int id) {
                                     instance(), nullptr);
     }
     if (!view.hwnd) return nullptr;
+    // Every control answers a screen reader and the keys through the view,
+    // the system's procedure kept in the control's user data. Unlike a
+    // subclass with its own property, this costs no look-up per message.
+    SetWindowLongPtrW(view.hwnd, GWLP_USERDATA, GetWindowLongPtrW(view.hwnd, GWLP_WNDPROC));
+    SetWindowLongPtrW(view.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(controlProc));
     if (named_) setName(view.hwnd, c.name());
     SendMessageW(view.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.font(c.font, dpi_)), FALSE);
     if (view.kind == Kind::TickBox) showValue(view);
@@ -303,6 +308,13 @@ void FormView::refresh(ControlView& view, form::Property property) {
             break;
         case form::Property::Accessible:
             break;
+    }
+    // Once a screen reader has asked about this window, it hears what changed.
+    if (accessed_ && (property == form::Property::Text || property == form::Property::Value ||
+                      property == form::Property::Accessible)) {
+        form::Accessible now = form::accessibleOf(c);
+        announce(view.hwnd, view.said, now, c.accessibleName().empty(), property == form::Property::Text);
+        view.said = std::move(now);
     }
 }
 
@@ -370,14 +382,6 @@ void FormView::command(ControlView& view, int code) {
             break;
         case Kind::TextBox:
             if (code == EN_CHANGE && !updating_) edited(view);
-            // Only an edit box needs a subclass: it tells its parent of no
-            // double-click and not where the focus went. A subclass costs a
-            // property look-up on each of the box's messages, so it comes when
-            // the box first takes the focus, which the press that begins any
-            // double-click gives it; a box never touched costs nothing.
-            if (code == EN_SETFOCUS && !view.subclassed)
-                view.subclassed = SetWindowSubclass(view.hwnd, controlProc, kSubclassId,
-                                                    reinterpret_cast<DWORD_PTR>(this)) != FALSE;
             break;
         case Kind::Other:
             break;
@@ -612,6 +616,10 @@ LRESULT FormView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (beforeClose) beforeClose();
             unload();
             return 0;
+        case WM_GETOBJECT:
+            // The window's own object is the system's; its controls answer for themselves.
+            noteAccessed();
+            break;
         case WM_DESTROY:
             // The controls still exist here, and their names must go before they do.
             removeNames();
@@ -629,37 +637,136 @@ LRESULT FormView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
-LRESULT CALLBACK FormView::controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                       DWORD_PTR self) {
-    auto* form = reinterpret_cast<FormView*>(self);
+LRESULT CALLBACK FormView::controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto system = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     switch (message) {
-        case WM_LBUTTONDBLCLK: {
-            // An edit box tells its parent of no double-click; the box first
-            // selects the word under the pointer, as it always does.
-            const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
-            ControlView* view = form->viewOf(hwnd);
-            if (view && view->kind == Kind::TextBox) static_cast<form::TextBox&>(view->control).dblClick();
-            return result;
-        }
-        case WM_KILLFOCUS: {
-            const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
-            // The focus leaves the box only when it moves on within the
-            // window; another window coming to the front keeps it here.
-            const auto next = reinterpret_cast<HWND>(wParam);
-            ControlView* view = form->viewOf(hwnd);
-            if (view && view->kind == Kind::TextBox && next && IsChild(form->hwnd_, next)) {
-                auto& box = static_cast<form::TextBox&>(view->control);
-                if (box.onLostFocus) box.onLostFocus();
-            }
-            return result;
-        }
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(hwnd, controlProc, id);
+        case WM_GETOBJECT:
+        case WM_GETDLGCODE:
+        case WM_KEYDOWN:
+        case WM_CHAR:
+        case WM_LBUTTONDBLCLK:
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+        case WM_PAINT:
+            if (auto* form = reinterpret_cast<FormView*>(GetWindowLongPtrW(GetParent(hwnd), GWLP_USERDATA)))
+                if (ControlView* view = form->viewOf(hwnd))
+                    return form->controlMessage(*view, system, message, wParam, lParam);
             break;
         default:
             break;
     }
-    return DefSubclassProc(hwnd, message, wParam, lParam);
+    return CallWindowProcW(system, hwnd, message, wParam, lParam);
+}
+
+namespace {
+
+// A control that does something on a double-click (or a click, for a label)
+// does it on Enter or Space when it has the focus: the keyboard's way to it.
+// A field's Space is a character, so only a read-only box takes it.
+bool actsOnKeys(const ControlView& view) {
+    if (view.kind == Kind::TextBox) {
+        const auto& box = static_cast<const form::TextBox&>(view.control);
+        return box.readOnly && box.onDblClick;
+    }
+    if (view.kind == Kind::Label) {
+        const auto& label = static_cast<const form::Label&>(view.control);
+        return label.onDblClick || label.onClick;
+    }
+    return false;
+}
+
+// Enter and Space, as keys and as their characters ('\r' and ' ').
+bool isActionKey(WPARAM key) {
+    return key == VK_RETURN || key == VK_SPACE;
+}
+
+}  // namespace
+
+LRESULT FormView::controlMessage(ControlView& view, WNDPROC system, UINT message, WPARAM wParam,
+                                 LPARAM lParam) {
+    const HWND hwnd = view.hwnd;
+    auto passOn = [&] { return CallWindowProcW(system, hwnd, message, wParam, lParam); };
+    switch (message) {
+        case WM_GETOBJECT:
+            noteAccessed();
+            if (const LRESULT object = accessibleObject(hwnd, wParam, lParam, describe)) return object;
+            break;
+        case WM_GETDLGCODE: {
+            // The dialog keys would give Enter to the default button.
+            LRESULT code = passOn();
+            const auto* key = reinterpret_cast<const MSG*>(lParam);
+            if (key && (key->message == WM_KEYDOWN || key->message == WM_CHAR) && isActionKey(key->wParam) &&
+                actsOnKeys(view))
+                code |= DLGC_WANTMESSAGE;
+            return code;
+        }
+        case WM_KEYDOWN:
+            if (isActionKey(wParam) && actsOnKeys(view)) {
+                if (lParam & (1 << 30)) return 0;  // a key held down acts once
+                if (view.kind == Kind::TextBox) {
+                    static_cast<form::TextBox&>(view.control).dblClick();
+                } else {
+                    auto& label = static_cast<form::Label&>(view.control);
+                    label.onDblClick ? label.dblClick() : label.click();
+                }
+                return 0;
+            }
+            break;
+        case WM_CHAR:
+            // A read-only box would beep at the keys' characters.
+            if (isActionKey(wParam) && actsOnKeys(view)) return 0;
+            break;
+        case WM_LBUTTONDBLCLK: {
+            // An edit box tells its parent of no double-click; the box first
+            // selects the word under the pointer, as it always does.
+            const LRESULT result = passOn();
+            if (view.kind == Kind::TextBox) static_cast<form::TextBox&>(view.control).dblClick();
+            return result;
+        }
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS: {
+            const LRESULT result = passOn();
+            // A label or a picture draws no focus of its own: the view marks it.
+            if (view.kind == Kind::Label || view.kind == Kind::Other) InvalidateRect(hwnd, nullptr, TRUE);
+            // The focus leaves the box only when it moves on within the
+            // window; another window coming to the front keeps it here.
+            const auto next = reinterpret_cast<HWND>(wParam);
+            if (message == WM_KILLFOCUS && view.kind == Kind::TextBox && next && IsChild(hwnd_, next)) {
+                auto& box = static_cast<form::TextBox&>(view.control);
+                if (box.onLostFocus) box.onLostFocus();
+            }
+            return result;
+        }
+        case WM_PAINT: {
+            const LRESULT result = passOn();
+            if ((view.kind == Kind::Label || view.kind == Kind::Other) && GetFocus() == hwnd) {
+                RECT client{};
+                GetClientRect(hwnd, &client);
+                if (HDC dc = GetDC(hwnd)) {
+                    DrawFocusRect(dc, &client);
+                    ReleaseDC(hwnd, dc);
+                }
+            }
+            return result;
+        }
+        default:
+            break;
+    }
+    return passOn();
+}
+
+void FormView::noteAccessed() {
+    if (accessed_) return;
+    accessed_ = true;
+    for (const auto& view : views_) view->said = form::accessibleOf(view->control);
+}
+
+bool FormView::describe(HWND control, form::Accessible& out) {
+    auto* form = reinterpret_cast<FormView*>(GetWindowLongPtrW(GetParent(control), GWLP_USERDATA));
+    const ControlView* view = form ? form->viewOf(control) : nullptr;
+    if (!view) return false;
+    out = form::accessibleOf(view->control);
+    return true;
 }
 
 }  // namespace ui::win32

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "form/Accessible.h"
 #include "form/Window.h"
 #include "ui/win32/Gdi.h"
 
@@ -87,9 +88,12 @@ protected:
 
 private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                        DWORD_PTR self);
+    static LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT controlMessage(ControlView& view, WNDPROC system, UINT message, WPARAM wParam, LPARAM lParam);
+    // A screen reader has asked about this window: from now on it is told of changes.
+    void noteAccessed();
+    static bool describe(HWND control, form::Accessible& out);
 
     HWND createControl(ControlView& view, int id);
     void refresh(ControlView& view, form::Property property);
@@ -121,6 +125,7 @@ private:
     bool unloaded_ = false;
     bool updating_ = false;  // the view itself is setting a control's text
     bool named_ = false;     // the windows carry their names
+    bool accessed_ = false;  // a screen reader has asked about the window
     std::vector<std::unique_ptr<ControlView>> views_;
     FontCache fonts_;
     BrushCache brushes_;
