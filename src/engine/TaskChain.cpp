@@ -34,22 +34,29 @@ std::string TaskChain::slotName(const model::SlotRow& row) const {
     return "slot " + std::to_string(row.n) + " \"" + row.enable.caption() + "\"";
 }
 
-void TaskChain::paint(model::SlotRow& row, form::Colour colour) {
-    const bool failed = failed_[static_cast<std::size_t>(row.n - 1)];
-    row.light.setBackColour(failed && (colour == Cyan || colour == Green) ? Magenta : colour);
+void TaskChain::paint(model::SlotRow& row, form::Colour colour, model::Light words,
+                      const std::string& detail) {
+    if (failed_[static_cast<std::size_t>(row.n - 1)] && (colour == Cyan || colour == Green)) {
+        row.light.setBackColour(Magenta);
+        return;
+    }
+    row.light.setBackColour(colour);
+    row.tell(words, detail);
 }
 
-void TaskChain::fail(model::SlotRow& row, const std::string& reason) {
+void TaskChain::fail(model::SlotRow& row, model::Light words, const std::string& reason,
+                     const std::string& why) {
     failed_[static_cast<std::size_t>(row.n - 1)] = true;
     record_.failed(row.n);
-    row.light.setToolTip(reason);
+    row.light.setToolTip(reason + why);
     row.light.setBackColour(Magenta);
+    row.tell(words, why);
 }
 
 void TaskChain::TASK_MAIN_TIMER_Timer(int n) {
     model::SlotRow& row = form_.slot(n);
     if (!row.enable.ticked()) {
-        paint(row, Red);
+        paint(row, Red, model::Light::Skipped);
         row.mainTimer.setEnabled(false);
         ++record_.skipped;
         passOn(n);
@@ -58,33 +65,34 @@ void TaskChain::TASK_MAIN_TIMER_Timer(int n) {
     // A new visit: forget what an earlier pass left.
     failed_[static_cast<std::size_t>(n - 1)] = false;
     row.light.setToolTip("");
-    paint(row, Cyan);
+    paint(row, Cyan, model::Light::Started);
     const platform::Result launched = platform_.LaunchCommand(row.command, platform::kNormalFocus);
     if (launched.ok) {
         ++record_.started;
         record_.note(slotName(row) + " started: " + row.command);
     } else {
-        fail(row, "Could not start: " + launched.error);
+        fail(row, model::Light::CouldNotStart, "Could not start: ", launched.error);
         record_.note(slotName(row) + " could not start: " + launched.error);
     }
     platform_.Sleep(1000);
     if (row.pause.ticked()) {
         record_.note(slotName(row) + " P-4-P: waiting until no \"" + row.processName + "\" runs");
         // Slot 1 shows green while it waits; the others stay cyan until the wait ends.
-        if (n == 1) paint(row, Green);
+        paint(row, n == 1 ? Green : Cyan, model::Light::WaitingForProgram, row.processName);
         row.watcherTimer.setEnabled(true);
         row.mainTimer.setEnabled(false);
         return;
     }
     passOn(n);
     row.mainTimer.setEnabled(false);
-    paint(row, Green);
+    paint(row, Green, model::Light::Started);
 }
 
 void TaskChain::TASK_WATCHER_TIMER_Timer(int n) {
     model::SlotRow& row = form_.slot(n);
     const bool running = IsProcessRunning(row.processName);
-    if (!lastQueryError_.empty()) fail(row, "Could not look for running processes: " + lastQueryError_);
+    if (!lastQueryError_.empty())
+        fail(row, model::Light::CouldNotWatch, "Could not look for running processes: ", lastQueryError_);
     row.pause.setBackColour(Green);
     if (running) return;
     record_.note(slotName(row) + " P-4-P: " +
@@ -92,7 +100,7 @@ void TaskChain::TASK_WATCHER_TIMER_Timer(int n) {
                       ? "no \"" + row.processName + "\" runs any more"
                       : "could not look for running processes (" + lastQueryError_ + ")") +
                  ", going on");
-    paint(row, Green);
+    paint(row, Green, model::Light::Started);
     passOn(n);
     row.watcherTimer.setEnabled(false);
 }

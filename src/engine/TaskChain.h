@@ -26,10 +26,11 @@ private:
     // Enables the successor; after slot 20 the pass is over and says how it went.
     void passOn(int n);
     std::string slotName(const model::SlotRow& row) const;
-    // Paints the light; a slot whose launch or query failed in this visit
-    // shows magenta in place of cyan or green.
-    void paint(model::SlotRow& row, form::Colour colour);
-    void fail(model::SlotRow& row, const std::string& reason);
+    // Paints the light and says it in words; a slot whose launch or query
+    // failed in this visit shows magenta in place of cyan or green, and keeps
+    // saying why.
+    void paint(model::SlotRow& row, form::Colour colour, model::Light words, const std::string& detail = {});
+    void fail(model::SlotRow& row, model::Light words, const std::string& reason, const std::string& why);
 
     model::MainForm& form_;
     platform::Platform& platform_;

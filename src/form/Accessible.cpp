@@ -1,8 +1,31 @@
 #include "form/Accessible.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "form/Controls.h"
 
 namespace form {
+
+namespace {
+
+// "STOP" reads "Stop" inside a longer name; a caption in mixed case stays.
+std::string sentenceCase(std::string s) {
+    const auto isLower = [](char c) { return std::islower(static_cast<unsigned char>(c)) != 0; };
+    if (std::any_of(s.begin(), s.end(), isLower)) return s;
+    for (std::size_t i = 1; i < s.size(); ++i)
+        s[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(s[i])));
+    return s;
+}
+
+std::string nameOf(const std::string& given, const std::string& caption) {
+    if (given.empty()) return caption;
+    const std::size_t at = given.find("{}");
+    if (at == std::string::npos) return given;
+    return given.substr(0, at) + sentenceCase(caption) + given.substr(at + 2);
+}
+
+}  // namespace
 
 const char* tickWords(int value) {
     switch (value) {
@@ -39,7 +62,7 @@ Accessible accessibleOf(const Control& c) {
     } else {
         a.role = Role::Picture;
     }
-    a.name = c.accessibleName().empty() ? caption : c.accessibleName();
+    a.name = nameOf(c.accessibleName(), caption);
     if (!c.stateWords().empty()) {
         a.role = Role::Status;
         a.value = c.stateWords();

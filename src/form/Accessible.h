@@ -35,6 +35,9 @@ struct Accessible {
 // - the name is the control's accessibleName where the window gave one, else
 //   its caption (a label's, tick box's or button's), else its identifier never:
 //   an unnamed control is named "" and a test finds it;
+// - "{}" in an accessibleName stands for the caption as it is now, read in
+//   sentence case ("{} autostart countdown" on "STOP": "Stop autostart
+//   countdown"), so a name follows a caption that changes;
 // - a tick box's state (ticked, clear, greyed) and a button's caption come from
 //   the control itself; a text box is a Field, or ReadOnly when read-only, its
 //   value its text;

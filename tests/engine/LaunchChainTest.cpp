@@ -17,9 +17,13 @@ TEST_F(LaunchChain, SlotOneAloneHandsOverAfterTwentyOneSeconds) {
     h.enableSlots({1});
     std::vector<std::pair<form::Millis, int>> redAt;
     for (int n = 2; n <= model::kSlots; ++n)
-        h.form->slot(n).light.setObserver([&, n](form::Property) { redAt.push_back({h.vt.now(), n}); });
+        h.form->slot(n).light.setObserver([&, n](form::Property p) {
+            if (p == form::Property::BackColour) redAt.push_back({h.vt.now(), n});
+        });
     std::vector<form::Colour> light1;
-    h.form->slot(1).light.setObserver([&](form::Property) { light1.push_back(h.light(1)); });
+    h.form->slot(1).light.setObserver([&](form::Property p) {
+        if (p == form::Property::BackColour) light1.push_back(h.light(1));
+    });
     h.startPass();
     EXPECT_EQ(h.runUntilAutoclose(), 21'000);
     EXPECT_EQ(light1, (std::vector<form::Colour>{Cyan, Green}));
@@ -140,3 +144,29 @@ TEST_F(LaunchChain, SlotOneWithAFailedLaunchShowsMagentaInsteadOfGreenWhileItWai
 }
 
 }  // namespace
+
+// What a screen reader hears of each light as a pass goes: its words follow
+// its colour, and a failure says why.
+TEST_F(LaunchChain, EachLightSaysInWordsWhatItsColourShows) {
+    h.enableSlots({1, 2, 4});
+    h.form->slot(4).pause.setValue(1);
+    h.form->slot(4).processName = "editor";
+    h.platform.failLaunch("cmd-2", "program not found: cmd-2");
+    h.platform.setProcessCountUntil("editor", 1, 12'000);
+    const auto heard = [&](int n) {
+        const auto& light = h.form->slot(n).light;
+        return light.stateWords() +
+               (light.accessibleDescription().empty() ? "" : " / " + light.accessibleDescription());
+    };
+    EXPECT_EQ(heard(1), "waiting");
+    h.startPass();
+    h.vt.advance(8000);  // slot 4 launched at 6000 and waits
+    EXPECT_EQ(heard(1), "started");
+    EXPECT_EQ(heard(2), "could not start / program not found: cmd-2");
+    EXPECT_EQ(heard(3), "skipped");
+    EXPECT_EQ(heard(4), "started, waiting for \"editor\" to end");
+    EXPECT_EQ(heard(5), "waiting");
+    h.runUntilAutoclose();
+    EXPECT_EQ(heard(4), "started");
+    EXPECT_EQ(heard(5), "skipped");
+}

@@ -46,6 +46,7 @@ CurrencyRow::CurrencyRow(form::Window& window, const std::string& code, int top,
     address.setBackColour(form::colour::PaleYellow);
     address.setForeColour(Black);
     address.tabIndex = tabIndex;
+    address.setAccessibleName(code + " address");
 }
 
 DonationsWindow::DonationsWindow(form::Scheduler& scheduler, settings::Store& store)
@@ -89,6 +90,14 @@ void DonationsWindow::layOut() {
     THANKS_DONATIONS_MESSAGE_TEXTBOX.setToolTip("!!! DOUBLE-CLICK TO STOP / START FLASHING TEXT !!!");
 
     banner(THANKS_TARNHOLT_SOFTWARE_TEXTBOX, {840, 4560, 7095, 480}, {"Arial", 14.25, true});
+
+    TARNHOLT_TITLE_TEXTBOX.setAccessibleName("Maker");
+    TARNHOLT_WEBSITE_TEXTBOX.setAccessibleName("Maker's web site");
+    CREATOR_TEXTBOX.setAccessibleName("Creator");
+    THANKS_DONATIONS_MESSAGE_TEXTBOX.setAccessibleName("Thank-you line");
+    THANKS_DONATIONS_MESSAGE_TEXTBOX.setAccessibleDescription(
+        "Enter or a double-click stops or starts its flashing");
+    THANKS_TARNHOLT_SOFTWARE_TEXTBOX.setAccessibleName("Thanks");
 
     OK_BUTTON.box = {3360, 5280, 2055, 495};
     OK_BUTTON.tabIndex = 0;  // has the focus when the window opens

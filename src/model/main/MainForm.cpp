@@ -42,6 +42,27 @@ SlotRow::SlotRow(form::Window& window, int number)
     enable.tabIndex = 7 + 2 * number;
     pause.box = {4800, top, 735, 255};
     pause.tabIndex = 8 + 2 * number;
+    const std::string slot = "Task " + std::to_string(number);
+    light.setAccessibleName(slot + " light");
+    pause.setAccessibleName("P-4-P, task " + std::to_string(number));
+    enable.setAccessibleName(slot);
+    tell(Light::Waiting);
+}
+
+void SlotRow::tell(Light what, const std::string& detail) {
+    static constexpr const char* kWords[] = {
+        "waiting", "started", "skipped", "could not start", "", "could not look for running programs"};
+    const bool failed = what == Light::CouldNotStart || what == Light::CouldNotWatch;
+    light.setAccessibleDescription(failed ? detail : std::string());
+    light.setStateWords(what == Light::WaitingForProgram ? "started, waiting for \"" + detail + "\" to end"
+                                                         : kWords[static_cast<int>(what)]);
+}
+
+void SlotRow::setCaption(const std::string& caption) {
+    enable.setCaption(caption);
+    const std::string slot = "Task " + std::to_string(n);
+    const bool own = !caption.empty() && caption != "TASK " + std::to_string(n);
+    enable.setAccessibleName(own ? slot + ": " + caption : slot);
 }
 
 MainForm::MainForm(form::Scheduler& scheduler, settings::Store& store, std::string executableName,
@@ -125,6 +146,8 @@ void MainForm::layOut() {
         lamp.setBackColour(Red);
     }
 
+    nameForPeople();
+
     CMD_HEADING.box = {6480, 240, 1695, 255};
     CMD_HEADING.font = look::arialBold(8.25);
     PROCESS_HEADING.box = {9840, 240, 2295, 255};
@@ -133,6 +156,21 @@ void MainForm::layOut() {
     for (int y : {960, 1440, 2280, 7320})
         lines.push_back({120, y, 5640, y, form::colour::SystemWindowText, 1});
     for (int y : {1560, 2160, 7440, 8040}) lines.push_back({120, y, 5640, y, Green, 3});
+}
+
+// What a screen reader reads where a caption does not say it; the lamps, their
+// background and the headings nobody sees stay out of its way.
+void MainForm::nameForPeople() {
+    AUTOSTART_START_BUTTON.setAccessibleName("{} autostart countdown");
+    AUTOCLOSE_START_BUTTON.setAccessibleName("{} autoclose countdown");
+    RIVA_START_BUTTON.setAccessibleName("{} heartbeat");
+    AUTOSTART_TIMER_TEXTBOX.setAccessibleName("AutoStart countdown");
+    AUTOCLOSE_TIMER_TEXTBOX.setAccessibleName("AutoClose countdown");
+    HEARTBEAT_COUNTDOWN_TEXTBOX.setAccessibleName("Heartbeat: next NumLock pulse in");
+    LAST_RUN_TEXTBOX.setAccessibleName("Last run");
+    for (form::Label* quiet : {&RIVA_BACKGROUND_LABEL, &CMD_HEADING, &PROCESS_HEADING})
+        quiet->decoration = true;
+    for (auto& lamp : RIVA_LABEL) lamp->decoration = true;
 }
 
 // In the order a shut-down writes them.
@@ -147,7 +185,7 @@ void MainForm::declareStored() {
     // The settings windows save these.
     for (int n = 1; n <= kSlots; ++n) {
         SlotRow& s = slot(n);
-        stored_.loadOnly(keys::taskCaption(n), [&s](const std::string& v) { s.enable.setCaption(v); });
+        stored_.loadOnly(keys::taskCaption(n), [&s](const std::string& v) { s.setCaption(v); });
         stored_.loadOnly(keys::taskCommand(n), [&s](const std::string& v) { s.command = v; });
         stored_.loadOnly(keys::taskProcessName(n), [&s](const std::string& v) { s.processName = v; });
     }

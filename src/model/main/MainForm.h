@@ -22,9 +22,21 @@ using settings::keys::kSlots;
 // The name of slot n's control or timer `what`: TASK_n_<what>.
 std::string slotName(int n, const char* what);
 
+// What a slot's light says in words, beside its colour, for those who cannot
+// see it (its state words; why it failed is its description).
+enum class Light { Waiting, Started, Skipped, CouldNotStart, WaitingForProgram, CouldNotWatch };
+
 // One task slot: its visible row, its two hidden texts and its two timers.
 struct SlotRow {
     SlotRow(form::Window& window, int n);
+
+    // The light's words: "waiting", "started", "skipped", "could not start"
+    // (why: `detail`), "started, waiting for "<detail>" to end", "could not
+    // look for running programs" (why: `detail`).
+    void tell(Light what, const std::string& detail = {});
+    // The slot's caption on its tick box, read "Task 7: <caption>" where the
+    // caption is the slot's own rather than the default.
+    void setCaption(const std::string& caption);
 
     const int n;
     form::TextBox light;        // TASK_n_LIGHT: the status light, shows n
@@ -127,6 +139,7 @@ protected:
 
 private:
     void layOut();
+    void nameForPeople();
     void declareStored();
     void wireDesktopFeatures();
     void unavailable(platform::DesktopFeature feature, const std::string& why);

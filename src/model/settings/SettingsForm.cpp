@@ -32,6 +32,12 @@ SettingsRow::SettingsRow(form::Window& window, int number)
     command.tabIndex = name.tabIndex + 1;
     process.tabIndex = name.tabIndex + 2;
     for (form::TextBox* box : {&light, &name, &command, &process}) box->font = look::arialBold(8.25);
+    // Read as the slot's; the number box beside them says nothing more.
+    const std::string slot = "Task " + std::to_string(number);
+    name.setAccessibleName(slot + " display name");
+    command.setAccessibleName(slot + " command");
+    process.setAccessibleName(slot + " process name");
+    light.decoration = true;
 }
 
 SettingsForm::SettingsForm(form::Scheduler& scheduler, settings::Store& store, MainForm& main,
@@ -69,6 +75,9 @@ void SettingsForm::layOut() {
     SAVE_BUTTON.tabIndex = 1 + 3 * kSlots;
     CANCEL_BUTTON.box = {9240, 4920, 1575, 615};
     CANCEL_BUTTON.tabIndex = 0;
+    // A click on the creator's name shows the address; the keyboard reaches
+    // it last, as nothing else does what it does.
+    VELMORA_CREATOR.tabIndex = SAVE_BUTTON.tabIndex + 1;
 
     lines.push_back({8640, 600, 8640, 4560});
     lines.push_back({240, 2640, 17040, 2640});
@@ -88,7 +97,7 @@ void SettingsForm::SAVE_BUTTON_Click() {
     stored_.save();
     const platform::Result saved = group.end();
     // The session goes on with them either way, as the store keeps them.
-    for (int n = 1; n <= kSlots; ++n) main_.slot(n).enable.setCaption(row(n).name.text());
+    for (int n = 1; n <= kSlots; ++n) main_.slot(n).setCaption(row(n).name.text());
     for (int n = 1; n <= kSlots; ++n) main_.slot(n).command = row(n).command.text();
     for (int n = 1; n <= kSlots; ++n) main_.slot(n).processName = row(n).process.text();
     if (!saved.ok) {

@@ -24,6 +24,7 @@ void SettingsWindows::SETTINGS_BUTTON_Click() {
 // Only the light changes: the chain repaints it when it next handles the slot.
 void SettingsWindows::TASK_LIGHT_DblClick(int n) {
     main_.slot(n).light.setBackColour(form::colour::White);
+    main_.slot(n).tell(Light::Waiting);
 }
 
 }  // namespace model

@@ -43,6 +43,7 @@ void SingleSettingsForm::layOut() {
         form::Button& b = loadButton(n);
         b.box = {480 + 1080 * ((n - 1) % 10), n <= 10 ? 600 : 1200, 975, 375};
         b.tabIndex = n;
+        b.setAccessibleName("Load task " + std::to_string(n));
     }
     lines.push_back({240, 1800, 11400, 1800});
 
@@ -63,6 +64,12 @@ void SingleSettingsForm::layOut() {
          {&TASK_LIGHT, &TASK_1_NAME_TEXTBOX, &TASK_1_PROCESS_NAME_TEXTBOX, &TASK_1_CMD_TEXTBOX})
         t->font = look::arialBold(8.25);
     BROWSE_FILE_BUTTON.box = {600, 3000, 375, 375};
+    // Named by the label above or beside each; the picture by what it does.
+    TASK_LIGHT.setAccessibleName("Loaded task");
+    TASK_1_NAME_TEXTBOX.setAccessibleName(TASK_NAME_LABEL.caption());
+    TASK_1_PROCESS_NAME_TEXTBOX.setAccessibleName(TASK_PROCESS_NAME_LABEL.caption());
+    TASK_1_CMD_TEXTBOX.setAccessibleName(TASK_CMD_LABEL.caption());
+    BROWSE_FILE_BUTTON.setAccessibleName("Select file to run");
 
     VIEW_ALL_SETTINGS_BUTTON.box = {1200, 3600, 2415, 495};
     SAVE_BUTTON.box = {4920, 3600, 2055, 495};
@@ -103,7 +110,7 @@ void SingleSettingsForm::SAVE_BUTTON_Click() {
         const platform::Result saved = group.end();
         if (!saved.ok) host_.showMessage(*this, settings::saveFailure(saved.error));
         SlotRow& slot = main_.slot(n);
-        slot.enable.setCaption(TASK_1_NAME_TEXTBOX.text());
+        slot.setCaption(TASK_1_NAME_TEXTBOX.text());
         slot.command = TASK_1_CMD_TEXTBOX.text();
         slot.processName = TASK_1_PROCESS_NAME_TEXTBOX.text();
     }
