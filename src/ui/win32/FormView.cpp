@@ -680,6 +680,13 @@ bool isActionKey(WPARAM key) {
     return key == VK_RETURN || key == VK_SPACE;
 }
 
+// A label, a picture or a read-only box shows no focus of its own (a box's
+// caret and selection are hard to see in a slot's light): the view marks it.
+bool marksFocus(const ControlView& view) {
+    return view.kind == Kind::Label || view.kind == Kind::Other ||
+           (view.kind == Kind::TextBox && static_cast<const form::TextBox&>(view.control).readOnly);
+}
+
 }  // namespace
 
 LRESULT FormView::controlMessage(ControlView& view, WNDPROC system, UINT message, WPARAM wParam,
@@ -726,8 +733,7 @@ LRESULT FormView::controlMessage(ControlView& view, WNDPROC system, UINT message
         case WM_SETFOCUS:
         case WM_KILLFOCUS: {
             const LRESULT result = passOn();
-            // A label or a picture draws no focus of its own: the view marks it.
-            if (view.kind == Kind::Label || view.kind == Kind::Other) InvalidateRect(hwnd, nullptr, TRUE);
+            if (marksFocus(view)) InvalidateRect(hwnd, nullptr, TRUE);
             // The focus leaves the box only when it moves on within the
             // window; another window coming to the front keeps it here.
             const auto next = reinterpret_cast<HWND>(wParam);
@@ -738,15 +744,20 @@ LRESULT FormView::controlMessage(ControlView& view, WNDPROC system, UINT message
             return result;
         }
         case WM_PAINT: {
+            if (GetFocus() != hwnd || !marksFocus(view)) break;
+            // The mark is drawn over what this paint renews and nowhere else,
+            // as it inverts what lies under it.
+            const HRGN renewed = CreateRectRgn(0, 0, 0, 0);
+            GetUpdateRgn(hwnd, renewed, FALSE);
             const LRESULT result = passOn();
-            if ((view.kind == Kind::Label || view.kind == Kind::Other) && GetFocus() == hwnd) {
-                RECT client{};
-                GetClientRect(hwnd, &client);
-                if (HDC dc = GetDC(hwnd)) {
-                    DrawFocusRect(dc, &client);
-                    ReleaseDC(hwnd, dc);
-                }
+            RECT client{};
+            GetClientRect(hwnd, &client);
+            if (HDC dc = GetDC(hwnd)) {
+                SelectClipRgn(dc, renewed);
+                DrawFocusRect(dc, &client);
+                ReleaseDC(hwnd, dc);
             }
+            DeleteObject(renewed);
             return result;
         }
         default:
