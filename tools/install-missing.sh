@@ -27,9 +27,11 @@ build_packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools
 # What the tests need beyond that: a virtual display with a window manager, and
 # the checkers the package test runs on the .deb and its desktop files; a
 # session bus with the desktop portal and its GTK backend, a headless Wayland
-# compositor and Qt's Wayland platform for the keep-awake tests.
+# compositor and Qt's Wayland platform for the keep-awake tests; the
+# accessibility bus and its Python client for what a screen reader reads.
 test_packages=(xvfb openbox jwm x11-utils desktop-file-utils appstream lintian
-  dbus-daemon xdg-desktop-portal xdg-desktop-portal-gtk weston qt6-wayland)
+  dbus-daemon xdg-desktop-portal xdg-desktop-portal-gtk weston qt6-wayland
+  at-spi2-core python3-pyatspi)
 
 # What the Windows build needs: the MinGW-w64 cross compiler (posix threads),
 # its tools (windres for the resources), and GoogleTest's sources to build the

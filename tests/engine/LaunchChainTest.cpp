@@ -143,30 +143,28 @@ TEST_F(LaunchChain, SlotOneWithAFailedLaunchShowsMagentaInsteadOfGreenWhileItWai
     EXPECT_EQ(h.light(1), Magenta);
 }
 
-}  // namespace
-
 // What a screen reader hears of each light as a pass goes: its words follow
 // its colour, and a failure says why.
 TEST_F(LaunchChain, EachLightSaysInWordsWhatItsColourShows) {
     h.enableSlots({1, 2, 4});
     h.form->slot(4).pause.setValue(1);
     h.form->slot(4).processName = "editor";
-    h.platform.failLaunch("cmd-2", "program not found: cmd-2");
+    h.platform.failLaunch("cmd-2", "program not found");
     h.platform.setProcessCountUntil("editor", 1, 12'000);
     const auto heard = [&](int n) {
-        const auto& light = h.form->slot(n).light;
-        return light.stateWords() +
-               (light.accessibleDescription().empty() ? "" : " / " + light.accessibleDescription());
+        return h.form->slot(n).light.stateWords() + "/" + h.form->slot(n).light.accessibleDescription();
     };
-    EXPECT_EQ(heard(1), "waiting");
+    EXPECT_EQ(heard(1), "waiting/");
     h.startPass();
     h.vt.advance(8000);  // slot 4 launched at 6000 and waits
-    EXPECT_EQ(heard(1), "started");
-    EXPECT_EQ(heard(2), "could not start / program not found: cmd-2");
-    EXPECT_EQ(heard(3), "skipped");
-    EXPECT_EQ(heard(4), "started, waiting for \"editor\" to end");
-    EXPECT_EQ(heard(5), "waiting");
+    for (const auto& [n, words] : {std::pair{1, "started/"},
+                                   {2, "could not start/program not found"},
+                                   {3, "skipped/"},
+                                   {4, "started, waiting for \"editor\" to end/"},
+                                   {5, "waiting/"}})
+        EXPECT_EQ(heard(n), words);
     h.runUntilAutoclose();
-    EXPECT_EQ(heard(4), "started");
-    EXPECT_EQ(heard(5), "skipped");
+    EXPECT_EQ(heard(4), "started/");
 }
+
+}  // namespace

@@ -96,7 +96,7 @@ void DonationsWindow::layOut() {
     CREATOR_TEXTBOX.setAccessibleName("Creator");
     THANKS_DONATIONS_MESSAGE_TEXTBOX.setAccessibleName("Thank-you line");
     THANKS_DONATIONS_MESSAGE_TEXTBOX.setAccessibleDescription(
-        "Enter or a double-click stops or starts its flashing");
+        "Space or a double-click stops or starts its flashing");
     THANKS_TARNHOLT_SOFTWARE_TEXTBOX.setAccessibleName("Thanks");
 
     OK_BUTTON.box = {3360, 5280, 2055, 495};

@@ -11,16 +11,19 @@
 #include <functional>
 #include <memory>
 
+#include "engine/Countdowns.h"
 #include "form/VirtualTime.h"
 #include "model/about/AboutWindow.h"
 #include "model/about/DonationsWindow.h"
 #include "model/main/MainForm.h"
 #include "model/settings/SettingsForm.h"
+#include "model/settings/SettingsWindows.h"
 #include "model/settings/SingleSettingsForm.h"
 #include "platform/fake/FakePlatform.h"
 #include "platform/fake/FakeWindowHost.h"
 #include "platform/fake/MemorySettingsBackend.h"
 #include "settings/Store.h"
+#include "ui/qt/about/AboutView.h"
 #include "ui/qt/controls/FormWindow.h"
 
 namespace {
@@ -32,6 +35,10 @@ struct Models {
     platform::FakePlatform platform{time.clock};
     platform::FakeWindowHost host;
     model::MainForm main{time.scheduler, store, "velmora", platform};
+    // The double-clicks of the lights and the countdowns.
+    model::SettingsWindows settings{main, host, platform};
+    engine::RunRecord record;
+    engine::Countdowns countdowns{main, record};
 };
 
 using Make = std::function<std::unique_ptr<form::Window>(Models&)>;
@@ -112,6 +119,104 @@ TEST(EnterKey, PressesTheFocusedButtonElseTheDefaultOne) {
         QApplication::sendEvent(focus, &release);
         EXPECT_EQ(pressed, row.pressed);
         view.hide();
+    }
+}
+
+// Tab walks each window in the order of its layout's keyboard column, from
+// the control that has the focus when it opens back round to it.
+TEST(Keyboard, TabWalksEveryWindowInItsKeyboardOrder) {
+    const auto perSlot = [](std::initializer_list<const char*> what) {
+        std::string s;
+        for (int n = 1; n <= 20; ++n)
+            for (const char* w : what) s += " TASK_" + std::to_string(n) + "_" + w;
+        return s;
+    };
+    const std::pair<Make, std::string> windows[] = {
+        {kMain,
+         "AUTOSTART_START_BUTTON SETTINGS_BUTTON AUTOSTART_TICKBOX AlwaysOnTopTimer_TICKBOX "
+         "AUTOCLOSE_TICKBOX "
+         "RIVA_AUTOSTART_TICKBOX RIVA_START_BUTTON ABOUT_BUTTON" +
+             perSlot({"ENABLE_TICKBOX", "PAUSE_TICKBOX"}) +
+             " AUTOSTART_TIMER_TEXTBOX AUTOCLOSE_TIMER_TEXTBOX" + perSlot({"LIGHT"}) +
+             " HEARTBEAT_COUNTDOWN_TEXTBOX LAST_RUN_TEXTBOX"},
+        {kAbout,
+         "KNIGHTRIDER_WEBSITE_LINK RIVA_PIC_PICBOX OK_BUTTON DONATIONS_BUTTON DONATIONS_BACK_TEXTBOX "
+         "VELMORA_CREATOR"},
+        {kDonations,
+         "OK_BUTTON BTC_DONATION_ADDRESS_TEXTBOX NMC_DONATION_ADDRESS_TEXTBOX LTC_DONATION_ADDRESS_TEXTBOX "
+         "DASH_DONATION_ADDRESS_TEXTBOX VTC_DONATION_ADDRESS_TEXTBOX TARNHOLT_TITLE_TEXTBOX "
+         "TARNHOLT_WEBSITE_TEXTBOX CREATOR_TEXTBOX THANKS_DONATIONS_MESSAGE_TEXTBOX "
+         "THANKS_TARNHOLT_SOFTWARE_TEXTBOX"},
+        {kSingle,
+         "OK_BUTTON" + perSlot({"LOAD_BUTTON"}) +
+             " TASK_1_NAME_TEXTBOX TASK_1_PROCESS_NAME_TEXTBOX BROWSE_FILE_BUTTON TASK_1_CMD_TEXTBOX "
+             "SAVE_BUTTON VIEW_ALL_SETTINGS_BUTTON"},
+        {kAll, "CANCEL_BUTTON" + perSlot({"NAME_TEXTBOX", "CMD_TEXTBOX", "PROCESS_NAME_TEXTBOX"}) +
+                   " SAVE_BUTTON VELMORA_CREATOR"},
+    };
+    for (const auto& [make, expected] : windows) {
+        Models m;
+        m.main.Form_Load();
+        std::unique_ptr<form::Window> other = make(m);
+        ui::qt::AboutView view(other ? *other : m.main, nullptr, Qt::Window);  // the picture too
+        view.buildControls();
+        view.show();
+        view.activateWindow();
+        QApplication::processEvents();
+        std::string walked;
+        for (QWidget* first = QApplication::focusWidget(); first && walked.size() < 4000;) {
+            walked += (walked.empty() ? "" : " ") + QApplication::focusWidget()->objectName().toStdString();
+            QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+            QApplication::sendEvent(QApplication::focusWidget(), &tab);
+            if (QApplication::focusWidget() == first) break;
+        }
+        EXPECT_EQ(walked, expected);
+    }
+}
+
+// Space on a box or name that does something on a (double-)click does it;
+// Enter too, unless an OK button takes Enter.
+TEST(Keyboard, SpaceOrEnterDoesWhatTheMouseDid) {
+    const struct {
+        Make make;
+        const char* focus;
+        Qt::Key key;
+        const char* done;  // whose handler ran, "" for none
+    } rows[] = {
+        {kMain, "TASK_3_LIGHT", Qt::Key_Space, "TASK_3_LIGHT"},
+        {kMain, "AUTOSTART_TIMER_TEXTBOX", Qt::Key_Return, "AUTOSTART_TIMER_TEXTBOX"},
+        {kMain, "HEARTBEAT_COUNTDOWN_TEXTBOX", Qt::Key_Enter, "HEARTBEAT_COUNTDOWN_TEXTBOX"},
+        {kMain, "LAST_RUN_TEXTBOX", Qt::Key_Space, ""},
+        {kAbout, "VELMORA_CREATOR", Qt::Key_Space, "VELMORA_CREATOR"},
+        {kAbout, "VELMORA_CREATOR", Qt::Key_Return, "OK_BUTTON"},
+        {kDonations, "BTC_DONATION_ADDRESS_TEXTBOX", Qt::Key_Space, "BTC_DONATION_ADDRESS_TEXTBOX"},
+        {kDonations, "THANKS_DONATIONS_MESSAGE_TEXTBOX", Qt::Key_Space, "THANKS_DONATIONS_MESSAGE_TEXTBOX"},
+        {kAll, "VELMORA_CREATOR", Qt::Key_Return, "VELMORA_CREATOR"},
+        {kAll, "TASK_2_NAME_TEXTBOX", Qt::Key_Space, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.focus);
+        Models m;
+        m.main.Form_Load();
+        std::unique_ptr<form::Window> other = row.make(m);
+        form::Window& model = other ? *other : m.main;
+        ui::qt::FormWindow view(model, nullptr, Qt::Window);
+        view.buildControls();
+        std::string done;
+        for (form::Control* c : model.controls()) {
+            const auto mark = [&done, c] { done = c->name(); };
+            if (auto* t = dynamic_cast<form::TextBox*>(c); t && t->onDblClick) t->onDblClick = mark;
+            if (auto* l = dynamic_cast<form::Label*>(c); l && (l->onClick || l->onDblClick))
+                l->onClick = mark;
+            if (auto* b = dynamic_cast<form::Button*>(c)) b->onClick = mark;
+        }
+        view.show();
+        QWidget* focus = view.findChild<QWidget*>(row.focus);
+        ASSERT_NE(focus, nullptr);
+        focus->setFocus(Qt::TabFocusReason);
+        QKeyEvent press(QEvent::KeyPress, row.key, Qt::NoModifier, row.key == Qt::Key_Space ? " " : "\r");
+        QApplication::sendEvent(focus, &press);
+        EXPECT_EQ(done, row.done);
     }
 }
 

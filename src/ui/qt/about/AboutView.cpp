@@ -17,9 +17,9 @@ constexpr int kBorderPx = 2;
 
 PictureView::PictureView(model::PictureBox& box, model::pictures::Drawing picture, QWidget* parent,
                          double dpi)
-    : QWidget(parent), picture_(std::move(picture)), border_(form::scalePx(kBorderPx, dpi)) {
+    : QWidget(parent), box_(box), picture_(std::move(picture)), border_(form::scalePx(kBorderPx, dpi)) {
     setObjectName(QString::fromStdString(box.name()));
-    setAccessibleName(objectName());
+    showAccessible(*this, box);
     // The box fits the picture and its border, whatever its twips say.
     const QRect at = toQRect(form::toPx(box.box, dpi));
     setGeometry(at.left(), at.top(), form::scalePx(picture_.width, dpi) + 2 * border_,
@@ -31,6 +31,8 @@ void PictureView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     paintDrawing(p, picture_, rect().adjusted(border_, border_, -border_, -border_));
     qDrawWinPanel(&p, rect(), palette(), true);
+    p.end();
+    paintFocusMark(*this);
 }
 
 QWidget* AboutView::createView(form::Control& control) {

@@ -4,20 +4,23 @@
 
 #include "model/about/PictureBox.h"
 #include "model/pictures/Drawing.h"
+#include "ui/qt/controls/Accessibility.h"
 #include "ui/qt/controls/FormWindow.h"
 #include "ui/qt/controls/QtWindowHost.h"
 
 namespace ui::qt {
 
 // A picture box: one picture inside a sunken border, sized to the picture.
-class PictureView : public QWidget {
+class PictureView : public QWidget, public ControlView {
 public:
     PictureView(model::PictureBox& box, model::pictures::Drawing picture, QWidget* parent, double dpi);
+    const form::Control& control() const override { return box_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    model::PictureBox& box_;
     model::pictures::Drawing picture_;
     int border_;
 };

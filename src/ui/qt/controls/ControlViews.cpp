@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QProxyStyle>
@@ -25,14 +26,22 @@ QString caption(const std::string& s) {
 
 // Name, place, font and state shared by every kind of control.
 void setUpCommon(QWidget& w, const form::Control& c, double dpi) {
-    w.setObjectName(qs(c.name()));
-    w.setAccessibleName(qs(c.name()));
+    w.setObjectName(qs(c.name()));  // for tools; people read showAccessible's name
+    showAccessible(w, c);
     w.setGeometry(toQRect(form::toPx(c.box, dpi)));
     w.setFont(toQFont(c.font));
     w.setToolTip(qs(c.toolTip()));
     w.setEnabled(c.enabled());
     if (!c.visible()) w.setVisible(false);
-    if (c.tabIndex < 0) w.setFocusPolicy(Qt::NoFocus);
+    if (c.tabIndex < 0)
+        w.setFocusPolicy(Qt::NoFocus);
+    else if (w.focusPolicy() == Qt::NoFocus)
+        w.setFocusPolicy(Qt::StrongFocus);  // a label in the keyboard order
+}
+
+// Space, as a keyboard user presses what has the focus.
+bool isSpace(const QKeyEvent& e) {
+    return e.key() == Qt::Key_Space && e.modifiers() == Qt::NoModifier;
 }
 
 void showColours(QWidget& w, const form::Control& c, ColourRoles roles) {
@@ -55,6 +64,9 @@ bool refreshCommon(QWidget& w, const form::Control& c, form::Property p, ColourR
             return true;
         case form::Property::Visible:
             w.setVisible(c.visible());
+            return true;
+        case form::Property::Accessible:
+            showAccessible(w, c);
             return true;
         default:
             return false;
@@ -125,7 +137,10 @@ LabelView::~LabelView() {
 
 void LabelView::refresh(form::Property p) {
     if (refreshCommon(*this, label_, p, kLabelRoles)) return;
-    if (p == form::Property::Text) setText(qs(label_.caption()));
+    if (p == form::Property::Text) {
+        setText(qs(label_.caption()));
+        showAccessible(*this, label_);
+    }
 }
 
 void LabelView::mouseReleaseEvent(QMouseEvent* event) {
@@ -136,6 +151,22 @@ void LabelView::mouseReleaseEvent(QMouseEvent* event) {
 void LabelView::mouseDoubleClickEvent(QMouseEvent* event) {
     QLabel::mouseDoubleClickEvent(event);
     label_.dblClick();
+}
+
+bool LabelView::activate() {
+    if (!label_.onClick && !label_.onDblClick) return false;
+    label_.click();
+    label_.dblClick();
+    return true;
+}
+
+void LabelView::keyPressEvent(QKeyEvent* event) {
+    if (!isSpace(*event) || !activate()) QLabel::keyPressEvent(event);
+}
+
+void LabelView::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    paintFocusMark(*this);
 }
 
 // --- Text box ---
@@ -160,6 +191,22 @@ void TextBoxView::refresh(form::Property p) {
     if (p != form::Property::Text) return;
     // Skip our own echo while the user types, or the cursor would jump.
     if (text() != qs(box_.text())) showText();
+}
+
+bool TextBoxView::activate() {
+    if (!box_.readOnly || !box_.onDblClick) return false;
+    selectAll();  // as a double-click selects the word, here the whole text
+    box_.dblClick();
+    return true;
+}
+
+void TextBoxView::keyPressEvent(QKeyEvent* event) {
+    if (!isSpace(*event) || !activate()) QLineEdit::keyPressEvent(event);
+}
+
+void TextBoxView::paintEvent(QPaintEvent* event) {
+    QLineEdit::paintEvent(event);
+    paintFocusMark(*this);
 }
 
 // A text the program puts in a box shows from its start, as a long command
@@ -207,8 +254,18 @@ void TickBoxView::showValue() {
 
 void TickBoxView::refresh(form::Property p) {
     if (refreshCommon(*this, box_, p, kTickBoxRoles)) return;
-    if (p == form::Property::Text) setText(caption(box_.caption()));
+    if (p == form::Property::Text) {
+        setText(caption(box_.caption()));
+        showAccessible(*this, box_);
+    }
     if (p == form::Property::Value) showValue();
+}
+
+void TickBoxView::checkStateSet() {
+    QCheckBox::checkStateSet();
+    const Qt::CheckState state = checkState();
+    const std::int16_t value = state == Qt::Checked ? 1 : state == Qt::PartiallyChecked ? 2 : 0;
+    if (value != box_.value()) box_.setValue(value);
 }
 
 void TickBoxView::nextCheckState() {
@@ -237,7 +294,10 @@ ButtonView::~ButtonView() {
 
 void ButtonView::refresh(form::Property p) {
     if (refreshCommon(*this, button_, p, kButtonRoles)) return;
-    if (p == form::Property::Text) setText(caption(button_.caption()));
+    if (p == form::Property::Text) {
+        setText(caption(button_.caption()));
+        showAccessible(*this, button_);
+    }
 }
 
 }  // namespace ui::qt

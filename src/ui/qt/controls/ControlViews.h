@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "form/Controls.h"
+#include "ui/qt/controls/Accessibility.h"
 #include "ui/qt/controls/ViewStyle.h"
 
 // Qt widgets that render one form control each. A widget shows what its
@@ -18,28 +19,40 @@ namespace ui::qt {
 // at the screen's logical `dpi`. Returns nullptr for a control kind without a view.
 QWidget* createControlView(form::Control& control, QWidget* parent, double dpi);
 
-class LabelView : public QLabel {
+class LabelView : public QLabel, public ControlView {
 public:
+    const form::Control& control() const override { return label_; }
     LabelView(form::Label& label, QWidget* parent, double dpi);
     ~LabelView() override;
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // Space (and Enter, see FormWindow) does what a click or double-click
+    // does, for a label that takes the focus (the creator's name).
+    bool activate() override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void refresh(form::Property p);
     form::Label& label_;
 };
 
-class TextBoxView : public QLineEdit {
+class TextBoxView : public QLineEdit, public ControlView {
 public:
+    const form::Control& control() const override { return box_; }
     TextBoxView(form::TextBox& box, QWidget* parent, double dpi);
     ~TextBoxView() override;
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    // Space (and Enter, see FormWindow) on a read-only box does what its
+    // double-click does.
+    bool activate() override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void refresh(form::Property p);
@@ -47,8 +60,9 @@ private:
     form::TextBox& box_;
 };
 
-class TickBoxView : public QCheckBox {
+class TickBoxView : public QCheckBox, public ControlView {
 public:
+    const form::Control& control() const override { return box_; }
     TickBoxView(form::TickBox& box, QWidget* parent, double dpi);
     ~TickBoxView() override;
 
@@ -56,6 +70,9 @@ protected:
     // A click (mouse or keyboard) goes to the model; the box then shows
     // whatever value the model holds once its click handler has run.
     void nextCheckState() override;
+    // A tick set on the widget other than by a click (an assistive tool's
+    // "toggle") goes to the model as a click would.
+    void checkStateSet() override;
 
 private:
     void refresh(form::Property p);
@@ -63,8 +80,9 @@ private:
     form::TickBox& box_;
 };
 
-class ButtonView : public QPushButton {
+class ButtonView : public QPushButton, public ControlView {
 public:
+    const form::Control& control() const override { return button_; }
     ButtonView(form::Button& button, QWidget* parent, double dpi);
     ~ButtonView() override;
 

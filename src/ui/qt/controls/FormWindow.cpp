@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "form/Placement.h"
+#include "ui/qt/controls/Accessibility.h"
 #include "ui/qt/controls/ControlViews.h"
 #include "ui/qt/controls/ViewGeometry.h"
 #include "ui/qt/controls/ViewStyle.h"
@@ -36,8 +37,8 @@ form::PixelBox pixelBox(const QRect& r) {
 
 FormWindow::FormWindow(form::Window& window, QWidget* parent, Qt::WindowFlags flags)
     : QWidget(parent, flags), window_(window), dpi_(screenDpi()) {
-    setObjectName(QString::fromStdString(window_.name()));
-    setAccessibleName(objectName());
+    setObjectName(QString::fromStdString(window_.name()));  // a screen reader reads the caption
+    installAccessibleFactory();
     window_.onWindowChanged = [this] { applyWindow(); };
     window_.onSyncGeometry = [this] { recordPosition(); };
     window_.onCloseRequested = [this] {
@@ -170,7 +171,8 @@ void FormWindow::showDefault(QWidget* focus) {
 }
 
 // Escape closes a dialog as its close box would, and Enter that no button took
-// presses the default button, as dialogs do on this desktop.
+// presses the default button, as dialogs do on this desktop. Where there is
+// none, Enter does what Space does on a box or name that has the focus.
 void FormWindow::keyPressEvent(QKeyEvent* event) {
     const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
     if (event->key() == Qt::Key_Escape && modifiers == Qt::NoModifier && isModal()) {
@@ -182,6 +184,8 @@ void FormWindow::keyPressEvent(QKeyEvent* event) {
         defaultButton_->click();
         return;
     }
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && modifiers == Qt::NoModifier)
+        if (auto* view = dynamic_cast<ControlView*>(focusWidget()); view && view->activate()) return;
     QWidget::keyPressEvent(event);
 }
 
