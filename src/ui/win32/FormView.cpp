@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "form/Placement.h"
@@ -33,6 +34,13 @@ struct ControlView {
 namespace {
 
 constexpr int kFirstId = 100;  // clear of IDOK and IDCANCEL, which the dialog keys send
+
+// Each control's own procedure, by window, and the control with the focus,
+// as its messages tell. Kept here rather than asked of the system, which
+// would cost a call to the window manager per control at each start and per
+// paint; the views live on the one thread that runs the windows.
+std::unordered_map<HWND, WNDPROC> g_systemProcs;
+HWND g_focused = nullptr;
 
 Kind kindOf(form::Control& control) {
     if (dynamic_cast<form::Label*>(&control)) return Kind::Label;
@@ -256,11 +264,11 @@ HWND FormView::createControl(ControlView& view, int id) {
                                     instance(), nullptr);
     }
     if (!view.hwnd) return nullptr;
-    // Every control answers a screen reader and the keys through the view,
-    // the system's procedure kept in the control's user data. Unlike a
-    // subclass with its own property, this costs no look-up per message.
-    SetWindowLongPtrW(view.hwnd, GWLP_USERDATA, GetWindowLongPtrW(view.hwnd, GWLP_WNDPROC));
-    SetWindowLongPtrW(view.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(controlProc));
+    // Every control answers a screen reader and the keys through the view.
+    // Unlike a subclass with a property of its own, this costs no look-up in
+    // the window manager per message.
+    g_systemProcs[view.hwnd] = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(view.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(controlProc)));
     if (named_) setName(view.hwnd, c.name());
     SendMessageW(view.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.font(c.font, dpi_)), FALSE);
     if (view.kind == Kind::TickBox) showValue(view);
@@ -638,7 +646,15 @@ LRESULT FormView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK FormView::controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto system = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    const auto found = g_systemProcs.find(hwnd);
+    if (found == g_systemProcs.end()) return DefWindowProcW(hwnd, message, wParam, lParam);
+    const WNDPROC system = found->second;
+    if (message == WM_SETFOCUS) g_focused = hwnd;
+    if (message == WM_KILLFOCUS && g_focused == hwnd) g_focused = nullptr;
+    if (message == WM_NCDESTROY) g_systemProcs.erase(found);
+    // Most messages, paints above all, go straight on.
+    if (message == WM_PAINT && g_focused != hwnd)
+        return CallWindowProcW(system, hwnd, message, wParam, lParam);
     switch (message) {
         case WM_GETOBJECT:
         case WM_GETDLGCODE:
@@ -661,8 +677,9 @@ LRESULT CALLBACK FormView::controlProc(HWND hwnd, UINT message, WPARAM wParam, L
 namespace {
 
 // A control that does something on a double-click (or a click, for a label)
-// does it on Enter or Space when it has the focus: the keyboard's way to it.
-// A field's Space is a character, so only a read-only box takes it.
+// does it on Space, and on Enter where no default button takes Enter, when it
+// has the focus: the keyboard's way to it. A field's Space is a character, so
+// only a read-only box takes it.
 bool actsOnKeys(const ControlView& view) {
     if (view.kind == Kind::TextBox) {
         const auto& box = static_cast<const form::TextBox&>(view.control);
@@ -699,11 +716,14 @@ LRESULT FormView::controlMessage(ControlView& view, WNDPROC system, UINT message
             if (const LRESULT object = accessibleObject(hwnd, wParam, lParam, describe)) return object;
             break;
         case WM_GETDLGCODE: {
-            // The dialog keys would give Enter to the default button.
+            // Enter stays the default button's (OK) where the window has one
+            // that can be pressed, as in any dialog; elsewhere the box takes it.
             LRESULT code = passOn();
             const auto* key = reinterpret_cast<const MSG*>(lParam);
-            if (key && (key->message == WM_KEYDOWN || key->message == WM_CHAR) && isActionKey(key->wParam) &&
-                actsOnKeys(view))
+            if (key && (key->message == WM_KEYDOWN || key->message == WM_CHAR) && key->wParam == VK_RETURN &&
+                actsOnKeys(view) &&
+                !(defaultButton_ && IsWindowVisible(defaultButton_->hwnd) &&
+                  IsWindowEnabled(defaultButton_->hwnd)))
                 code |= DLGC_WANTMESSAGE;
             return code;
         }
@@ -712,9 +732,10 @@ LRESULT FormView::controlMessage(ControlView& view, WNDPROC system, UINT message
                 if (lParam & (1 << 30)) return 0;  // a key held down acts once
                 if (view.kind == Kind::TextBox) {
                     static_cast<form::TextBox&>(view.control).dblClick();
+                } else if (auto& label = static_cast<form::Label&>(view.control); label.onDblClick) {
+                    label.dblClick();
                 } else {
-                    auto& label = static_cast<form::Label&>(view.control);
-                    label.onDblClick ? label.dblClick() : label.click();
+                    label.click();
                 }
                 return 0;
             }
@@ -744,7 +765,7 @@ LRESULT FormView::controlMessage(ControlView& view, WNDPROC system, UINT message
             return result;
         }
         case WM_PAINT: {
-            if (GetFocus() != hwnd || !marksFocus(view)) break;
+            if (!marksFocus(view)) break;
             // The mark is drawn over what this paint renews and nowhere else,
             // as it inverts what lies under it.
             const HRGN renewed = CreateRectRgn(0, 0, 0, 0);

@@ -41,7 +41,9 @@ struct ControlView;
 // its twip box, the window's lines, and the window itself (caption, fixed
 // outer size and position in twips). The model is the truth; this renders it,
 // touches only the controls whose state changed, and forwards the user's
-// clicks, double-clicks, edits and the close box to the model.
+// clicks, double-clicks (or Enter and Space on the control), edits and the
+// close box to the model. Each control answers a screen reader with the
+// model's words (form/Accessible.h).
 class FormView {
 public:
     FormView(form::Window& window, HWND owner, const Frame& frame);

@@ -286,8 +286,9 @@ const EnterRow kEnterRows[] = {
     {"no default, a button focused", false, true, "OTHER_BUTTON", VK_RETURN, "OTHER_BUTTON", "OTHER_BUTTON"},
     {"no default, a field focused", false, true, "SOME_TEXTBOX", VK_RETURN, "", ""},
     {"no default, a tick box focused", false, true, "SOME_TICKBOX", VK_RETURN, "", ""},
-    {"a read-only box that acts on a double-click", true, true, "SHOWN_TEXTBOX", VK_RETURN, "SHOWN_TEXTBOX",
-     "OK_BUTTON"},
+    {"Enter on a read-only box that acts on a double-click", true, true, "SHOWN_TEXTBOX", VK_RETURN,
+     "OK_BUTTON", "OK_BUTTON"},
+    {"no default, Enter on that box", false, true, "SHOWN_TEXTBOX", VK_RETURN, "SHOWN_TEXTBOX", ""},
     {"space on that box", true, true, "SHOWN_TEXTBOX", VK_SPACE, "SHOWN_TEXTBOX", "OK_BUTTON"},
     {"space on a label that acts on a click", true, true, "NAME_LABEL", VK_SPACE, "NAME_LABEL", "OK_BUTTON"},
 };
