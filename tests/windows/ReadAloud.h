@@ -1,7 +1,5 @@
 #pragma once
-// What a screen reader reads of a window, through the system's accessibility
-// interface (oleacc), as it asks another program.
-
+// What a screen reader reads of a window, asked through oleacc as it asks.
 #include <windows.h>
 // After windows.h, which it builds on.
 #include <oleacc.h>
@@ -12,28 +10,27 @@ namespace wintest {
 
 struct ReadAloud {
     std::wstring name, value;
-    long role = 0, state = 0;
-    bool hidden() const { return (state & STATE_SYSTEM_INVISIBLE) != 0; }
+    long role = 0;  // 0 for what is marked invisible, as decoration is
 };
 
 inline ReadAloud readAloud(HWND window) {
-    // Objects from another program come through COM.
-    static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    (void)com;
-    ReadAloud read;
+    static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // for another program's
+    ReadAloud read{L"?", L"?", -1};
     IAccessible* object = nullptr;
-    // IID_IAccessible as MinGW's liboleacc has it is not the interface's GUID.
-    if (FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible),
-                                          reinterpret_cast<void**>(&object))))
+    // MinGW's IID_IAccessible (liboleacc) is not the interface's GUID; __uuidof is.
+    if (com < 0 || AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible),
+                                              reinterpret_cast<void**>(&object)) != S_OK)
         return read;
-    VARIANT self{}, result{};
+    VARIANT self{}, role{}, state{};
     self.vt = VT_I4, self.lVal = CHILDID_SELF;
-    const auto take = [](BSTR text, std::wstring& into) { into = text ? text : L"", SysFreeString(text); };
-    BSTR text = nullptr;
-    if (object->get_accName(self, &text) == S_OK) take(text, read.name);
-    if (text = nullptr; object->get_accValue(self, &text) == S_OK) take(text, read.value);
-    if (SUCCEEDED(object->get_accRole(self, &result)) && result.vt == VT_I4) read.role = result.lVal;
-    if (SUCCEEDED(object->get_accState(self, &result)) && result.vt == VT_I4) read.state = result.lVal;
+    BSTR name = nullptr, value = nullptr;
+    read.name = object->get_accName(self, &name) == S_OK && name ? name : L"";
+    read.value = object->get_accValue(self, &value) == S_OK && value ? value : L"";
+    SysFreeString(name), SysFreeString(value);
+    object->get_accRole(self, &role), object->get_accState(self, &state);
+    read.role = state.vt == VT_I4 && (state.lVal & STATE_SYSTEM_INVISIBLE) ? 0
+                : role.vt == VT_I4                                         ? role.lVal
+                                                                           : -1;
     object->Release();
     return read;
 }

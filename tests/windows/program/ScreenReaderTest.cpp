@@ -12,51 +12,35 @@ using namespace drive;
 
 namespace {
 
-constexpr long kHidden = 0;  // decoration: in the window, not in what is read
+// Role 0: left out of what is read; value nullptr: not checked.
 struct Heard {
-    const char* window;
-    const char* control;
+    const char *window, *control;
     const wchar_t* name;
     long role;
-    const wchar_t* value;  // nullptr: not checked
+    const wchar_t* value;
 };
 const Heard kHeard[] = {
-    {"main", "AUTOSTART_TICKBOX", L"AutoStart Timer", ROLE_SYSTEM_CHECKBUTTON, L"clear"},
     {"main", "TASK_2_ENABLE_TICKBOX", L"Task 2: Mail client", ROLE_SYSTEM_CHECKBUTTON, L"ticked"},
-    {"main", "TASK_7_ENABLE_TICKBOX", L"Task 7", ROLE_SYSTEM_CHECKBUTTON, L"clear"},
     {"main", "TASK_7_PAUSE_TICKBOX", L"P-4-P, task 7", ROLE_SYSTEM_CHECKBUTTON, L"clear"},
     {"main", "TASK_7_LIGHT", L"Task 7 light", ROLE_SYSTEM_STATUSBAR, L"waiting"},
     {"main", "AUTOSTART_START_BUTTON", L"Start autostart countdown", ROLE_SYSTEM_PUSHBUTTON, nullptr},
-    {"main", "AUTOCLOSE_START_BUTTON", L"Start autoclose countdown", ROLE_SYSTEM_PUSHBUTTON, nullptr},
-    {"main", "RIVA_START_BUTTON", L"Start heartbeat", ROLE_SYSTEM_PUSHBUTTON, nullptr},
-    {"main", "AUTOSTART_TIMER_TEXTBOX", L"AutoStart countdown", ROLE_SYSTEM_TEXT, L"00"},
-    {"main", "HEARTBEAT_COUNTDOWN_TEXTBOX", L"Heartbeat: next NumLock pulse in", ROLE_SYSTEM_TEXT,
-     L"00:00:00"},
     {"main", "LAST_RUN_TEXTBOX", L"Last run", ROLE_SYSTEM_TEXT, L"COMPLETED SUCCESSFULLY"},
-    {"main", "RIVA_LABEL_4", L"", kHidden, nullptr},
-    {"single", "TASK_7_LOAD_BUTTON", L"Load task 7", ROLE_SYSTEM_PUSHBUTTON, nullptr},
-    {"single", "TASK_1_CMD_TEXTBOX", L"TASK COMMAND", ROLE_SYSTEM_TEXT, L""},
+    {"main", "RIVA_LABEL_4", L"", 0, nullptr},
     {"single", "BROWSE_FILE_BUTTON", L"Select file to run", ROLE_SYSTEM_PUSHBUTTON, nullptr},
-    {"all", "TASK_2_NAME_TEXTBOX", L"Task 2 display name", ROLE_SYSTEM_TEXT, L"Mail client"},
     {"all", "TASK_7_CMD_TEXTBOX", L"Task 7 command", ROLE_SYSTEM_TEXT, L""},
-    {"all", "TASK_7_LIGHT", L"", kHidden, nullptr},
+    {"all", "TASK_7_LIGHT", L"", 0, nullptr},
     {"about", "RIVA_PIC_PICBOX", L"Picture: a night road under a row of red scanner lamps",
      ROLE_SYSTEM_GRAPHIC, nullptr},
-    {"about", "VELMORA_CREATOR", L"Created By BRANNIC", ROLE_SYSTEM_STATICTEXT, nullptr},
     {"donations", "BTC_DONATION_ADDRESS_TEXTBOX", L"BTC address", ROLE_SYSTEM_TEXT, nullptr},
-    {"donations", "THANKS_DONATIONS_MESSAGE_TEXTBOX", L"Thank-you line", ROLE_SYSTEM_TEXT, nullptr},
 };
 
-void expectHeard(const char* window, const Window& w) {
+void expectHeard(const std::string& window, const Window& w) {
     for (const Heard& row : kHeard) {
-        if (std::string(row.window) != window) continue;
-        SCOPED_TRACE(row.control);
+        if (row.window != window) continue;
         const ReadAloud read = readAloud(w[row.control]);
-        EXPECT_EQ(read.name, row.name);
-        EXPECT_EQ(read.hidden() ? kHidden : read.role, row.role);
-        if (row.value) {
-            EXPECT_EQ(read.value, row.value);
-        }
+        EXPECT_EQ(read.name, row.name) << row.control;
+        EXPECT_EQ(read.role, row.role) << row.control;
+        EXPECT_EQ(row.value ? read.value : L"", row.value ? row.value : L"") << row.control;
     }
 }
 
@@ -77,20 +61,18 @@ TEST(ScreenReader, ReadsEveryWindowInWordsAndTabWalksTheMainWindowInItsOrder) {
     expectHeard("single", single);
     click(single["VIEW_ALL_SETTINGS_BUTTON"]);
     expectHeard("all", run.program.window(L"VELMORA - SETTINGS"));
-    PostMessageW(run.program.find(L"VELMORA - SETTINGS"), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(waitUntil([&] { return enabled(single.hwnd()); }, 5s));
-    click(single["OK_BUTTON"]);
-    EXPECT_TRUE(waitUntil([&] { return enabled(main.hwnd()); }, 5s));
+    for (const wchar_t* window : {L"VELMORA - SETTINGS", L"VELMORA - SINGLE SETTINGS"})
+        PostMessageW(run.program.find(window), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(waitUntil([&] { return enabled(main.hwnd()); }, 5s));
     click(main["ABOUT_BUTTON"]);
     const Window about = run.program.window(L"VELMORA - ABOUT");
     expectHeard("about", about);
     click(about["DONATIONS_BUTTON"]);
-    const Window donations =
-        run.program.window(L"!!! DONATIONS ALWAYS APPRECIATED - BRANNIC - TARNHOLT !!! :)");
-    expectHeard("donations", donations);
-    click(donations["OK_BUTTON"]);
-    EXPECT_TRUE(waitUntil([&] { return enabled(about.hwnd()); }, 5s));
-    click(about["OK_BUTTON"]);
+    expectHeard("donations",
+                run.program.window(L"!!! DONATIONS ALWAYS APPRECIATED - BRANNIC - TARNHOLT !!! :)"));
+    for (const wchar_t* window :
+         {L"!!! DONATIONS ALWAYS APPRECIATED - BRANNIC - TARNHOLT !!! :)", L"VELMORA - ABOUT"})
+        PostMessageW(run.program.find(window), WM_CLOSE, 0, 0);
     ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == main.hwnd(); }, 5s));
 
     // The keyboard order, AUTOCLOSE's START left out while it is greyed.
