@@ -46,15 +46,13 @@ private:
 // show only names, part of its name).
 class StatusAccessible : public QAccessibleWidget {
 public:
-    StatusAccessible(QWidget* w, const form::Control& c)
-        : QAccessibleWidget(w, QAccessible::StatusBar), c_(c) {}
+    explicit StatusAccessible(QWidget* w) : QAccessibleWidget(w, QAccessible::StatusBar) {}
     QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Value) return QString::fromStdString(c_.stateWords());
+        // Through the widget, which lives no longer than its control.
+        if (const auto* view = dynamic_cast<const ControlView*>(widget()); view && t == QAccessible::Value)
+            return QString::fromStdString(view->control().stateWords());
         return QAccessibleWidget::text(t);
     }
-
-private:
-    const form::Control& c_;
 };
 
 QAccessibleInterface* factory(const QString&, QObject* o) {
@@ -64,7 +62,7 @@ QAccessibleInterface* factory(const QString&, QObject* o) {
     auto* w = static_cast<QWidget*>(o);
     switch (form::accessibleOf(view->control()).role) {
         case form::Role::Status:
-            return new StatusAccessible(w, view->control());
+            return new StatusAccessible(w);
         case form::Role::Picture:
             return new QAccessibleWidget(w, QAccessible::Graphic);
         default:
