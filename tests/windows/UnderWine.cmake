@@ -101,6 +101,7 @@ velmora_program_test(settings program SettingsByHand.* 90)
 velmora_program_test(about program AboutWindows.* 90)
 velmora_program_test(ending program FromOutside/Ends.* 90)
 velmora_program_test(focus program KeysWhereTyped.* 90)
+velmora_program_test(reader program ScreenReader.* 90)
 velmora_program_test(desktop desktop Desktop.* 420)
 
 # The installer and zip made from this velmora.exe, installed and removed

@@ -4,7 +4,7 @@
 #   check_imports.sh FOLDER
 set -euo pipefail
 folder=${1:?usage: check_imports.sh FOLDER}
-allowed='^(kernel32|user32|gdi32|advapi32|comctl32|shell32|uxtheme|ole32|oleaut32|msvcrt|ws2_32|bcrypt|shlwapi|version|api-ms-win-crt-[a-z0-9-]+|ucrtbase)\.dll$'
+allowed='^(kernel32|user32|gdi32|advapi32|comctl32|shell32|uxtheme|ole32|oleaut32|oleacc|msvcrt|ws2_32|bcrypt|shlwapi|version|api-ms-win-crt-[a-z0-9-]+|ucrtbase)\.dll$'
 status=0 checked=0
 while IFS= read -r -d '' exe; do
   checked=$((checked + 1))

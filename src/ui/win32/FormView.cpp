@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "form/Placement.h"
 #include "platform/win32text/WideText.h"
+#include "ui/win32/Accessibility.h"
 #include "ui/win32/Units.h"
 
 namespace ui::win32 {
@@ -26,13 +28,19 @@ struct ControlView {
     HWND hwnd = nullptr;
     bool hasTip = false;
     bool threeState = false;  // a tick box made BS_AUTO3STATE to show the greyed value
-    bool subclassed = false;  // an edit box that has had the focus
+    form::Accessible said{};  // what a screen reader was last told, once one asks
 };
 
 namespace {
 
 constexpr int kFirstId = 100;  // clear of IDOK and IDCANCEL, which the dialog keys send
-constexpr UINT_PTR kSubclassId = 1;
+
+// Each control's own procedure, by window, and the control with the focus,
+// as its messages tell. Kept here rather than asked of the system, which
+// would cost a call to the window manager per control at each start and per
+// paint; the views live on the one thread that runs the windows.
+std::unordered_map<HWND, WNDPROC> g_systemProcs;
+HWND g_focused = nullptr;
 
 Kind kindOf(form::Control& control) {
     if (dynamic_cast<form::Label*>(&control)) return Kind::Label;
@@ -256,6 +264,11 @@ HWND FormView::createControl(ControlView& view, int id) {
                                     instance(), nullptr);
     }
     if (!view.hwnd) return nullptr;
+    // Every control answers a screen reader and the keys through the view.
+    // Unlike a subclass with a property of its own, this costs no look-up in
+    // the window manager per message.
+    g_systemProcs[view.hwnd] = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(view.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(controlProc)));
     if (named_) setName(view.hwnd, c.name());
     SendMessageW(view.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.font(c.font, dpi_)), FALSE);
     if (view.kind == Kind::TickBox) showValue(view);
@@ -303,6 +316,13 @@ void FormView::refresh(ControlView& view, form::Property property) {
             break;
         case form::Property::Accessible:
             break;
+    }
+    // Once a screen reader has asked about this window, it hears what changed.
+    if (accessed_ && (property == form::Property::Text || property == form::Property::Value ||
+                      property == form::Property::Accessible)) {
+        form::Accessible now = form::accessibleOf(c);
+        announce(view.hwnd, view.said, now, c.accessibleName().empty(), property == form::Property::Text);
+        view.said = std::move(now);
     }
 }
 
@@ -370,14 +390,6 @@ void FormView::command(ControlView& view, int code) {
             break;
         case Kind::TextBox:
             if (code == EN_CHANGE && !updating_) edited(view);
-            // Only an edit box needs a subclass: it tells its parent of no
-            // double-click and not where the focus went. A subclass costs a
-            // property look-up on each of the box's messages, so it comes when
-            // the box first takes the focus, which the press that begins any
-            // double-click gives it; a box never touched costs nothing.
-            if (code == EN_SETFOCUS && !view.subclassed)
-                view.subclassed = SetWindowSubclass(view.hwnd, controlProc, kSubclassId,
-                                                    reinterpret_cast<DWORD_PTR>(this)) != FALSE;
             break;
         case Kind::Other:
             break;
@@ -612,6 +624,10 @@ LRESULT FormView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (beforeClose) beforeClose();
             unload();
             return 0;
+        case WM_GETOBJECT:
+            // The window's own object is the system's; its controls answer for themselves.
+            noteAccessed();
+            break;
         case WM_DESTROY:
             // The controls still exist here, and their names must go before they do.
             removeNames();
@@ -629,37 +645,160 @@ LRESULT FormView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
-LRESULT CALLBACK FormView::controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                       DWORD_PTR self) {
-    auto* form = reinterpret_cast<FormView*>(self);
+LRESULT CALLBACK FormView::controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto found = g_systemProcs.find(hwnd);
+    if (found == g_systemProcs.end()) return DefWindowProcW(hwnd, message, wParam, lParam);
+    const WNDPROC system = found->second;
+    if (message == WM_SETFOCUS) g_focused = hwnd;
+    if (message == WM_KILLFOCUS && g_focused == hwnd) g_focused = nullptr;
+    if (message == WM_NCDESTROY) g_systemProcs.erase(found);
+    // Most messages, paints above all, go straight on.
+    if (message == WM_PAINT && g_focused != hwnd)
+        return CallWindowProcW(system, hwnd, message, wParam, lParam);
     switch (message) {
-        case WM_LBUTTONDBLCLK: {
-            // An edit box tells its parent of no double-click; the box first
-            // selects the word under the pointer, as it always does.
-            const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
-            ControlView* view = form->viewOf(hwnd);
-            if (view && view->kind == Kind::TextBox) static_cast<form::TextBox&>(view->control).dblClick();
-            return result;
-        }
-        case WM_KILLFOCUS: {
-            const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
-            // The focus leaves the box only when it moves on within the
-            // window; another window coming to the front keeps it here.
-            const auto next = reinterpret_cast<HWND>(wParam);
-            ControlView* view = form->viewOf(hwnd);
-            if (view && view->kind == Kind::TextBox && next && IsChild(form->hwnd_, next)) {
-                auto& box = static_cast<form::TextBox&>(view->control);
-                if (box.onLostFocus) box.onLostFocus();
-            }
-            return result;
-        }
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(hwnd, controlProc, id);
+        case WM_GETOBJECT:
+        case WM_GETDLGCODE:
+        case WM_KEYDOWN:
+        case WM_CHAR:
+        case WM_LBUTTONDBLCLK:
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+        case WM_PAINT:
+            if (auto* form = reinterpret_cast<FormView*>(GetWindowLongPtrW(GetParent(hwnd), GWLP_USERDATA)))
+                if (ControlView* view = form->viewOf(hwnd))
+                    return form->controlMessage(*view, system, message, wParam, lParam);
             break;
         default:
             break;
     }
-    return DefSubclassProc(hwnd, message, wParam, lParam);
+    return CallWindowProcW(system, hwnd, message, wParam, lParam);
+}
+
+namespace {
+
+// A control that does something on a double-click (or a click, for a label)
+// does it on Space, and on Enter where no default button takes Enter, when it
+// has the focus: the keyboard's way to it. A field's Space is a character, so
+// only a read-only box takes it.
+bool actsOnKeys(const ControlView& view) {
+    if (view.kind == Kind::TextBox) {
+        const auto& box = static_cast<const form::TextBox&>(view.control);
+        return box.readOnly && box.onDblClick;
+    }
+    if (view.kind == Kind::Label) {
+        const auto& label = static_cast<const form::Label&>(view.control);
+        return label.onDblClick || label.onClick;
+    }
+    return false;
+}
+
+// Enter and Space, as keys and as their characters ('\r' and ' ').
+bool isActionKey(WPARAM key) {
+    return key == VK_RETURN || key == VK_SPACE;
+}
+
+// A label, a picture or a read-only box shows no focus of its own (a box's
+// caret and selection are hard to see in a slot's light): the view marks it.
+bool marksFocus(const ControlView& view) {
+    return view.kind == Kind::Label || view.kind == Kind::Other ||
+           (view.kind == Kind::TextBox && static_cast<const form::TextBox&>(view.control).readOnly);
+}
+
+}  // namespace
+
+LRESULT FormView::controlMessage(ControlView& view, WNDPROC system, UINT message, WPARAM wParam,
+                                 LPARAM lParam) {
+    const HWND hwnd = view.hwnd;
+    auto passOn = [&] { return CallWindowProcW(system, hwnd, message, wParam, lParam); };
+    switch (message) {
+        case WM_GETOBJECT:
+            noteAccessed();
+            if (const LRESULT object = accessibleObject(hwnd, wParam, lParam, describe)) return object;
+            break;
+        case WM_GETDLGCODE: {
+            // Enter stays the default button's (OK) where the window has one
+            // that can be pressed, as in any dialog; elsewhere the box takes it.
+            LRESULT code = passOn();
+            const auto* key = reinterpret_cast<const MSG*>(lParam);
+            if (key && (key->message == WM_KEYDOWN || key->message == WM_CHAR) && key->wParam == VK_RETURN &&
+                actsOnKeys(view) &&
+                !(defaultButton_ && IsWindowVisible(defaultButton_->hwnd) &&
+                  IsWindowEnabled(defaultButton_->hwnd)))
+                code |= DLGC_WANTMESSAGE;
+            return code;
+        }
+        case WM_KEYDOWN:
+            if (isActionKey(wParam) && actsOnKeys(view)) {
+                if (lParam & (1 << 30)) return 0;  // a key held down acts once
+                if (view.kind == Kind::TextBox) {
+                    static_cast<form::TextBox&>(view.control).dblClick();
+                } else if (auto& label = static_cast<form::Label&>(view.control); label.onDblClick) {
+                    label.dblClick();
+                } else {
+                    label.click();
+                }
+                return 0;
+            }
+            break;
+        case WM_CHAR:
+            // A read-only box would beep at the keys' characters.
+            if (isActionKey(wParam) && actsOnKeys(view)) return 0;
+            break;
+        case WM_LBUTTONDBLCLK: {
+            // An edit box tells its parent of no double-click; the box first
+            // selects the word under the pointer, as it always does.
+            const LRESULT result = passOn();
+            if (view.kind == Kind::TextBox) static_cast<form::TextBox&>(view.control).dblClick();
+            return result;
+        }
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS: {
+            const LRESULT result = passOn();
+            if (marksFocus(view)) InvalidateRect(hwnd, nullptr, TRUE);
+            // The focus leaves the box only when it moves on within the
+            // window; another window coming to the front keeps it here.
+            const auto next = reinterpret_cast<HWND>(wParam);
+            if (message == WM_KILLFOCUS && view.kind == Kind::TextBox && next && IsChild(hwnd_, next)) {
+                auto& box = static_cast<form::TextBox&>(view.control);
+                if (box.onLostFocus) box.onLostFocus();
+            }
+            return result;
+        }
+        case WM_PAINT: {
+            if (!marksFocus(view)) break;
+            // The mark is drawn over what this paint renews and nowhere else,
+            // as it inverts what lies under it.
+            const HRGN renewed = CreateRectRgn(0, 0, 0, 0);
+            GetUpdateRgn(hwnd, renewed, FALSE);
+            const LRESULT result = passOn();
+            RECT client{};
+            GetClientRect(hwnd, &client);
+            if (HDC dc = GetDC(hwnd)) {
+                SelectClipRgn(dc, renewed);
+                DrawFocusRect(dc, &client);
+                ReleaseDC(hwnd, dc);
+            }
+            DeleteObject(renewed);
+            return result;
+        }
+        default:
+            break;
+    }
+    return passOn();
+}
+
+void FormView::noteAccessed() {
+    if (accessed_) return;
+    accessed_ = true;
+    for (const auto& view : views_) view->said = form::accessibleOf(view->control);
+}
+
+bool FormView::describe(HWND control, form::Accessible& out) {
+    auto* form = reinterpret_cast<FormView*>(GetWindowLongPtrW(GetParent(control), GWLP_USERDATA));
+    const ControlView* view = form ? form->viewOf(control) : nullptr;
+    if (!view) return false;
+    out = form::accessibleOf(view->control);
+    return true;
 }
 
 }  // namespace ui::win32

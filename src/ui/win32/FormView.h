@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "form/Accessible.h"
 #include "form/Window.h"
 #include "ui/win32/Gdi.h"
 
@@ -40,7 +41,9 @@ struct ControlView;
 // its twip box, the window's lines, and the window itself (caption, fixed
 // outer size and position in twips). The model is the truth; this renders it,
 // touches only the controls whose state changed, and forwards the user's
-// clicks, double-clicks, edits and the close box to the model.
+// clicks, double-clicks (or Enter and Space on the control), edits and the
+// close box to the model. Each control answers a screen reader with the
+// model's words (form/Accessible.h).
 class FormView {
 public:
     FormView(form::Window& window, HWND owner, const Frame& frame);
@@ -87,9 +90,12 @@ protected:
 
 private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                        DWORD_PTR self);
+    static LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT controlMessage(ControlView& view, WNDPROC system, UINT message, WPARAM wParam, LPARAM lParam);
+    // A screen reader has asked about this window: from now on it is told of changes.
+    void noteAccessed();
+    static bool describe(HWND control, form::Accessible& out);
 
     HWND createControl(ControlView& view, int id);
     void refresh(ControlView& view, form::Property property);
@@ -121,6 +127,7 @@ private:
     bool unloaded_ = false;
     bool updating_ = false;  // the view itself is setting a control's text
     bool named_ = false;     // the windows carry their names
+    bool accessed_ = false;  // a screen reader has asked about the window
     std::vector<std::unique_ptr<ControlView>> views_;
     FontCache fonts_;
     BrushCache brushes_;

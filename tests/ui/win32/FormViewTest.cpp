@@ -13,10 +13,12 @@
 #include "form/Window.h"
 #include "ui/win32/FormView.h"
 #include "ui/win32/Win32WindowHost.h"
+#include "windows/ReadAloud.h"
 
 namespace {
 
 using namespace ui::win32;
+using wintest::readAloud;
 
 struct TestWindow : form::Window {
     explicit TestWindow(form::Scheduler& scheduler) : form::Window("TEST_WINDOW", scheduler) {
@@ -228,6 +230,8 @@ struct DialogWindow : form::Window {
         ok.tabIndex = 3;
         ok.isDefault = withDefault;
         for (form::Button* b : {&other, &ok}) b->onClick = [this, b] { pressed += b->name(); };
+        shown.readOnly = true, shown.tabIndex = 4, shown.onDblClick = [this] { pressed += shown.name(); };
+        label.tabIndex = 5, label.onClick = [this] { pressed += label.name(); };
     }
     void Form_Load() override {}
     void Form_Unload() override {}
@@ -236,10 +240,21 @@ struct DialogWindow : form::Window {
     form::TickBox tick{*this, "SOME_TICKBOX", "Tick"};
     form::Button other{*this, "OTHER_BUTTON", "Other"};
     form::Button ok{*this, "OK_BUTTON", "OK"};
+    form::TextBox shown{*this, "SHOWN_TEXTBOX", "7"};
+    form::Label label{*this, "NAME_LABEL", "Name"};
     std::string pressed;
 };
 
 bool g_keysDone = false;
+
+// Runs the program's message loop over what its queue holds.
+void settle() {
+    // A timer comes only once the queue holds nothing else.
+    g_keysDone = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) { g_keysDone = true; });
+    runMessages([] { return g_keysDone; });
+    KillTimer(nullptr, timer);
+}
 
 // Puts a key press and release in the queue as the keyboard would, for the
 // control with the focus, and runs the program's message loop over them.
@@ -247,11 +262,7 @@ void pressKey(HWND focus, WORD key) {
     const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
     PostMessageW(focus, WM_KEYDOWN, key, scan | 1);
     PostMessageW(focus, WM_KEYUP, key, scan | 0xC0000001);
-    // A timer comes only once the queue holds nothing else.
-    g_keysDone = false;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) { g_keysDone = true; });
-    runMessages([] { return g_keysDone; });
-    KillTimer(nullptr, timer);
+    settle();
 }
 
 struct EnterRow {
@@ -274,6 +285,11 @@ const EnterRow kEnterRows[] = {
     {"no default, a button focused", false, true, "OTHER_BUTTON", VK_RETURN, "OTHER_BUTTON", "OTHER_BUTTON"},
     {"no default, a field focused", false, true, "SOME_TEXTBOX", VK_RETURN, "", ""},
     {"no default, a tick box focused", false, true, "SOME_TICKBOX", VK_RETURN, "", ""},
+    {"Enter on a read-only box that acts on a double-click", true, true, "SHOWN_TEXTBOX", VK_RETURN,
+     "OK_BUTTON", "OK_BUTTON"},
+    {"no default, Enter on that box", false, true, "SHOWN_TEXTBOX", VK_RETURN, "SHOWN_TEXTBOX", ""},
+    {"space on that box", true, true, "SHOWN_TEXTBOX", VK_SPACE, "SHOWN_TEXTBOX", "OK_BUTTON"},
+    {"space on a label that acts on a click", true, true, "NAME_LABEL", VK_SPACE, "NAME_LABEL", "OK_BUTTON"},
 };
 
 TEST_F(FormViewTest, EnterPressesTheFocusedButtonElseTheDefaultOne) {
@@ -298,6 +314,28 @@ TEST_F(FormViewTest, EnterPressesTheFocusedButtonElseTheDefaultOne) {
         EXPECT_EQ(dialog.tick.value(), 0) << "Enter ticked the box";
         EXPECT_EQ(dialog.unloaded(), false);
     }
+}
+
+// A screen reader resting on a light hears its words change.
+std::vector<std::pair<DWORD, HWND>> g_heard;
+
+TEST_F(FormViewTest, AScreenReaderHearsALightsWordsChange) {
+    window.box.setStateWords("waiting");
+    FormView view(window, nullptr, kSecondaryFrame);
+    view.buildControls();
+    const HWND light = named(view.hwnd())["SOME_TEXTBOX"];
+    EXPECT_EQ(readAloud(light).value, L"waiting");
+    const HWINEVENTHOOK hook = SetWinEventHook(
+        EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr,
+        [](HWINEVENTHOOK, DWORD event, HWND hwnd, LONG, LONG, DWORD, DWORD) {
+            g_heard.emplace_back(event, hwnd);
+        },
+        GetCurrentProcessId(), GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
+    window.box.setStateWords("started");
+    settle();
+    UnhookWinEvent(hook);
+    EXPECT_EQ(readAloud(light).value, L"started");
+    EXPECT_EQ(g_heard, (std::vector<std::pair<DWORD, HWND>>{{EVENT_OBJECT_VALUECHANGE, light}}));
 }
 
 }  // namespace

@@ -237,6 +237,12 @@ void pressKey(WORD key) {
     pause(100ms);
 }
 
+HWND focusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
 std::string text(HWND control) {
     DWORD_PTR length = 0;
     if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return "?";

@@ -53,6 +53,8 @@ bool checked(HWND control);
 bool enabled(HWND control);
 bool topMost(HWND window);
 bool bringToFront(HWND window);
+// The control with the keyboard focus in the thread that runs `window`.
+HWND focusOf(HWND window);
 
 // A top-level window of the program: its controls by name.
 class Window {

@@ -15,13 +15,6 @@ namespace {
 constexpr Millis kTypingTime = 5000ms;
 constexpr int kKeys = 20;  // one every 250 ms
 
-// The control with the keyboard focus in the thread that runs `window`.
-HWND focusOf(HWND window) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
-}
-
 // Types `text` a key at a time over the typing time, each key only while
 // `target` is in front with the focus inside it; returns how many keys found
 // another window in front or holding the focus (those are not typed).
