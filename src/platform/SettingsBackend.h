@@ -20,9 +20,19 @@ public:
     virtual std::optional<std::string> read(const std::string& application, const std::string& section,
                                             const std::string& key) = 0;
 
+    // Whether the key holds a value read() gives no text for (a kind of
+    // value another program stored), as its last read found it. A save that
+    // only puts back the default shown in its place leaves it alone (see
+    // settings::Store).
+    virtual bool holdsNoText(const std::string& /*application*/, const std::string& /*section*/,
+                             const std::string& /*key*/) {
+        return false;
+    }
+
     // Creates section and key as needed and replaces any previous value. A
-    // failure says why in the system's words; the value may still be held
-    // for the session (see the backend).
+    // failure says why in the system's words; a backend that holds the value
+    // for the rest of the session ends `error` with words that say so and
+    // gives those words as `note` too, as they no longer hold at its end.
     virtual Result write(const std::string& application, const std::string& section, const std::string& key,
                          const std::string& value) = 0;
 

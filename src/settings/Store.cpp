@@ -41,6 +41,11 @@ std::string Store::GetSetting(const std::string& application, const std::string&
         if (it->key == key && it->section == section && it->application == application) return it->value;
     }
     auto stored = backend_.read(application, section, key);
+    const bool noText = !stored && backend_.holdsNoText(application, section, key);
+    if (noText)
+        unshown_.insert_or_assign({application, section, key}, defaultValue);
+    else if (!unshown_.empty())
+        unshown_.erase({application, section, key});
     return stored ? std::move(*stored) : defaultValue;
 }
 
@@ -51,6 +56,12 @@ std::string Store::GetSetting(const std::string& application, const std::string&
 
 void Store::SaveSetting(const std::string& application, const std::string& section, const std::string& key,
                         const std::string& value) {
+    if (!unshown_.empty()) {
+        if (const auto unshown = unshown_.find({application, section, key}); unshown != unshown_.end()) {
+            if (unshown->second == value) return;  // what was shown in its place: nobody changed it
+            unshown_.erase(unshown);
+        }
+    }
     if (groupDepth_ > 0) {
         held_.push_back({application, section, key, value});
         return;

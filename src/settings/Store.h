@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "platform/SettingsBackend.h"
@@ -35,6 +37,8 @@ public:
                            const std::string& defaultValue);
     std::string GetSetting(const std::string& application, const std::string& section, const std::string& key,
                            long long defaultValue);
+    // A value the backend holds but cannot show reads as the default; saving
+    // that default back leaves the value as it is.
     void SaveSetting(const std::string& application, const std::string& section, const std::string& key,
                      const std::string& value);
 
@@ -67,8 +71,13 @@ private:
         std::string application, section, key, value;
     };
 
+    using Address = std::tuple<std::string, std::string, std::string>;  // application, section, key
+
     platform::SettingsBackend& backend_;
     std::string section_;
+    // Values the backend holds but cannot show, with the default read in their
+    // place: a save of that default would destroy them, so it leaves them be.
+    std::map<Address, std::string> unshown_;
     int groupDepth_ = 0;
     std::vector<Held> held_;  // saves of the open group, in order
 };

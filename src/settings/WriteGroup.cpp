@@ -16,8 +16,28 @@ platform::Result WriteGroup::end() {
     return store_.endGroup();
 }
 
+namespace {
+
+// The system's own reasons often end with a full stop already.
+std::string sentence(std::string text) {
+    if (!text.ends_with('.')) text += '.';
+    return text;
+}
+
+}  // namespace
+
 std::string saveFailure(const std::string& reason) {
-    return "The settings could not be saved: " + reason + ".";
+    return sentence("The settings could not be saved: " + reason);
+}
+
+std::string shutdownFailureReason(const platform::Result& failed) {
+    const std::string session = "; " + failed.note;
+    if (failed.note.empty() || !failed.error.ends_with(session)) return failed.error;
+    return failed.error.substr(0, failed.error.size() - session.size());
+}
+
+std::string lostAtShutdown(const std::string& reason) {
+    return sentence("The settings could not be saved and the changes are lost: " + reason);
 }
 
 }  // namespace settings

@@ -39,4 +39,10 @@ private:
 // What a window says when a save failed: the backend's reason, in a sentence.
 std::string saveFailure(const std::string& reason);
 
+// Why a shut-down's save failed: the backend's reason without what it says
+// of the rest of the session (its note), as the session is over then.
+std::string shutdownFailureReason(const platform::Result& failed);
+// What the program says of that once its window is gone: the changes are lost.
+std::string lostAtShutdown(const std::string& reason);
+
 }  // namespace settings

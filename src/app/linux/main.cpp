@@ -196,6 +196,6 @@ int main(int argc, char** argv) {
     // A user's close (or the autoclose) learns that the ticks, position and
     // status line were not saved; an ending the system asked for waits for nobody.
     if (!endedBySystem && !form.shutdownSaveFailure().empty())
-        windowHost.showMessage(form, settings::saveFailure(form.shutdownSaveFailure()));
+        windowHost.showMessage(form, settings::lostAtShutdown(form.shutdownSaveFailure()));
     return status;
 }

@@ -26,6 +26,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
 
     platform::RegistrySettingsBackend settingsBackend;
     platform::WindowsPlatform platform;
+    // A command kept as an expandable string is expanded as it is launched.
+    platform.setExpandsWhenUsed(
+        [&settingsBackend](const std::string& command) { return settingsBackend.expandsWhenUsed(command); });
     form::RealClock clock;
     ui::win32::Win32WindowHost windowHost;
     ui::win32::registerViews(windowHost);
@@ -87,7 +90,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     if (!endedBySystem && !program.form().shutdownSaveFailure().empty()) {
         MSG quit;  // the loop leaves the quit posted; the box must not take it as its own
         PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-        windowHost.showMessage(program.form(), settings::saveFailure(program.form().shutdownSaveFailure()));
+        windowHost.showMessage(program.form(),
+                               settings::lostAtShutdown(program.form().shutdownSaveFailure()));
     }
     return status;
 }

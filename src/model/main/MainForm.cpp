@@ -248,7 +248,8 @@ void MainForm::Form_Unload() {
     stored_.save();
     // The backend has said it on the error output; the program tells the
     // user too once the window is gone (see shutdownSaveFailure).
-    if (const platform::Result saved = group.end(); !saved.ok) shutdownSaveFailure_ = saved.error;
+    if (const platform::Result saved = group.end(); !saved.ok)
+        shutdownSaveFailure_ = settings::shutdownFailureReason(saved);
 }
 
 }  // namespace model

@@ -14,7 +14,10 @@ namespace fs = std::filesystem;
 namespace files = settingsfiles;
 
 constexpr const char* kPrefix = "VELMORA: ";
-constexpr const char* kKept = "; the changes are kept until the program ends";
+// What becomes of refused values for the rest of the session; a failure's
+// reason ends with it, and gives it as its note (see SettingsBackend::write).
+constexpr const char* kKeptNote = "the changes are kept until the program ends";
+const std::string kKept = std::string("; ") + kKeptNote;
 
 // Application and section become a folder and a file name: one plain name each.
 bool usableName(const std::string& name) {
@@ -67,14 +70,15 @@ std::optional<fs::path> IniSettingsBackend::locate(const std::string& applicatio
     auto file = filePath(application, section);
     if (file) return file;
     if (!root_) {
-        locateProblem_ =
-            "no settings folder, as neither XDG_CONFIG_HOME nor HOME names one; "
-            "settings start from their defaults and are kept only until the program ends";
+        locateProblem_ = "no settings folder, as neither XDG_CONFIG_HOME nor HOME names one";
+        locateNote_ = "settings start from their defaults and are kept only until the program ends";
     } else {
         locateProblem_ = "settings of '" + application + "/" + section +
-                         "' cannot be kept in a file, as that is not a usable file name; "
-                         "they start from their defaults and are kept only until the program ends";
+                         "' cannot be kept in a file, as that is not a usable file name";
+        locateNote_ = "they start from their defaults and are kept only until the program ends";
     }
+    locateProblem_ += "; ";
+    locateProblem_ += locateNote_;
     warn(locateProblem_);
     return std::nullopt;
 }
@@ -137,17 +141,24 @@ Result IniSettingsBackend::write(const std::string& application, const std::stri
 Result IniSettingsBackend::writeAll(const std::string& application, const std::string& section,
                                     const Values& values) {
     writeProblem_.clear();
+    writeNote_ = kKeptNote;
     const SectionId id{application, section};
     // Held here until they reach the file, so the session keeps seeing them.
     for (const auto& [key, value] : values) hold(id, key, value);
     const auto file = locate(application, section);
-    if (!file) writeProblem_ = locateProblem_;
+    if (!file) {
+        writeProblem_ = locateProblem_;
+        writeNote_ = locateNote_;
+    }
     if (file && saveSection(id, *file)) {
         // Keys that cannot be written at all stay held for the session.
         std::erase_if(unsaved_[id], [](const auto& held) { return ini::escapeKey(held.first).has_value(); });
         if (unsaved_[id].empty()) unsaved_.erase(id);
     }
-    return writeProblem_.empty() ? Result::success() : Result::failure(writeProblem_);
+    if (writeProblem_.empty()) return Result::success();
+    Result failed = Result::failure(writeProblem_);
+    failed.note = writeNote_;
+    return failed;
 }
 
 bool IniSettingsBackend::saveSection(const SectionId& id, const fs::path& settingsFile) {

@@ -87,7 +87,9 @@ private:
     std::set<std::pair<dev_t, ino_t>> keptAside_;
     std::set<std::string> said_;
     std::string locateProblem_;  // why the last section had no file
+    std::string locateNote_;     // the end of it: what that means for the session
     std::string writeProblem_;   // why the save under way failed
+    std::string writeNote_;      // the end of it: what that means for the session
     std::vector<std::string> warnings_;
 };
 

@@ -75,6 +75,21 @@ LaunchPlan planLaunch(const std::wstring& commandLine, const ProgramSearch& sear
     return plan;
 }
 
+std::optional<std::wstring> expandVariables(const std::wstring& text) {
+    std::wstring expanded(text.size() + 1, L'\0');
+    for (;;) {
+        const DWORD needed =
+            ExpandEnvironmentStringsW(text.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
+        if (needed == 0) return std::nullopt;
+        // The size it needs, its null included: more than it had, try again.
+        if (needed <= expanded.size()) {
+            expanded.resize(wcslen(expanded.c_str()));
+            return expanded;
+        }
+        expanded.assign(needed, L'\0');
+    }
+}
+
 std::optional<std::wstring> searchProgram(const std::wstring& name) {
     if (name.empty()) return std::nullopt;
     std::wstring path(MAX_PATH, L'\0');

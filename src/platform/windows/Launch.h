@@ -35,6 +35,11 @@ using ProgramSearch = std::function<std::optional<std::wstring>(const std::wstri
 LaunchPlan planLaunch(const std::wstring& commandLine, const ProgramSearch& search,
                       const std::wstring& interpreter);
 
+// The text with each %NAME% of a set environment variable replaced by its
+// value (ExpandEnvironmentStringsW); an unset one stays as written. Nothing
+// when the system cannot expand it (GetLastError says why).
+std::optional<std::wstring> expandVariables(const std::wstring& text);
+
 // The system's search (SearchPathW), for planLaunch.
 std::optional<std::wstring> searchProgram(const std::wstring& name);
 

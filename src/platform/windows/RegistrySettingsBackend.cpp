@@ -113,10 +113,37 @@ std::optional<std::string> RegistrySettingsBackend::read(const std::string& appl
             readKeys_.erase(path);
             continue;
         }
-        if (status != ERROR_SUCCESS) return std::nullopt;
-        return valueText(type, data);
+        if (status != ERROR_SUCCESS) {
+            remember({path, name}, std::nullopt, std::nullopt);
+            return std::nullopt;
+        }
+        auto text = valueText(type, data);
+        remember({path, name}, type, text);
+        return text;
     }
     return std::nullopt;
+}
+
+bool RegistrySettingsBackend::holdsNoText(const std::string& application, const std::string& section,
+                                          const std::string& key) {
+    return noText_.contains({toWide(sectionPath(application, section)), toWide(key)});
+}
+
+bool RegistrySettingsBackend::expandsWhenUsed(const std::string& text) const {
+    return std::any_of(expandable_.begin(), expandable_.end(),
+                       [&text](const auto& value) { return value.second == text; });
+}
+
+void RegistrySettingsBackend::remember(const Address& address, std::optional<DWORD> type,
+                                       const std::optional<std::string>& text) {
+    if (type == REG_EXPAND_SZ && text)
+        expandable_.insert_or_assign(address, *text);
+    else
+        expandable_.erase(address);
+    if (type && !text)
+        noText_.insert(address);
+    else
+        noText_.erase(address);
 }
 
 HKEY RegistrySettingsBackend::openForReading(const std::wstring& path) {
@@ -142,8 +169,9 @@ Result RegistrySettingsBackend::writeAll(const std::string& application, const s
     if (values.empty()) return Result::success();
     const std::string path = sectionPath(application, section);
     UniqueKey opened;
-    const LONG created = RegCreateKeyExW(HKEY_CURRENT_USER, toWide(path).c_str(), 0, nullptr, 0,
-                                         KEY_SET_VALUE, nullptr, opened.put(), nullptr);
+    const std::wstring widePath = toWide(path);
+    const LONG created = RegCreateKeyExW(HKEY_CURRENT_USER, widePath.c_str(), 0, nullptr, 0,
+                                         KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, opened.put(), nullptr);
     if (created != ERROR_SUCCESS) {
         const std::string why =
             "cannot save settings in HKEY_CURRENT_USER\\" + path + ": " + systemMessage(created);
@@ -152,9 +180,20 @@ Result RegistrySettingsBackend::writeAll(const std::string& application, const s
     }
     Result outcome;
     for (const auto& [key, value] : values) {
+        const std::wstring name = toWide(key);
+        DWORD kind = REG_SZ;
+        std::vector<BYTE> stored;
+        if (readValue(opened.get(), name, kind, stored) != ERROR_SUCCESS) kind = REG_SZ;
+        // Another kind that reads as this text already is kept, kind and datum:
+        // a save of what nobody changed must not turn a list into one string.
+        const bool kept = kind != REG_SZ && valueText(kind, stored) == value;
+        // Expandable stays expandable; everything else becomes text.
+        if (!kept && kind != REG_EXPAND_SZ) kind = REG_SZ;
+        remember({widePath, name}, kind, value);
+        if (kept) continue;
         const std::wstring data = toWide(value);
         const auto bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
-        const LONG status = RegSetValueExW(opened.get(), toWide(key).c_str(), 0, REG_SZ,
+        const LONG status = RegSetValueExW(opened.get(), name.c_str(), 0, kind,
                                            reinterpret_cast<const BYTE*>(data.c_str()), bytes);
         if (status != ERROR_SUCCESS) {
             const std::string why =

@@ -35,9 +35,17 @@ Result interactiveDesktop() {
 
 Result WindowsPlatform::LaunchCommand(const std::string& command, int windowStyle) {
     // Known at once, and no search of a program among its words is begun.
-    const std::wstring typed = toWide(command);
+    std::wstring typed = toWide(command);
     if (typed.size() > windows_backend::kMaxCommandLine)
         return Result::failure(windows_backend::kCommandTooLong);
+    const bool expand = expandsWhenUsed_ && expandsWhenUsed_(command);
+    if (expand) {
+        auto expanded = windows_backend::expandVariables(typed);
+        if (!expanded) return Result::failure("cannot expand the command's variables: " + lastErrorMessage());
+        typed = std::move(*expanded);
+        if (typed.size() > windows_backend::kMaxCommandLine)
+            return Result::failure(windows_backend::kCommandTooLong);
+    }
     const auto plan = windows_backend::planLaunch(typed, windows_backend::searchProgram,
                                                   windows_backend::commandInterpreter());
     // A batch file's line grows by the interpreter's part.
@@ -52,7 +60,11 @@ Result WindowsPlatform::LaunchCommand(const std::string& command, int windowStyl
     if (!CreateProcessW(plan.application.empty() ? nullptr : plan.application.c_str(), line.data(), nullptr,
                         nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
         const DWORD error = GetLastError();  // before anything else can change it
-        return Result::failure(windows_backend::systemMessage(error, toUtf8(plan.program)));
+        const std::string program = toUtf8(plan.program);
+        std::string why = windows_backend::systemMessage(error, program);
+        // The settings show the command unexpanded: say which path was tried.
+        if (expand && why.find(program) == std::string::npos) why = program + ": " + why;
+        return Result::failure(why);
     }
     // Nothing of the new process is kept.
     UniqueHandle process(started.hProcess), thread(started.hThread);

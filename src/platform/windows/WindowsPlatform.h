@@ -39,8 +39,16 @@ public:
     // slot's light) reaches the screen before the window freezes.
     void setBeforeSleep(std::function<void()> hook) { beforeSleep_ = std::move(hook); }
 
+    // Asked of each command before it is launched: whether it was kept as an
+    // expandable string, so its %VARIABLES% are expanded now, from the
+    // environment the program runs in (see RegistrySettingsBackend).
+    void setExpandsWhenUsed(std::function<bool(const std::string&)> ask) {
+        expandsWhenUsed_ = std::move(ask);
+    }
+
 private:
     std::function<void()> beforeSleep_;
+    std::function<bool(const std::string&)> expandsWhenUsed_;
     // What the process watch holds between its polls.
     windows_backend::ProcessWatch processWatch_;
 };

@@ -9,6 +9,9 @@
 #include "Support.h"
 #include "platform/win32text/WideText.h"
 #include "platform/windows/RegistrySettingsBackend.h"
+#include "platform/windows/WindowsPlatform.h"
+#include "settings/Store.h"
+#include "settings/WriteGroup.h"
 
 using platform::RegistrySettingsBackend;
 using platform::toUtf8;
@@ -73,6 +76,17 @@ protected:
     }
 
     int reg(const std::string& arguments) { return runAndWait(L"reg.exe " + toWide(arguments)); }
+    // A value's kind and bytes as the registry keeps them.
+    std::pair<DWORD, std::string> rawValue(const char* key) {
+        const std::wstring path = toWide("Software\\VB and VBA Program Settings\\" + app + "\\velmora");
+        DWORD type = 0, size = 0;
+        RegGetValueW(HKEY_CURRENT_USER, path.c_str(), toWide(key).c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type,
+                     nullptr, &size);
+        std::string bytes(size, '\0');
+        RegGetValueW(HKEY_CURRENT_USER, path.c_str(), toWide(key).c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type,
+                     bytes.data(), &size);
+        return {type, bytes.substr(0, size)};
+    }
 
     std::string app = uniqueName("VELMORA");
     TempFolder folder;
@@ -82,15 +96,21 @@ protected:
 }  // namespace
 
 TEST_F(Registry, ReadsWhatTheRegToolImportedAtTheClassicPlaceTextAndNumbersOfEveryKind) {
+    const std::string marker = "%VELMORA_TEST%\\marker.exe %VELMORA_TEST%\\markers.log ";
     const struct {
         const char* key;
-        std::string stored;                // as the .reg file gives it
-        std::optional<std::string> reads;  // what the store finds
+        std::string stored;                  // as the .reg file gives it
+        std::optional<std::string> reads;    // what the store finds
+        std::optional<std::string> typed{};  // into its field before a Save; else untouched
+        std::string starts{};                // the marker its command starts once saved
     } values[] = {
         {"TASK_1_CMD", regQuoted(kText), kText},
         {"TASK_1_TICKBOX_CAPTION", "\"\"", ""},  // empty is not absent
         {"TASK_2_CMD", regHex(REG_EXPAND_SZ, utf16({"%SystemRoot%\\notepad.exe %TEMP%\\a.txt"})),
-         "%SystemRoot%\\notepad.exe %TEMP%\\a.txt"},
+         "%SystemRoot%\\notepad.exe %TEMP%\\a.txt", marker + "edited", "edited"},
+        {"TASK_9_CMD", regHex(REG_EXPAND_SZ, utf16({marker + "kept"})), marker + "kept", {}, "kept"},
+        {"TASK_10_CMD", regHex(REG_EXPAND_SZ, utf16({"%VELMORA_TEST%\\none.exe"})),
+         "%VELMORA_TEST%\\none.exe"},
         {"TASK_2_TICKBOX_CAPTION", regHex(REG_EXPAND_SZ, utf16({"Notes"})), "Notes"},
         {"TASK_3_CMD", regHex(REG_MULTI_SZ, utf16({"C:\\Tools\\tool.exe", "-x", "Grüße", ""})),
          "C:\\Tools\\tool.exe -x Grüße"},
@@ -100,7 +120,7 @@ TEST_F(Registry, ReadsWhatTheRegToolImportedAtTheClassicPlaceTextAndNumbersOfEve
         {"MAIN-Height", "dword:ffffff88", "-120"},
         {"MAIN-Width", regHex(REG_QWORD, std::string("\x17\x07\0\0\0\0\0\0", 8)), "1815"},
         {"TASK_4_CMD", "hex:43,00,3a,00", std::nullopt},              // binary
-        {"TASK_5_CMD", regHex(REG_NONE, ""), std::nullopt},           // no kind
+        {"TASK_5_CMD", regHex(REG_NONE, ""), std::nullopt, "typed"},  // no kind
         {"TASK_6_CMD", regHex(REG_DWORD, "\x01\x02"), std::nullopt},  // cut short
     };
     std::string section = "[" + kRoot + app + "\\velmora]\r\n";
@@ -117,6 +137,48 @@ TEST_F(Registry, ReadsWhatTheRegToolImportedAtTheClassicPlaceTextAndNumbersOfEve
     EXPECT_EQ(backend.read(app, "velmora", "TASK_7_CMD"), std::nullopt);
     EXPECT_EQ(backend.read(app, "no such copy", "TASK_1_CMD"), std::nullopt);
     EXPECT_EQ(backend.read(app + "-none", "velmora", "TASK_1_CMD"), std::nullopt);
+
+    // A Save of every field as it was shown, but those typed into, keeps
+    // each untouched value's kind and bytes; an expandable string stays one.
+    settings::Store store(backend, "velmora");
+    std::vector<std::pair<DWORD, std::string>> before;
+    std::vector<std::string> shown;
+    for (const auto& v : values) {
+        before.push_back(rawValue(v.key));
+        shown.push_back(store.GetSetting(app, "velmora", v.key, ""));
+    }
+    settings::WriteGroup save(store);
+    for (std::size_t i = 0; i < std::size(values); ++i)
+        store.SaveSetting(app, "velmora", values[i].key, values[i].typed.value_or(shown[i]));
+    ASSERT_TRUE(save.end().ok);
+    for (std::size_t i = 0; i < std::size(values); ++i) {
+        const auto& v = values[i];
+        if (!v.typed) {
+            EXPECT_EQ(rawValue(v.key), before[i]) << v.key;
+            continue;
+        }
+        EXPECT_EQ(rawValue(v.key).first, before[i].first == REG_EXPAND_SZ ? REG_EXPAND_SZ : REG_SZ) << v.key;
+        EXPECT_EQ(backend.read(app, "velmora", v.key), v.typed) << v.key;
+    }
+
+    // An expandable command is expanded as it is launched, and a failure
+    // names the path it expanded to.
+    SetEnvironmentVariableW(L"VELMORA_TEST", folder.path().wstring().c_str());
+    fs::copy_file(testing_support::markerProgram(), folder.path() / "marker.exe");
+    const MarkerLog log(folder.path() / "markers.log");
+    platform::WindowsPlatform platform;
+    platform.setExpandsWhenUsed(
+        [this](const std::string& command) { return backend.expandsWhenUsed(command); });
+    for (const auto& v : values) {
+        if (v.starts.empty()) continue;
+        const auto started = platform.LaunchCommand(store.GetSetting(app, "velmora", v.key, ""), 1);
+        ASSERT_TRUE(started.ok) << started.error;
+        ASSERT_TRUE(waitUntil([&] { return log.find(v.starts).has_value(); })) << v.key;
+        EXPECT_EQ(log.find(v.starts)->path, (folder.path() / "marker.exe").string());
+    }
+    const auto failed = platform.LaunchCommand("%VELMORA_TEST%\\none.exe", 1);
+    EXPECT_NE(failed.error.find((folder.path() / "none.exe").string() + ": "), std::string::npos)
+        << failed.error;
 }
 
 TEST_F(Registry, WhatItWritesTheRegToolExportsAsStringsAtTheClassicPlace) {
