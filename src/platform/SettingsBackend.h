@@ -36,6 +36,11 @@ public:
     virtual Result write(const std::string& application, const std::string& section, const std::string& key,
                          const std::string& value) = 0;
 
+    // The writes from here on are the session's last (its shut-down): a
+    // backend that held refused values for the session says instead that
+    // they are lost.
+    virtual void sessionEnding() {}
+
     // Key and value pairs in the order they were saved.
     using Values = std::vector<std::pair<std::string, std::string>>;
 

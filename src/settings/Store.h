@@ -59,6 +59,9 @@ public:
     std::int16_t getTick(const std::string& key, std::int16_t defaultValue);
     void saveTick(const std::string& key, std::int16_t value);
 
+    // The shut-down's writes follow (see SettingsBackend::sessionEnding).
+    void sessionEnding() { backend_.sessionEnding(); }
+
     Store(const Store&) = delete;
     Store& operator=(const Store&) = delete;
 

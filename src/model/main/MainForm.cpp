@@ -243,6 +243,7 @@ void MainForm::Form_Unload() {
     keepAwake(false);
     // All of it in one replace of the settings file: a shut-down cut short
     // leaves the old values or the new ones, never a mix.
+    store_.sessionEnding();
     settings::WriteGroup group(store_);
     place_.store(*this);
     stored_.save();

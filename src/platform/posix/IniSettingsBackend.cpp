@@ -14,10 +14,6 @@ namespace fs = std::filesystem;
 namespace files = settingsfiles;
 
 constexpr const char* kPrefix = "VELMORA: ";
-// What becomes of refused values for the rest of the session; a failure's
-// reason ends with it, and gives it as its note (see SettingsBackend::write).
-constexpr const char* kKeptNote = "the changes are kept until the program ends";
-const std::string kKept = std::string("; ") + kKeptNote;
 
 // Application and section become a folder and a file name: one plain name each.
 bool usableName(const std::string& name) {
@@ -130,7 +126,7 @@ void IniSettingsBackend::hold(const SectionId& id, const std::string& key, const
     }
     held.emplace_back(key, value);
     if (!ini::escapeKey(key))
-        fail("settings key '" + key + "' is empty or not valid UTF-8 and cannot be saved" + kKept);
+        fail("settings key '" + key + "' is empty or not valid UTF-8 and cannot be saved" + keptEnd());
 }
 
 Result IniSettingsBackend::write(const std::string& application, const std::string& section,
@@ -141,7 +137,7 @@ Result IniSettingsBackend::write(const std::string& application, const std::stri
 Result IniSettingsBackend::writeAll(const std::string& application, const std::string& section,
                                     const Values& values) {
     writeProblem_.clear();
-    writeNote_ = kKeptNote;
+    writeNote_ = keptNote();
     const SectionId id{application, section};
     // Held here until they reach the file, so the session keeps seeing them.
     for (const auto& [key, value] : values) hold(id, key, value);
@@ -166,7 +162,7 @@ bool IniSettingsBackend::saveSection(const SectionId& id, const fs::path& settin
                      [](const auto& held) { return ini::escapeKey(held.first).has_value(); }))
         return false;
     if (auto problem = files::makeFolder(settingsFile.parent_path())) {
-        return fail("cannot save settings to " + quoted(settingsFile) + ": " + *problem + kKept);
+        return fail("cannot save settings to " + quoted(settingsFile) + ": " + *problem + keptEnd());
     }
     const auto target = files::saveTargetOf(settingsFile);
     if (target.notRegular) {
@@ -174,12 +170,13 @@ bool IniSettingsBackend::saveSection(const SectionId& id, const fs::path& settin
         return false;
     }
     if (!target.refusal.empty()) {
-        return fail("settings are not saved to " + quoted(settingsFile) + ", as " + target.refusal + kKept);
+        return fail("settings are not saved to " + quoted(settingsFile) + ", as " + target.refusal +
+                    keptEnd());
     }
     const fs::path& file = target.file;
     const files::FolderLock lock(file.parent_path());
     if (files::readOnly(file)) {
-        return fail("settings file " + quoted(file) + " is read-only, so it is left as it is" + kKept);
+        return fail("settings file " + quoted(file) + " is read-only, so it is left as it is" + keptEnd());
     }
     ini::Document document;
     // The version parsed last is still the one on disk: no need to read it.
@@ -204,7 +201,7 @@ bool IniSettingsBackend::saveSection(const SectionId& id, const fs::path& settin
                 if (const auto* problem = std::get_if<std::string>(&kept)) {
                     return fail("settings file " + quoted(file) +
                                 " did not read cleanly and no copy of it could be kept (" + *problem +
-                                "), so it is left as it is" + kKept);
+                                "), so it is left as it is" + keptEnd());
                 }
                 warn("settings file " + quoted(file) + " did not read cleanly; it is kept as " +
                      quoted(std::get<fs::path>(kept)) + " and a new one is written in its place");
@@ -219,10 +216,20 @@ bool IniSettingsBackend::saveSection(const SectionId& id, const fs::path& settin
     for (const auto& [key, value] : unsaved_[id]) document.set(key, value);
     auto replaced = files::replace(file, document.text());
     if (const auto* problem = std::get_if<std::string>(&replaced)) {
-        return fail("cannot save settings to " + quoted(file) + ": " + *problem + kKept);
+        return fail("cannot save settings to " + quoted(file) + ": " + *problem + keptEnd());
     }
     parsed_[file] = {std::get<files::Stamp>(replaced), std::move(document)};
     return true;
+}
+
+// What becomes of refused values: a failure's reason ends with it, and gives
+// it as its note (see SettingsBackend::write).
+std::string IniSettingsBackend::keptNote() const {
+    return ending_ ? "the changes are lost" : "the changes are kept until the program ends";
+}
+
+std::string IniSettingsBackend::keptEnd() const {
+    return "; " + keptNote();
 }
 
 bool IniSettingsBackend::fail(const std::string& message) {

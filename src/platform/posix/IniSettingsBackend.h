@@ -48,6 +48,8 @@ public:
     Result writeAll(const std::string& application, const std::string& section,
                     const Values& values) override;
 
+    void sessionEnding() override { ending_ = true; }
+
     // The file that holds a section; nothing when there is no settings folder
     // or the names cannot make a file name.
     std::optional<std::filesystem::path> filePath(const std::string& application,
@@ -75,6 +77,8 @@ private:
     void hold(const SectionId& id, const std::string& key, const std::string& value);
     bool saveSection(const SectionId& id, const std::filesystem::path& settingsFile);
     void warn(const std::string& message);
+    std::string keptNote() const;
+    std::string keptEnd() const;  // "; " and the note
     // Says a save's problem once and keeps it as the reason the save fails.
     bool fail(const std::string& message);
 
@@ -91,6 +95,7 @@ private:
     std::string writeProblem_;   // why the save under way failed
     std::string writeNote_;      // the end of it: what that means for the session
     std::vector<std::string> warnings_;
+    bool ending_ = false;  // the shut-down's writes are under way
 };
 
 }  // namespace platform

@@ -83,12 +83,15 @@ TEST(WriteFailure, AReadOnlyFileIsLeftAsItIsWithAClearMessage) {
     EXPECT_EQ(entries(file.parent_path()), std::vector<std::string>{"velmora.conf"});
     // The session goes on with its values.
     EXPECT_EQ(backend.read("VELMORA", "velmora", "MAIN-Left"), "1815");
-    // A Save says so; a shut-down, after which nothing is held, says they are lost.
+    // A Save says so; a shut-down's write, after which nothing is held, says they are lost.
     const auto refused = backend.write("VELMORA", "velmora", "MAIN-Top", "2");
     const std::string why = "settings file '" + file.string() + "' is read-only, so it is left as it is";
     EXPECT_EQ(settings::saveFailure(refused.error),
               "The settings could not be saved: " + why + "; the changes are kept until the program ends.");
-    EXPECT_EQ(settings::lostAtShutdown(settings::shutdownFailureReason(refused)),
+    backend.sessionEnding();
+    const auto last = backend.write("VELMORA", "velmora", "MAIN-Top", "3");
+    EXPECT_EQ(backend.warnings().back(), why + "; the changes are lost");
+    EXPECT_EQ(settings::lostAtShutdown(settings::shutdownFailureReason(last)),
               "The settings could not be saved and the changes are lost: " + why + ".");
 }
 
