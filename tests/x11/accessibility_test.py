@@ -37,16 +37,16 @@ TABLES = {
 def press(win, name):
     element(win, name).queryAction().doAction(0)
 
-def wait_for(what, timeout=20):
+def wait_for(what, said, timeout=20):
     end = time.time() + timeout
     while time.time() < end:
         GLib.MainContext.default().iteration(False)
         if (found := what()) is not None: return found
         time.sleep(0.05)
-    sys.exit(f"FAILED: timed out waiting for {what.__doc__}")
+    sys.exit(f"FAILED: timed out waiting for {said}")
 
 def window(app, title):
-    return wait_for(lambda: next((w for w in app if w.name == title), None))
+    return wait_for(lambda: next((w for w in app if w.name == title), None), f"the window {title!r}")
 
 def element(win, name):
     return next((c for c in win if c.name == name), None)
@@ -57,12 +57,16 @@ def check(win):
         sys.exit(f"FAILED: {win.name} reads\n  " + "\n  ".join(got))
     print(f"{win.name}: {len(got)} elements as expected")
 
-subprocess.run(["dbus-send", "--session", "--dest=org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties.Set",
-                "string:org.a11y.Status", "string:ScreenReaderEnabled", "variant:boolean:true"], check=True)
-env = dict(os.environ, XDG_CONFIG_HOME=tempfile.mkdtemp())
+# The reply is awaited: the bus launcher stores the flag in the desktop settings
+# (kept in memory here, see the test's environment) before it counts.
+subprocess.run(["dbus-send", "--session", "--print-reply=literal", "--dest=org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties.Set",
+                "string:org.a11y.Status", "string:ScreenReaderEnabled", "variant:boolean:true"], check=True, stdout=subprocess.DEVNULL)
+home = tempfile.TemporaryDirectory()
+env = dict(os.environ, XDG_CONFIG_HOME=home.name)
 program = subprocess.Popen([sys.argv[1]], env=env)
 try:
-    app = wait_for(lambda: next((a for a in pyatspi.Registry.getDesktop(0) if a and a.name == "velmora"), None))
+    app = wait_for(lambda: next((a for a in pyatspi.Registry.getDesktop(0) if a and a.name == "velmora"), None),
+                   "VELMORA on the accessibility bus")
     main = window(app, "VELMORA - velmora")
     check(main)
     press(main, "About")
@@ -70,7 +74,7 @@ try:
     press(about, "!!! DONATIONS ALWAYS APPRECIATED !!!")
     check(donations := window(app, "!!! DONATIONS ALWAYS APPRECIATED - BRANNIC - TARNHOLT !!! :)"))
     press(donations, "OK")
-    wait_for(lambda: element(about, "OK"))
+    wait_for(lambda: element(about, "OK"), "About's OK after the donations window closed")
     press(about, "OK")
     press(main, "Settings")
     check(single := window(app, "VELMORA - SINGLE SETTINGS"))
@@ -83,12 +87,13 @@ try:
     listener.register("object:property-change:accessible-name")
     press(main, "Task 1")  # tick slot 1, whose empty command cannot start
     press(main, "Start autostart countdown")
-    wait_for(lambda: element(main, "Stop autostart countdown"))
-    light = wait_for(lambda: element(main, "Task 1 light: could not start"), 30)
-    wait_for(lambda: True if "Task 1 light: could not start" in heard else None)
+    wait_for(lambda: element(main, "Stop autostart countdown"), "the button to read Stop autostart countdown")
+    light = wait_for(lambda: element(main, "Task 1 light: could not start"), "Task 1 light: could not start", 30)
+    wait_for(lambda: True if "Task 1 light: could not start" in heard else None, "the light's name-change event")
     if not light.description: sys.exit("FAILED: the light does not say why")
     print(f"Task 1 light: waiting -> could not start ({light.description}), name-change event heard")
     print("[  PASSED  ] 1")
 finally:
     program.terminate()
     program.wait()
+    home.cleanup()
