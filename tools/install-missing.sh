@@ -1,5 +1,6 @@
 # Sourced by run.sh and test.sh: installs the Debian packages given that are
-# not installed yet, with sudo when not root. Does nothing when all are there.
+# not installed yet, with sudo when not root. Does nothing when all are there;
+# without root or sudo it names the command to run as root and fails.
 #
 #   install_missing NAME PACKAGE...
 install_missing() {
@@ -10,7 +11,13 @@ install_missing() {
   done
   ((${#missing[@]})) || return 0
   local sudo=()
-  [[ $(id -u) == 0 ]] || sudo=(sudo)
+  if [[ $(id -u) != 0 ]]; then
+    if ! command -v sudo >/dev/null; then
+      echo "$who: missing Debian packages and no sudo to install them; as root, run: apt-get install -y --no-install-recommends ${missing[*]}" >&2
+      return 1
+    fi
+    sudo=(sudo)
+  fi
   echo "$who: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
   # A machine that never fetched the package lists needs them first.

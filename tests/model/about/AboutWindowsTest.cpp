@@ -187,6 +187,9 @@ INSTANTIATE_TEST_SUITE_P(Windows, PlaceTest,
                          ::testing::Values(PlaceCase{"ABOUT", "9960x4125", true},
                                            PlaceCase{"ABOUT", "9960x4125", false},
                                            PlaceCase{"DONATIONS_WINDOW", "8880x6330", true},
-                                           PlaceCase{"DONATIONS_WINDOW", "8880x6330", false}));
+                                           PlaceCase{"DONATIONS_WINDOW", "8880x6330", false}),
+                         [](const auto& info) {
+                             return std::string(info.param.key) + (info.param.byOk ? "_ByOk" : "_ByClose");
+                         });
 
 }  // namespace
