@@ -81,14 +81,16 @@ std::optional<std::wstring> expandVariables(const std::wstring& text) {
     for (;;) {
         const DWORD needed =
             ExpandEnvironmentStringsW(text.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
-        // The size it needs, its null included: a command line cannot take more.
+        // The size it needs, its null included; no command line takes more.
+        // Wine differs here: given room for more than that, it fills only
+        // 32,766 characters yet answers the full size (error 122), as if
+        // all of it fitted.
         if (needed == 0 || needed > kMaxCommandLine + 1) return std::nullopt;
         if (needed > expanded.size()) {
             expanded.assign(needed, L'\0');
             continue;
         }
-        // Wine answers a result too long for it with the full size and a cut
-        // fill, as if it had fitted: a shorter result than it said is refused.
+        // Filled with less than it said: cut short, not to be run.
         if (wcslen(expanded.c_str()) != needed - 1) return std::nullopt;
         expanded.resize(needed - 1);
         return expanded;

@@ -187,8 +187,10 @@ Result RegistrySettingsBackend::writeAll(const std::string& application, const s
         const bool present = readValue(opened.get(), name, kind, stored) == ERROR_SUCCESS;
         // Gone since it was read (the section deleted meanwhile): it comes back
         // as the kind it had, so an expandable command still expands.
-        if (const auto known = kinds_.find({widePath, name}); !present)
+        if (!present) {
+            const auto known = kinds_.find({widePath, name});
             kind = known != kinds_.end() ? known->second : REG_SZ;
+        }
         // A value that reads as this text already is kept, kind and bytes: a
         // save of what nobody changed must not turn a list into one string,
         // nor drop what a string holds past its end or cut a lone surrogate.
