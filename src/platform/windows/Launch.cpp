@@ -56,6 +56,7 @@ bool endsWithNoCase(const std::wstring& text, const wchar_t* tail) {
 }  // namespace
 
 const char* const kCommandTooLong = "the command is longer than the 32,767 characters Windows allows";
+const char* const kExpandsToNothing = "the command expands to nothing";
 
 LaunchPlan planLaunch(const std::wstring& commandLine, const ProgramSearch& search,
                       const std::wstring& interpreter) {
@@ -76,17 +77,23 @@ LaunchPlan planLaunch(const std::wstring& commandLine, const ProgramSearch& sear
 }
 
 std::optional<std::wstring> expandVariables(const std::wstring& text) {
-    std::wstring expanded(text.size() + 1, L'\0');
+    std::wstring expanded(std::min(text.size(), kMaxCommandLine) + 1, L'\0');
     for (;;) {
         const DWORD needed =
             ExpandEnvironmentStringsW(text.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
-        if (needed == 0) return std::nullopt;
-        // The size it needs, its null included: more than it had, try again.
-        if (needed <= expanded.size()) {
-            expanded.resize(wcslen(expanded.c_str()));
-            return expanded;
+        // The size it needs, its null included; no command line takes more.
+        // Wine differs here: given room for more than that, it fills only
+        // 32,766 characters yet answers the full size (error 122), as if
+        // all of it fitted.
+        if (needed == 0 || needed > kMaxCommandLine + 1) return std::nullopt;
+        if (needed > expanded.size()) {
+            expanded.assign(needed, L'\0');
+            continue;
         }
-        expanded.assign(needed, L'\0');
+        // Filled with less than it said: cut short, not to be run.
+        if (wcslen(expanded.c_str()) != needed - 1) return std::nullopt;
+        expanded.resize(needed - 1);
+        return expanded;
     }
 }
 

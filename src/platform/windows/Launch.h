@@ -17,8 +17,10 @@ struct LaunchPlan {
 // CreateProcessW takes at most 32,767 characters, the terminating null
 // included.
 constexpr std::size_t kMaxCommandLine = 32767 - 1;
-// What a launch says when the line is longer.
+// What a launch says when the line is longer, or its variables would make it so.
 extern const char* const kCommandTooLong;
+// What it says when an expandable command's variables leave no program to start.
+extern const char* const kExpandsToNothing;
 
 // Finds a program file the way the system searches for one (a name without
 // extension gets ".exe"); its full path, or nothing.
@@ -37,7 +39,8 @@ LaunchPlan planLaunch(const std::wstring& commandLine, const ProgramSearch& sear
 
 // The text with each %NAME% of a set environment variable replaced by its
 // value (ExpandEnvironmentStringsW); an unset one stays as written. Nothing
-// when the system cannot expand it (GetLastError says why).
+// when the system cannot expand it whole within the kMaxCommandLine
+// characters a command line takes.
 std::optional<std::wstring> expandVariables(const std::wstring& text);
 
 // The system's search (SearchPathW), for planLaunch.

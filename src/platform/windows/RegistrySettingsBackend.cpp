@@ -136,6 +136,7 @@ bool RegistrySettingsBackend::expandsWhenUsed(const std::string& text) const {
 
 void RegistrySettingsBackend::remember(const Address& address, std::optional<DWORD> type,
                                        const std::optional<std::string>& text) {
+    if (type) kinds_.insert_or_assign(address, *type);
     if (type == REG_EXPAND_SZ && text)
         expandable_.insert_or_assign(address, *text);
     else
@@ -183,10 +184,17 @@ Result RegistrySettingsBackend::writeAll(const std::string& application, const s
         const std::wstring name = toWide(key);
         DWORD kind = REG_SZ;
         std::vector<BYTE> stored;
-        if (readValue(opened.get(), name, kind, stored) != ERROR_SUCCESS) kind = REG_SZ;
-        // Another kind that reads as this text already is kept, kind and datum:
-        // a save of what nobody changed must not turn a list into one string.
-        const bool kept = kind != REG_SZ && valueText(kind, stored) == value;
+        const bool present = readValue(opened.get(), name, kind, stored) == ERROR_SUCCESS;
+        // Gone since it was read (the section deleted meanwhile): it comes back
+        // as the kind it had, so an expandable command still expands.
+        if (!present) {
+            const auto known = kinds_.find({widePath, name});
+            kind = known != kinds_.end() ? known->second : REG_SZ;
+        }
+        // A value that reads as this text already is kept, kind and bytes: a
+        // save of what nobody changed must not turn a list into one string,
+        // nor drop what a string holds past its end or cut a lone surrogate.
+        const bool kept = present && valueText(kind, stored) == value;
         // Expandable stays expandable; everything else becomes text.
         if (!kept && kind != REG_EXPAND_SZ) kind = REG_SZ;
         remember({widePath, name}, kind, value);

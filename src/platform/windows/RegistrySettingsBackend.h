@@ -21,8 +21,9 @@ namespace platform {
 //
 // A missing key or section reads as absent; a value another program stored
 // as another kind reads as its text where it has one (see valueText). Saving
-// the text such a value reads as leaves it as it is; an expandable string
-// (REG_EXPAND_SZ) saved with other text stays expandable. A value that cannot
+// the text a value reads as leaves it as it is, whatever its kind and bytes;
+// an expandable string (REG_EXPAND_SZ) saved with other text, or saved after
+// it was deleted, stays expandable. A value that cannot
 // be written is said once on standard error and kept in warnings(); the
 // program carries on. A section read from stays open for the next read until
 // the backend goes.
@@ -61,6 +62,7 @@ private:
 
     std::vector<std::string> warnings_;
     std::map<std::wstring, windows_backend::UniqueKey> readKeys_;
+    std::map<Address, DWORD> kinds_;             // as last found or saved, kept when it goes
     std::map<Address, std::string> expandable_;  // their text
     std::set<Address> noText_;
 };

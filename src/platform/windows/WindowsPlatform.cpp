@@ -40,11 +40,12 @@ Result WindowsPlatform::LaunchCommand(const std::string& command, int windowStyl
         return Result::failure(windows_backend::kCommandTooLong);
     const bool expand = expandsWhenUsed_ && expandsWhenUsed_(command);
     if (expand) {
+        // What cannot be expanded whole would run cut short.
         auto expanded = windows_backend::expandVariables(typed);
-        if (!expanded) return Result::failure("cannot expand the command's variables: " + lastErrorMessage());
+        if (!expanded) return Result::failure(windows_backend::kCommandTooLong);
         typed = std::move(*expanded);
-        if (typed.size() > windows_backend::kMaxCommandLine)
-            return Result::failure(windows_backend::kCommandTooLong);
+        if (typed.find_first_not_of(L" \t") == std::wstring::npos)
+            return Result::failure(windows_backend::kExpandsToNothing);
     }
     const auto plan = windows_backend::planLaunch(typed, windows_backend::searchProgram,
                                                   windows_backend::commandInterpreter());

@@ -75,6 +75,11 @@ TEST_F(Launch, StartsAProgramUnderAPathWithBlanksQuotedOrNotAndABatchFile) {
 TEST_F(Launch, AFailureSaysWhyInTheSystemsWordsNamingTheProgramAndATooLongLineFailsAtOnce) {
     const fs::path text = blanks / "not a program.exe";
     writeFile(text, "just some text, not a program\r\n");
+    // Kept as expandable strings: their variables are expanded as they start.
+    platform.setExpandsWhenUsed(
+        [](const std::string& command) { return command.find('%') != std::string::npos; });
+    SetEnvironmentVariableW(L"VELMORA_BIG", std::wstring(20'000, L'b').c_str());
+    SetEnvironmentVariableW(L"VELMORA_EMPTY", L"");
     const struct {
         std::string command, names;  // what the reason must name, if anything
     } cases[] = {
@@ -87,6 +92,9 @@ TEST_F(Launch, AFailureSaysWhyInTheSystemsWordsNamingTheProgramAndATooLongLineFa
          platform::windows_backend::kCommandTooLong},
         {tool.string() + " " + std::string(32767 - tool.string().size(), 'x'),
          platform::windows_backend::kCommandTooLong},
+        {tool.string() + " " + marker("cut") + " %VELMORA_BIG%%VELMORA_BIG%",
+         platform::windows_backend::kCommandTooLong},
+        {"%VELMORA_EMPTY%", platform::windows_backend::kExpandsToNothing},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command.substr(0, 120));

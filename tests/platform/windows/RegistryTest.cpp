@@ -77,14 +77,17 @@ protected:
 
     int reg(const std::string& arguments) { return runAndWait(L"reg.exe " + toWide(arguments)); }
     // A value's kind and bytes as the registry keeps them.
+    // (RegGetValueW would end a string with a null it lacks.)
     std::pair<DWORD, std::string> rawValue(const char* key) {
         const std::wstring path = toWide("Software\\VB and VBA Program Settings\\" + app + "\\velmora");
+        HKEY section = nullptr;
+        RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &section);
         DWORD type = 0, size = 0;
-        RegGetValueW(HKEY_CURRENT_USER, path.c_str(), toWide(key).c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type,
-                     nullptr, &size);
+        RegQueryValueExW(section, toWide(key).c_str(), nullptr, &type, nullptr, &size);
         std::string bytes(size, '\0');
-        RegGetValueW(HKEY_CURRENT_USER, path.c_str(), toWide(key).c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type,
-                     bytes.data(), &size);
+        RegQueryValueExW(section, toWide(key).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()),
+                         &size);
+        RegCloseKey(section);
         return {type, bytes.substr(0, size)};
     }
 
@@ -103,6 +106,7 @@ TEST_F(Registry, ReadsWhatTheRegToolImportedAtTheClassicPlaceTextAndNumbersOfEve
         std::optional<std::string> reads;    // what the store finds
         std::optional<std::string> typed{};  // into its field before a Save; else untouched
         std::string starts{};                // the marker its command starts once saved
+        bool deleted = false;                // gone from the registry before the Save
     } values[] = {
         {"TASK_1_CMD", regQuoted(kText), kText},
         {"TASK_1_TICKBOX_CAPTION", "\"\"", ""},  // empty is not absent
@@ -111,6 +115,7 @@ TEST_F(Registry, ReadsWhatTheRegToolImportedAtTheClassicPlaceTextAndNumbersOfEve
         {"TASK_9_CMD", regHex(REG_EXPAND_SZ, utf16({marker + "kept"})), marker + "kept", {}, "kept"},
         {"TASK_10_CMD", regHex(REG_EXPAND_SZ, utf16({"%VELMORA_TEST%\\none.exe"})),
          "%VELMORA_TEST%\\none.exe"},
+        {"TASK_11_CMD", regHex(REG_EXPAND_SZ, utf16({marker + "gone"})), marker + "gone", {}, "gone", true},
         {"TASK_2_TICKBOX_CAPTION", regHex(REG_EXPAND_SZ, utf16({"Notes"})), "Notes"},
         {"TASK_3_CMD", regHex(REG_MULTI_SZ, utf16({"C:\\Tools\\tool.exe", "-x", "Grüße", ""})),
          "C:\\Tools\\tool.exe -x Grüße"},
@@ -122,6 +127,12 @@ TEST_F(Registry, ReadsWhatTheRegToolImportedAtTheClassicPlaceTextAndNumbersOfEve
         {"TASK_4_CMD", "hex:43,00,3a,00", std::nullopt},              // binary
         {"TASK_5_CMD", regHex(REG_NONE, ""), std::nullopt, "typed"},  // no kind
         {"TASK_6_CMD", regHex(REG_DWORD, "\x01\x02"), std::nullopt},  // cut short
+        // Strings other tools left odd: a Save must not even tidy them.
+        {"TASK_4_TICKBOX_CAPTION", regHex(REG_SZ, utf16({"odd"}) + "\x01"), "odd"},
+        {"TASK_5_TICKBOX_CAPTION", regHex(REG_SZ, utf16({"end", "after"})), "end"},
+        {"TASK_6_TICKBOX_CAPTION", regHex(REG_SZ, ""), ""},
+        {"TASK_7_TICKBOX_CAPTION", regHex(REG_SZ, std::string("\0\xd8", 2) + utf16({"abc"})), "\uFFFDabc"},
+        {"TASK_2_ENABLE_TICKBOX", regHex(REG_SZ, utf16({"1", "tail"})), "1"},  // as the close saves ticks
     };
     std::string section = "[" + kRoot + app + "\\velmora]\r\n";
     for (const auto& v : values) section += "\"" + std::string(v.key) + "\"=" + v.stored + "\r\n";
@@ -146,6 +157,9 @@ TEST_F(Registry, ReadsWhatTheRegToolImportedAtTheClassicPlaceTextAndNumbersOfEve
     for (const auto& v : values) {
         before.push_back(rawValue(v.key));
         shown.push_back(store.GetSetting(app, "velmora", v.key, ""));
+        if (v.deleted) {
+            ASSERT_EQ(reg("delete \"" + kRoot + app + "\\velmora\" /v " + v.key + " /f"), 0);
+        }
     }
     settings::WriteGroup save(store);
     for (std::size_t i = 0; i < std::size(values); ++i)

@@ -97,6 +97,15 @@ TEST(SettingsByHand, TypedCommandIsSavedAndRunByTheNextPassAndTheAllSettingsWind
     ASSERT_TRUE(waitUntil([&] { return tasks.names() == "T"; }, 20s)) << program.errorOutput();
     EXPECT_EQ(tasks.markers()[0].words, "typed by hand");
 
+    // A tick another tool stored with bytes past its end keeps them through the close.
+    const std::wstring section = L"Software\\VB and VBA Program Settings\\VELMORA\\" +
+                                 std::wstring(program.name().begin(), program.name().end());
+    const wchar_t odd[] = L"0\0tail";
+    RegSetKeyValueW(HKEY_CURRENT_USER, section.c_str(), L"TASK_9_ENABLE_TICKBOX", REG_SZ, odd, sizeof odd);
     EXPECT_TRUE(run.close());
     EXPECT_EQ(readSection(program.name())["TASK_1_ENABLE_TICKBOX"], "1");
+    DWORD size = 0;
+    RegGetValueW(HKEY_CURRENT_USER, section.c_str(), L"TASK_9_ENABLE_TICKBOX", RRF_RT_ANY, nullptr, nullptr,
+                 &size);
+    EXPECT_EQ(size, sizeof odd);
 }
