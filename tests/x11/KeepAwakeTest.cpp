@@ -339,9 +339,9 @@ protected:
             if (line != "ready" && line.find("inhibit") == std::string::npos) calls.push_back(line);
         return calls;
     }
-    bool pump(const std::function<bool()>& done) {
+    bool pump(const std::function<bool()>& done, Millis timeout = kBusAnswer) {
         return testing_support::pollUntil(
-            done, kBusAnswer, [] { QCoreApplication::processEvents(); }, 10ms);
+            done, timeout, [] { QCoreApplication::processEvents(); }, 10ms);
     }
     int argc_ = 1;
     char name_[8] = "velmora";
@@ -378,6 +378,70 @@ TEST_F(RemoteDesktop, ARefusalIsSaidOnceAndNotAskedAgain) {
     EXPECT_EQ(portalCalls(), (std::vector<std::string>{"create", "select 1 2 ", "refused", "close"}));
     EXPECT_FALSE(fs::exists(token_));
 }
+
+// The portal's whole life, one misbehaving desktop a row (each on its own
+// bus: a process keeps its first session bus): a pulse while the desktop has
+// not answered says nothing; only what is then known is said.
+struct Life {
+    std::string name, mode;
+    std::vector<std::string> said, calls;
+};
+class RemoteDesktopLife : public RemoteDesktop, public ::testing::WithParamInterface<Life> {};
+
+TEST_P(RemoteDesktopLife, SaysOnlyWhatIsKnownAndCountsOneAnswerPerRequest) {
+    const Life& row = GetParam();
+    start(row.mode);
+    Said said;
+    {
+        platform::LinuxPlatform platform;
+        platform.setPortalTokenFile(token_);
+        platform.onAvailabilityChange = [&](platform::DesktopFeature, const platform::Result& r) {
+            said.push_back(r.ok ? r.note : "unavailable: " + r.error);
+        };
+        EXPECT_TRUE(platform.Available(platform::DesktopFeature::KeyInjection).ok);
+        platform.KeepAwake(true);
+        EXPECT_TRUE(platform.SendNumLock().ok);  // before any answer
+        std::string last;  // what the stand-in does last before the press below
+        for (const std::string& call : row.calls)
+            if (call != "close" && !call.starts_with("keysym")) last = call;
+        pump([&] { return !said.empty() || std::ranges::count(portalCalls(), last) > 0; });
+        pump([] { return false; }, 500ms);  // a doubled answer, a late signal
+        if (said.empty()) {
+            EXPECT_TRUE(platform.SendNumLock().ok);
+        }
+    }
+    std::sort(said.begin(), said.end());
+    EXPECT_EQ(said, row.said);
+    EXPECT_TRUE(row.calls.back() != "close" || bus_->says("close"));
+    EXPECT_EQ(portalCalls(), row.calls);
+    EXPECT_EQ(fs::exists(token_), std::ranges::count(row.calls, "start token-1") > 0);
+}
+
+const std::string kGone = "unavailable: no Wayland compositor answers, ";
+const std::vector<std::string> kGranted = {"create",         "select 1 2 ",    "start token-1",
+                                           "keysym 65407 1", "keysym 65407 0", "close"};
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RemoteDesktopLife,
+    ::testing::Values(Life{"v1",
+                           "grant,v1",
+                           {},
+                           {"create", "select 1 0 ", "start ", "keysym 65407 1", "keysym 65407 0", "close"}},
+                      Life{"late", "grant,late", {}, kGranted}, Life{"twice", "grant,twice", {}, kGranted},
+                      Life{"int32",
+                           "refuse,int32",
+                           {kGone + "remote-desktop access was refused and no X11 display"},
+                           {"create", "select 1 2 ", "refused", "close"}},
+                      Life{"closed",
+                           "grant,close",
+                           {kGone + "the desktop ended remote-desktop access and no X11 display"},
+                           {"create", "select 1 2 ", "start token-1", "closed"}},
+                      Life{"restart",
+                           "grant,restart",
+                           {"the desktop portal's idle inhibitor",
+                            kGone + "the remote-desktop portal went away and no X11 display"},
+                           {"portal-idle 1", "create", "select 1 2 ", "start token-1", "restarted",
+                            "portal-idle 2", "close"}}),
+    [](const auto& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace x11test
