@@ -151,8 +151,9 @@ public:
             QTimer::singleShot(mode_.contains("late") ? 1000 : 0, [=, this] {
                 log_.write(QStringLiteral("start ") + token);
                 answer(bus, request, 0, results);
-                afterGrant(bus, a.value(0).value<QDBusObjectPath>().path());
             });
+            if (mode_.contains("close") || mode_.contains("restart"))
+                QTimer::singleShot(300, [=, this] { end(bus, a.value(0).value<QDBusObjectPath>().path()); });
             return true;
         } else if (member == QLatin1String("Start")) {
             log_.write(QStringLiteral("refused"));
@@ -176,20 +177,15 @@ private:
         return true;
     }
 
-    void afterGrant(QDBusConnection bus, const QString& session) {
+    // After the grant: the desktop closes the session, or the portal restarts.
+    void end(QDBusConnection bus, const QString& session) {
+        const QString portal = QStringLiteral("org.freedesktop.portal.Desktop");
+        log_.write(mode_.contains("close") ? QStringLiteral("closed") : QStringLiteral("restarted"));
         if (mode_.contains("close"))
-            QTimer::singleShot(300, [=, this] {
-                log_.write(QStringLiteral("closed"));
-                bus.send(QDBusMessage::createSignal(session, QStringLiteral("org.freedesktop.portal.Session"),
-                                                    QStringLiteral("Closed"))
-                         << QVariantMap{});
-            });
-        if (mode_.contains("restart"))
-            QTimer::singleShot(300, [=, this]() mutable {
-                log_.write(QStringLiteral("restarted"));
-                bus.unregisterService(QStringLiteral("org.freedesktop.portal.Desktop"));
-                bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
-            });
+            bus.send(QDBusMessage::createSignal(session, "org.freedesktop.portal.Session", "Closed")
+                     << QVariantMap{});
+        else if (bus.unregisterService(portal))
+            bus.registerService(portal);
     }
 
     ScreenSaver& log_;

@@ -8,6 +8,7 @@
 #include <functional>
 #include <random>
 #include <thread>
+#include <tuple>
 #include <variant>
 
 #include "SettingsTestSupport.h"
@@ -76,37 +77,31 @@ TEST(IniPermissions, ASymbolicLinkIsFollowedAndKept) {
     EXPECT_EQ(readFile(real), "[General]\nMAIN-Left=1\nMAIN-Top=2\n");
 }
 
-// The portal's token beside the settings: whatever is in its place but a
-// plain file of the user's is not read, and is replaced, never written through.
+// The portal's token beside the settings: anything but a plain file of the
+// user's is not read, and is replaced, never written through.
 TEST(TokenFile, AnythingButAPlainFileIsNotReadAndIsReplacedNotWrittenThrough) {
     TempFolder folder;
-    const auto settings = folder.path() / "velmora.conf";
-    const std::string kept = "[General]\nTASK_1_CMD=backup\n";
-    writeFile(settings, kept);
-    const auto token = folder.path() / "velmora.portal-token";
-    struct Case {
-        std::string name, problem;
-        std::function<void()> make;
+    const auto settings = folder.path() / "velmora.conf", token = folder.path() / "velmora.portal-token";
+    writeFile(settings, "[General]\nTASK_1_CMD=backup\n");
+    const std::vector<std::tuple<std::string, std::function<void()>>> cases = {
+        {"it is not a regular file", [&] { ::mkfifo(token.c_str(), 0600); }},
+        {"it is a symbolic link", [&] { fs::create_symlink("/dev/zero", token); }},
+        {"it is a symbolic link", [&] { fs::create_symlink(settings, token); }},
+        {"it has other names (hard links)", [&] { fs::create_hard_link(settings, token); }},
+        {"it is larger than 4 KiB", [&] { writeFile(token, std::string(5000, 'a')); }},
+        {"", [&] { writeFile(token, " tok-1 \nrest"); }},
     };
-    const std::vector<Case> cases = {
-        {"fifo", "it is not a regular file", [&] { ::mkfifo(token.c_str(), 0600); }},
-        {"link to /dev/zero", "it is a symbolic link", [&] { fs::create_symlink("/dev/zero", token); }},
-        {"link to the settings", "it is a symbolic link", [&] { fs::create_symlink(settings, token); }},
-        {"hard link", "it has other names (hard links)", [&] { fs::create_hard_link(settings, token); }},
-        {"too large", "it is larger than 4 KiB", [&] { writeFile(token, std::string(5000, 'a')); }},
-        {"plain", "", [&] { writeFile(token, " tok-1 \nrest"); }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [problem, make] : cases) {
+        SCOPED_TRACE(problem);
         fs::remove(token);
-        c.make();
+        make();
         const auto read = platform::posix::readToken(token);
-        EXPECT_EQ(read.problem, c.problem);
-        EXPECT_EQ(read.token, c.problem.empty() ? "tok-1" : "");
+        EXPECT_EQ(read.problem, problem);
+        EXPECT_EQ(read.token, problem.empty() ? "tok-1" : "");
         EXPECT_EQ(platform::posix::writeToken(token, "tok-2"), std::nullopt);
         EXPECT_EQ(readFile(token), "tok-2\n");
         EXPECT_EQ(modeOf(token), 0600U);
-        EXPECT_EQ(readFile(settings), kept);
+        EXPECT_EQ(readFile(settings), "[General]\nTASK_1_CMD=backup\n");
         EXPECT_EQ(folderEntries(folder.path()),
                   (std::vector<std::string>{"velmora.conf", "velmora.portal-token"}));
     }
