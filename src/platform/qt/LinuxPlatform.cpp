@@ -124,8 +124,10 @@ WindowHandle LinuxPlatform::GetForegroundWindow() {
 
 Result LinuxPlatform::SetTopMost(WindowHandle window, bool on) {
     if (window == 0) return Result::failure("no window");
-    if (on && questionOpen_) {
-        steppedDown_ = window;  // on top again once the desktop has its answer
+    // The desktop's question stays in front: nothing changes rank meanwhile,
+    // and the window asked to be on top gets there once it is answered.
+    if (questionOpen_) {
+        if (on) steppedDown_ = window;
         return Result::success();
     }
     const Result done = x11::setTopMost(qtX11Display(), window, on);
