@@ -382,9 +382,8 @@ TEST_F(RemoteDesktop, ARefusalIsSaidOnceAndNotAskedAgain) {
 }
 
 // The portal's whole life, a misbehaving desktop a row, each on a bus of its own.
-struct Life {
-    // settled: the stand-in's last line before the program's last press;
-    // said and calls: each sorted said line, each portal call, ";" after each.
+struct Life {  // settled: the stand-in's last line before the last press; said (sorted), calls: ";" after
+               // each
     std::string name, mode, settled, said, calls;
 };
 class RemoteDesktopLife : public RemoteDesktop, public ::testing::WithParamInterface<Life> {};

@@ -9,11 +9,9 @@
 // With VELMORA_STANDIN_PORTAL set to "grant" or "refuse" it is also the
 // desktop portal's remote desktop (version 2), whose user grants or refuses:
 //   create | select TYPES PERSIST_MODE TOKEN | start TOKEN | refused | keysym SYM STATE | close
-// Words added after a comma make it misbehave as some desktops do: v1 (no
-// token), late (Start answered after a second), twice (every answer sent
-// twice), int32 (codes as int32), close (the session closed after the grant:
-// "closed"), restart (the portal's name given up and taken again after the
-// grant: "restarted"; it also takes idle requests then: "portal-idle N").
+// Words after a comma make it misbehave: v1 (no token), late (Start answered a second later), twice,
+// int32 (the code's type), close (the session closed after the grant: "closed"), restart (its name
+// given up and taken again after the grant: "restarted"; it takes idle requests too: "portal-idle N").
 
 #include <QCoreApplication>
 #include <QDBusConnection>
