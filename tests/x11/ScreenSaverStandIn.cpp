@@ -9,6 +9,9 @@
 // With VELMORA_STANDIN_PORTAL set to "grant" or "refuse" it is also the
 // desktop portal's remote desktop (version 2), whose user grants or refuses:
 //   create | select TYPES PERSIST_MODE TOKEN | start TOKEN | refused | keysym SYM STATE | close
+// Words after a comma make it misbehave: v1 (no token), late (Start answered a second later), twice,
+// int32 (the code's type), close (the session closed after the grant: "closed"), restart (its name
+// given up and taken again after the grant: "restarted"; it takes idle requests too: "portal-idle N").
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -21,6 +24,7 @@
 #include <QDBusVirtualObject>
 #include <QFile>
 #include <QMap>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
@@ -97,7 +101,8 @@ private:
 // user answers the dialog.
 class RemoteDesktop final : public QDBusVirtualObject {
 public:
-    RemoteDesktop(ScreenSaver& log, bool grant) : log_(log), grant_(grant) {}
+    RemoteDesktop(ScreenSaver& log, const QString& mode)
+        : log_(log), grant_(mode.startsWith(QLatin1String("grant"))), mode_(mode.split(',')) {}
     QString introspect(const QString&) const override { return {}; }
 
     bool handleMessage(const QDBusMessage& m, const QDBusConnection& bus) override {
@@ -106,7 +111,12 @@ public:
         if (member == QLatin1String("Get")) {
             if (a.value(0).toString() != QLatin1String("org.freedesktop.portal.RemoteDesktop"))
                 return bus.send(m.createErrorReply(QDBusError::UnknownInterface, QStringLiteral("no such")));
-            return bus.send(m.createReply(QVariant::fromValue(QDBusVariant(2u))));
+            return bus.send(m.createReply(QVariant::fromValue(QDBusVariant(mode_.contains("v1") ? 1u : 2u))));
+        }
+        if (member == QLatin1String("Inhibit") && mode_.contains("restart")) {
+            log_.write(QStringLiteral("portal-idle %1").arg(++idle_));
+            return bus.send(
+                m.createReply(QVariant::fromValue(QDBusObjectPath("/org/freedesktop/portal/desktop/i"))));
         }
         if (member == QLatin1String("NotifyKeyboardKeysym")) {
             log_.write(QStringLiteral("keysym %1 %2").arg(a.value(2).toInt()).arg(a.value(3).toUInt()));
@@ -132,9 +142,17 @@ public:
                            .arg(options.value("persist_mode").toUInt())
                            .arg(options.value("restore_token").toString()));
         } else if (member == QLatin1String("Start") && grant_) {
-            const QString token = QStringLiteral("token-%1").arg(++tokens_);
-            log_.write(QStringLiteral("start ") + token);
+            const QString token =
+                mode_.contains("v1") ? QString() : QStringLiteral("token-%1").arg(++tokens_);
             results = {{"devices", 1u}, {"restore_token", token}};
+            bus.send(m.createReply(QVariant::fromValue(QDBusObjectPath(request))));
+            QTimer::singleShot(mode_.contains("late") ? 1000 : 0, [=, this] {
+                log_.write(QStringLiteral("start ") + token);
+                answer(bus, request, 0, results);
+            });
+            if (mode_.contains("close") || mode_.contains("restart"))
+                QTimer::singleShot(300, [=, this] { end(bus, a.value(0).value<QDBusObjectPath>().path()); });
+            return true;
         } else if (member == QLatin1String("Start")) {
             log_.write(QStringLiteral("refused"));
             code = 1;
@@ -142,15 +160,36 @@ public:
             return false;
         }
         bus.send(m.createReply(QVariant::fromValue(QDBusObjectPath(request))));
-        QDBusMessage response =
-            QDBusMessage::createSignal(request, QStringLiteral("org.freedesktop.portal.Request"), "Response");
-        return bus.send(response << code << results);
+        return answer(bus, request, code, results);
     }
 
 private:
+    bool answer(const QDBusConnection& bus, const QString& request, uint code, const QVariantMap& results) {
+        for (int n = mode_.contains("twice") ? 2 : 1; n > 0; --n) {
+            QDBusMessage response = QDBusMessage::createSignal(
+                request, QStringLiteral("org.freedesktop.portal.Request"), "Response");
+            response << (mode_.contains("int32") ? QVariant(static_cast<int>(code)) : QVariant(code))
+                     << results;
+            if (!bus.send(response)) return false;
+        }
+        return true;
+    }
+
+    // After the grant: the desktop closes the session, or the portal restarts.
+    void end(QDBusConnection bus, const QString& session) {
+        const QString portal = QStringLiteral("org.freedesktop.portal.Desktop");
+        log_.write(mode_.contains("close") ? QStringLiteral("closed") : QStringLiteral("restarted"));
+        if (mode_.contains("close"))
+            bus.send(QDBusMessage::createSignal(session, "org.freedesktop.portal.Session", "Closed")
+                     << QVariantMap{});
+        else if (bus.unregisterService(portal))
+            bus.registerService(portal);
+    }
+
     ScreenSaver& log_;
     bool grant_;
-    int tokens_ = 0;
+    QStringList mode_;
+    int tokens_ = 0, idle_ = 0;
 };
 
 }  // namespace
@@ -170,7 +209,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString portal = qEnvironmentVariable("VELMORA_STANDIN_PORTAL");
-    RemoteDesktop remoteDesktop(saver, portal == QLatin1String("grant"));
+    RemoteDesktop remoteDesktop(saver, portal);
     if (!portal.isEmpty() && (!bus.registerVirtualObject(QStringLiteral("/org/freedesktop/portal/desktop"),
                                                          &remoteDesktop, QDBusConnection::SubPath) ||
                               !bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")))) {

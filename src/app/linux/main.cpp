@@ -158,6 +158,7 @@ int main(int argc, char** argv) {
     // The remote-desktop portal's consent, beside the settings file.
     if (auto file = settingsBackend.filePath(settings::kApplication, executableName))
         platform.setPortalTokenFile(file->replace_extension(".portal-token"));
+    platform.onWarning = say;
     // Shows the settings and About windows modally over their owners.
     ui::qt::QtWindowHost windowHost;
     app::Program program(

@@ -19,7 +19,9 @@ void MainForm::wireDesktopFeatures() {
     // A later answer (a desktop that asked its user when the heartbeat
     // started) is said as one at start-up would have been.
     platform_.onAvailabilityChange = [this](DesktopFeature feature, const platform::Result& now) {
-        if (!now.ok)
+        if (feature == DesktopFeature::KeepAwake)
+            keepAwakeChanged(now);
+        else if (!now.ok)
             unavailable(feature, now.error);
         else if (feature == DesktopFeature::KeyInjection && !now.note.empty())
             announceKeepAlive(now.note);
@@ -57,15 +59,27 @@ void MainForm::unavailable(DesktopFeature feature, const std::string& why) {
 void MainForm::announceKeepAlive(const std::string& shortfall) {
     if (keyInjectionAnnounced_) return;
     keyInjectionAnnounced_ = true;
-    std::string text = shortfall + "; ";
-    if (keepAwake_.ok)
-        text += "the session is kept from idling by " +
-                (keepAwake_.note.empty() ? std::string("the system") : keepAwake_.note);
-    else
-        text +=
-            "nothing keeps the session from idling (" + keepAwake_.error + "), so the screen may still lock";
+    keepAliveShortfall_ = shortfall;
+    const std::string text = shortfall + "; " + idleText();
     RIVA_START_BUTTON.setToolTip(text);
     if (onNotice) onNotice(text);
+}
+
+std::string MainForm::idleText() const {
+    if (keepAwake_.ok)
+        return "the session is kept from idling by " +
+               (keepAwake_.note.empty() ? std::string("the system") : keepAwake_.note);
+    return "nothing keeps the session from idling (" + keepAwake_.error + "), so the screen may still lock";
+}
+
+// What holds the session awake changed by itself (a portal that ended took
+// its request along): the notice must not go on claiming the old one.
+void MainForm::keepAwakeChanged(const platform::Result& now) {
+    const std::string before = idleText();
+    keepAwake_ = now;
+    if (!keyInjectionAnnounced_ || idleText() == before) return;
+    RIVA_START_BUTTON.setToolTip(keepAliveShortfall_ + "; " + idleText());
+    if (onNotice) onNotice(idleText());
 }
 
 }  // namespace model

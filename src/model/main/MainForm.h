@@ -144,6 +144,8 @@ private:
     void wireDesktopFeatures();
     void unavailable(platform::DesktopFeature feature, const std::string& why);
     void announceKeepAlive(const std::string& shortfall);
+    void keepAwakeChanged(const platform::Result& now);
+    std::string idleText() const;
     platform::WindowHandle mainHandle() const { return windowHandle ? windowHandle() : 0; }
     void finishNumLockPulse();
     // Asks the platform to keep the session from idling while the heartbeat
@@ -159,8 +161,9 @@ private:
     bool shutDown_ = false;
     std::string shutdownSaveFailure_;
     bool keyInjectionAnnounced_ = false;
-    bool awake_ = false;          // keep-awake asked for and not withdrawn
-    platform::Result keepAwake_;  // what the platform said of keeping awake at start-up
+    std::string keepAliveShortfall_;  // what the keep-alive notice said of the presses
+    bool awake_ = false;              // keep-awake asked for and not withdrawn
+    platform::Result keepAwake_;      // what the platform last said of keeping awake
     bool windowStackingAnnounced_ = false;
 };
 

@@ -4,6 +4,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusServiceWatcher>
 #include <QVariantMap>
 
 namespace platform::qt {
@@ -83,6 +84,7 @@ Result IdleInhibitor::take() {
         const QString request = qvariant_cast<QDBusObjectPath>(reply.arguments().constFirst()).path();
         if (!request.isEmpty()) {
             portalRequest_ = request.toStdString();
+            watchPortal();
             return Result::success(kPortalName);
         }
     }
@@ -99,6 +101,21 @@ Result IdleInhibitor::take() {
         }
     }
     return Result::failure(kNoService);
+}
+
+// The portal's request lives and dies with the portal's process.
+void IdleInhibitor::watchPortal() {
+    const auto bus = sessionBus();
+    if (portalOwner_ || !bus) return;
+    portalOwner_ =
+        std::make_unique<QDBusServiceWatcher>(kPortal, *bus, QDBusServiceWatcher::WatchForOwnerChange);
+    QObject::connect(portalOwner_.get(), &QDBusServiceWatcher::serviceOwnerChanged,
+                     [this](const QString&, const QString& before, const QString&) {
+                         if (before.isEmpty() || portalRequest_.empty()) return;
+                         portalRequest_.clear();
+                         const Result again = take();
+                         if (onChange) onChange(again);
+                     });
 }
 
 // A service that went away took the request with it: the state is cleared

@@ -7,9 +7,11 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QWidget>
+#include <QWindow>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "platform/posix/ProcessTable.h"
@@ -51,6 +53,17 @@ Result withReason(Result r) {
     return r;
 }
 
+// The main window as the desktop portal names a parent window: the shown
+// top-level window that belongs to no other (dialogs do). A native Wayland
+// window has no name the portal takes without an exported handle.
+std::string portalParentWindow() {
+    if (guiApplication() == nullptr || QGuiApplication::platformName() != QLatin1String("xcb")) return {};
+    for (const QWindow* window : QGuiApplication::topLevelWindows())
+        if (window->isVisible() && window->transientParent() == nullptr && window->type() == Qt::Window)
+            return "x11:" + QString::number(window->winId(), 16).toStdString();
+    return {};
+}
+
 std::string searchPath() {
     if (const char* path = std::getenv("PATH")) return path;
     return "/usr/local/bin:/usr/bin:/bin";
@@ -63,6 +76,14 @@ LinuxPlatform::LinuxPlatform()
                 [] { return x11::sendNumLock(qtX11Display()); }}) {
     numLock_.onChange = [this](const Result& now) {
         if (onAvailabilityChange) onAvailabilityChange(DesktopFeature::KeyInjection, now);
+    };
+    numLock_.parentWindow = portalParentWindow;
+    numLock_.onQuestion = [this](bool open) { questionOpen(open); };
+    numLock_.onWarning = [this](const std::string& line) {
+        if (onWarning) onWarning(line);
+    };
+    idleInhibitor_.onChange = [this](const Result& now) {
+        if (onAvailabilityChange) onAvailabilityChange(DesktopFeature::KeepAwake, now);
     };
 }
 
@@ -103,7 +124,25 @@ WindowHandle LinuxPlatform::GetForegroundWindow() {
 
 Result LinuxPlatform::SetTopMost(WindowHandle window, bool on) {
     if (window == 0) return Result::failure("no window");
-    return x11::setTopMost(qtX11Display(), window, on);
+    // The desktop's question stays in front: nothing changes rank meanwhile,
+    // and the window asked to be on top gets there once it is answered.
+    if (questionOpen_) {
+        if (on) steppedDown_ = window;
+        return Result::success();
+    }
+    const Result done = x11::setTopMost(qtX11Display(), window, on);
+    if (done.ok && (on || window == topMost_)) topMost_ = on ? window : 0;
+    return done;
+}
+
+void LinuxPlatform::questionOpen(bool open) {
+    questionOpen_ = open;
+    if (open && topMost_ != 0) {
+        steppedDown_ = topMost_;
+        x11::setTopMost(qtX11Display(), topMost_, false);
+    } else if (!open && steppedDown_ != 0) {
+        SetTopMost(std::exchange(steppedDown_, 0), true);
+    }
 }
 
 Result LinuxPlatform::KeepAwake(bool on) {

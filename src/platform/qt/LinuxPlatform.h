@@ -47,7 +47,13 @@ public:
     // settings file); none: the desktop asks at every start.
     void setPortalTokenFile(std::filesystem::path file) { numLock_.setTokenFile(std::move(file)); }
 
+    // A line for the user that belongs to no desktop feature (the portal's
+    // consent file could not be used or kept).
+    std::function<void(const std::string&)> onWarning;
+
 private:
+    void questionOpen(bool open);
+
     std::function<void()> beforeSleep_;
     std::string procRoot_ = "/proc";
     // What the process watch learnt in earlier polls; made at the first one.
@@ -59,6 +65,10 @@ private:
     // keep awake).
     bool windowShown_ = false;
     bool heartbeatStarted_ = false;
+    // While the desktop asks its user, the window kept on top steps down so
+    // as not to cover the question, and is put back once it is answered.
+    bool questionOpen_ = false;
+    WindowHandle topMost_ = 0, steppedDown_ = 0;
 };
 
 }  // namespace platform

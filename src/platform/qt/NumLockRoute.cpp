@@ -77,7 +77,13 @@ void NumLockRoute::next(const std::string& why) {
                 next(answer.error);
                 if (onChange) onChange(standing());
             };
-            portal_->start();
+            portal_->onQuestion = [this](bool open) {
+                if (onQuestion) onQuestion(open);
+            };
+            portal_->onWarning = [this](const std::string& line) {
+                if (onWarning) onWarning(line);
+            };
+            portal_->start(QString::fromStdString(parentWindow ? parentWindow() : std::string()));
             return;
         } else {
             reasons_.push_back(offered.error);
@@ -101,7 +107,12 @@ Result NumLockRoute::press() {
             next(sent.error);
         if (onChange) onChange(standing());
     }
-    // Also while the desktop has not answered yet.
+    // While the desktop has not answered, nothing is known yet: a press into
+    // Xwayland may help meanwhile, and its failure is no answer to say.
+    if (way_ == Way::Portal) {
+        x11_.press();
+        return Result::success();
+    }
     return x11_.press();
 }
 

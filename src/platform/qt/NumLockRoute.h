@@ -46,6 +46,13 @@ public:
     // Told when the standing changes after choose() returned: the desktop's
     // answer, a way that stopped working.
     std::function<void(const Result&)> onChange;
+    // The window the desktop's question is asked for, as the portal names it
+    // ("x11:<XID in hex>"), or empty.
+    std::function<std::string()> parentWindow;
+    // The desktop's question to its user opens (true) and is over (false).
+    std::function<void(bool)> onQuestion;
+    // A line for the user that is no answer (the consent file's trouble).
+    std::function<void(const std::string&)> onWarning;
 
 private:
     enum class Way { Undecided, X11, Keyboard, Portal };

@@ -89,14 +89,15 @@ TEST(AlwaysOnTop, ClearingTheTickStopsPollingAndKeepsOurPlaceTickingResumes) {
 TEST(DesktopFeatures, AnUnavailableFeatureIsSaidOnceAndItsTimersRunOn) {
     struct Case {
         platform::DesktopFeature feature;
-        std::string notice;
+        std::string notice, idleLost;  // idleLost: said when the idle request is lost later
         form::Control& (*control)(model::MainForm&);
     };
     const std::vector<Case> cases = {
         {platform::DesktopFeature::KeyInjection,
          "NumLock keep-alive unavailable: not here; the session is kept from idling by the test inhibitor",
+         "nothing keeps the session from idling (gone), so the screen may still lock",
          [](model::MainForm& f) -> form::Control& { return f.RIVA_START_BUTTON; }},
-        {platform::DesktopFeature::WindowStacking, "Always On Top unavailable: not here",
+        {platform::DesktopFeature::WindowStacking, "Always On Top unavailable: not here", "",
          [](model::MainForm& f) -> form::Control& { return f.AlwaysOnTopTimer_TICKBOX; }},
     };
     for (const Case& c : cases) {
@@ -117,6 +118,10 @@ TEST(DesktopFeatures, AnUnavailableFeatureIsSaidOnceAndItsTimersRunOn) {
         EXPECT_EQ(h.platform.callsOf(Op::SendNumLock).size(), 4u);
         EXPECT_EQ(h.platform.callsOf(Op::SetTopMost).size(), 2u * 604);
         EXPECT_EQ(h.form->RIVA_BACKGROUND_LABEL.backColour(), form::colour::Black);
+        h.platform.onAvailabilityChange(platform::DesktopFeature::KeepAwake,
+                                        platform::Result::failure("gone"));
+        EXPECT_EQ(notices.back(), c.idleLost.empty() ? c.notice : c.idleLost);
+        EXPECT_EQ(notices.size(), c.idleLost.empty() ? 1u : 2u);
     }
 }
 

@@ -5,13 +5,16 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <functional>
 #include <random>
 #include <thread>
+#include <tuple>
 #include <variant>
 
 #include "SettingsTestSupport.h"
 #include "platform/posix/IniSettingsBackend.h"
 #include "platform/posix/SettingsFiles.h"
+#include "platform/posix/TokenFile.h"
 #include "settings/Keys.h"
 
 using platform::IniSettingsBackend;
@@ -72,6 +75,36 @@ TEST(IniPermissions, ASymbolicLinkIsFollowedAndKept) {
     IniSettingsBackend(folder.path() / "config").write("VELMORA", "velmora", "MAIN-Top", "2");
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(readFile(real), "[General]\nMAIN-Left=1\nMAIN-Top=2\n");
+}
+
+// The portal's token beside the settings: anything but a plain file of the
+// user's is not read, and is replaced, never written through.
+TEST(TokenFile, AnythingButAPlainFileIsNotReadAndIsReplacedNotWrittenThrough) {
+    TempFolder folder;
+    const auto settings = folder.path() / "velmora.conf", token = folder.path() / "velmora.portal-token";
+    writeFile(settings, "[General]\nTASK_1_CMD=backup\n");
+    const std::vector<std::tuple<std::string, std::function<void()>>> cases = {
+        {"it is not a regular file", [&] { ::mkfifo(token.c_str(), 0600); }},
+        {"it is a symbolic link", [&] { fs::create_symlink("/dev/zero", token); }},
+        {"it is a symbolic link", [&] { fs::create_symlink(settings, token); }},
+        {"it has other names (hard links)", [&] { fs::create_hard_link(settings, token); }},
+        {"it is larger than 4 KiB", [&] { writeFile(token, std::string(5000, 'a')); }},
+        {"", [&] { writeFile(token, " tok-1 \nrest"); }},
+    };
+    for (const auto& [problem, make] : cases) {
+        SCOPED_TRACE(problem);
+        fs::remove(token);
+        make();
+        const auto read = platform::posix::readToken(token);
+        EXPECT_EQ(read.problem, problem);
+        EXPECT_EQ(read.token, problem.empty() ? "tok-1" : "");
+        EXPECT_EQ(platform::posix::writeToken(token, "tok-2"), std::nullopt);
+        EXPECT_EQ(readFile(token), "tok-2\n");
+        EXPECT_EQ(modeOf(token), 0600U);
+        EXPECT_EQ(readFile(settings), "[General]\nTASK_1_CMD=backup\n");
+        EXPECT_EQ(folderEntries(folder.path()),
+                  (std::vector<std::string>{"velmora.conf", "velmora.portal-token"}));
+    }
 }
 
 TEST(IniBytes, TextThatIsNotUtf8IsKeptByteForByte) {

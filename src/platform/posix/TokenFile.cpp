@@ -1,0 +1,113 @@
+#include "platform/posix/TokenFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+
+#include "platform/posix/SettingsFiles.h"
+
+namespace platform::posix {
+
+namespace {
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+std::string lastError() {
+    return std::strerror(errno);
+}
+
+std::optional<std::string> notUsable(const struct stat& info) {
+    if (!S_ISREG(info.st_mode)) return "it is not a regular file";
+    if (info.st_uid != ::geteuid()) return "it belongs to another user";
+    if (info.st_nlink != 1) return "it has other names (hard links)";
+    if (info.st_size > static_cast<off_t>(kLargestToken)) return "it is larger than 4 KiB";
+    return std::nullopt;
+}
+
+bool writeAll(int fd, const std::string& text) {
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+TokenRead readToken(const std::filesystem::path& file) {
+    const Fd fd(::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (fd.get() < 0) {
+        if (errno == ENOENT) return {};
+        return {{}, errno == ELOOP ? "it is a symbolic link" : lastError()};
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) return {{}, lastError()};
+    if (const auto why = notUsable(info)) return {{}, *why};
+    // One byte more than allowed tells a file that grew since fstat.
+    std::string text(kLargestToken + 1, '\0');
+    std::size_t got = 0;
+    while (got < text.size()) {
+        const ssize_t n = ::read(fd.get(), text.data() + got, text.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return {{}, lastError()};
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    if (got > kLargestToken) return {{}, "it is larger than 4 KiB"};
+    text.resize(got);
+    text = text.substr(0, text.find('\n'));
+    const auto first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return {};
+    text = text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return {{}, "it holds no token"};
+    return {text, {}};
+}
+
+std::optional<std::string> writeToken(const std::filesystem::path& file, const std::string& token) {
+    const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
+    if (auto problem = settingsfiles::makeFolder(folder)) return problem;
+    const Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() < 0) return lastError();
+    const std::string name = file.filename().string();
+    std::random_device random;
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 16; ++attempt) {
+        temporary = name + ".new-" + std::to_string(random() % 1000000);
+        fd = ::openat(dir.get(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                      0600);
+        if (fd < 0 && errno != EEXIST) return lastError();
+    }
+    if (fd < 0) return "no free temporary name";
+    const Fd written(fd);
+    const bool ok = ::fchmod(fd, 0600) == 0 && writeAll(fd, token + "\n") && ::fsync(fd) == 0 &&
+                    ::renameat(dir.get(), temporary.c_str(), dir.get(), name.c_str()) == 0;
+    if (!ok) {
+        const std::string why = lastError();
+        ::unlinkat(dir.get(), temporary.c_str(), 0);
+        return why;
+    }
+    ::fsync(dir.get());  // the new name survives a power cut
+    return std::nullopt;
+}
+
+}  // namespace platform::posix
