@@ -123,19 +123,25 @@ wl_display* connectBefore(Clock::time_point deadline, std::string& why) {
 enum class Exchange { Done, Waiting, Broken };
 
 // Sends what is queued, reads what has come within `waitMs` and handles it.
+// Events already read are handled first, and then nothing is waited for.
 Exchange exchange(wl_display* display, int waitMs) {
     if (wl_display_get_error(display) != 0) return Exchange::Broken;
-    while (wl_display_prepare_read(display) != 0)
-        if (wl_display_dispatch_pending(display) < 0) return Exchange::Broken;
+    int handled = 0;
+    while (wl_display_prepare_read(display) != 0) {
+        const int n = wl_display_dispatch_pending(display);
+        if (n < 0) return Exchange::Broken;
+        handled += n;
+    }
     if (wl_display_flush(display) < 0 && errno != EAGAIN) {
         wl_display_cancel_read(display);
         return Exchange::Broken;
     }
     pollfd ready{wl_display_get_fd(display), POLLIN, 0};
-    const int polled = ::poll(&ready, 1, waitMs);
+    const int polled = ::poll(&ready, 1, handled > 0 ? 0 : waitMs);
     if (polled <= 0) {
         wl_display_cancel_read(display);
-        return polled < 0 && errno != EINTR ? Exchange::Broken : Exchange::Waiting;
+        if (polled < 0 && errno != EINTR) return Exchange::Broken;
+        return handled > 0 ? Exchange::Done : Exchange::Waiting;
     }
     if (wl_display_read_events(display) < 0) return Exchange::Broken;
     if (wl_display_dispatch_pending(display) < 0 || wl_display_get_error(display) != 0)
