@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string_view>
 
 #include "Support.h"
 
@@ -156,7 +157,7 @@ TEST(NoDisplay, SaysSoAndExitsWithFailureWithoutCrashing) {
     const struct {
         const char* display;
         const char* argument;
-        std::string said;  // the output or its first line, or "" for any line that names the display
+        std::string said;  // the output (--help: its first line), or "" for any line that names the display
     } cases[] = {{nullptr, nullptr, ""},
                  {":987", nullptr, "velmora: cannot open the graphical display \":987\"\n"},
                  {nullptr, "--help", "Usage: vm-nodisplay [--help | --version]\n"},
@@ -177,21 +178,18 @@ TEST(NoDisplay, SaysSoAndExitsWithFailureWithoutCrashing) {
         ASSERT_TRUE(status) << "still running 20 s after start with no display";
         const std::string output = program.output();
         ASSERT_TRUE(WIFEXITED(*status)) << "ended by " << describeStatus(*status) << "; output:\n" << output;
-        if (c.argument) {
-            EXPECT_EQ(WEXITSTATUS(*status), 0);
-            EXPECT_EQ(output.substr(0, c.said.size()), c.said);
-            EXPECT_EQ(output.find("velmora:"), std::string::npos) << output;
-            continue;
-        }
-        EXPECT_NE(WEXITSTATUS(*status), 0);
+        EXPECT_EQ(WEXITSTATUS(*status) == 0, c.argument != nullptr) << output;
         std::string lower = output;
         std::transform(lower.begin(), lower.end(), lower.begin(),
                        [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
-        EXPECT_NE(lower.find("display"), std::string::npos)
-            << "the message does not say that the display is missing:\n"
-            << output;
+        if (!c.argument) {
+            EXPECT_NE(lower.find("display"), std::string::npos)
+                << "the message does not say that the display is missing:\n"
+                << output;
+        }
+        const bool help = c.argument && std::string_view(c.argument) == "--help";
         if (!c.said.empty()) {
-            EXPECT_EQ(output, c.said);
+            EXPECT_EQ(help ? output.substr(0, c.said.size()) : output, c.said);
         }
         // Nothing ran, so nothing of the store may have been touched.
         EXPECT_FALSE(fs::exists(settingsFile(config, name)));
