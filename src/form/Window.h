@@ -52,6 +52,10 @@ public:
         if (onSyncGeometry) onSyncGeometry();
     }
     std::function<void()> onSyncGeometry;
+    // Whether the view is told where the window really is. A Wayland client
+    // never is: its left and top are only where it asked to be, and storing
+    // them would lose the place the user had.
+    bool positionKnown = true;
 
     Scheduler& scheduler() { return scheduler_; }
 

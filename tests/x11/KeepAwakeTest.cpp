@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <cstdlib>
 
 #include <fstream>
@@ -109,15 +112,14 @@ private:
     bool ready_ = false;
 };
 
-// The program on the fixture's display with the heartbeat started by its tick.
+// The program on the fixture's display with the heartbeat started by its tick,
+// on the platform it chooses itself.
 struct Started {
     Started(const fs::path& dir, const std::string& name, std::map<std::string, std::string> env) {
         const fs::path config = dir / "config";
         writeSettings(settingsFile(config, name),
                       {{"RIVA_AUTOSTART_TICKBOX", "1"}, {"MAIN-Left", "21000"}, {"MAIN-Top", "3000"}});
-        env.insert({{"DISPLAY", fixtureDisplay()},
-                    {"QT_QPA_PLATFORM", "xcb"},
-                    {"XDG_CONFIG_HOME", config.string()}});
+        env.insert({{"DISPLAY", fixtureDisplay()}, {"XDG_CONFIG_HOME", config.string()}});
         program = std::make_unique<Program>(installCopy(dir, name), env, dir / (name + ".txt"));
         caption = "VELMORA - " + name;
     }
@@ -217,11 +219,22 @@ TEST(KeepAwake, WaylandSessionNoticeOnXvfbIsSaidOnceAndOnlyThere) {
     const std::string noBus = "unix:path=" + (tmp.path() / "no-bus").string();
     const std::string none = (tmp.path() / "no-compositor").string();
     const std::string neither = kInWayland + ": no Wayland compositor answers and ";
+    // A compositor that takes the connection and never answers.
+    const std::string silent = (tmp.path() / "silent").string();
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{AF_UNIX, {}};
+    silent.copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
     struct Case {
         std::string name, sessionType, wayland, busAddress, notice;
     };
+    // Each runs on X11 unless it says why, though Qt would choose Wayland.
     const std::vector<Case> cases = {
         {"vm-wl-keyboard", "wayland", sway, bus.address(), ""},
+        {"vm-wl-silent", "wayland", silent, bus.address(),
+         kInWayland + ": the Wayland compositor did not answer within a second and no remote-desktop portal "
+                      "answers; the session is kept from idling by org.freedesktop.ScreenSaver"},
         {"vm-wl-portal", "wayland", none, portal.address(), ""},
         {"vm-wl-neither", "wayland", none, bus.address(),
          neither + "no remote-desktop portal answers; the session is kept from idling by "
@@ -240,6 +253,9 @@ TEST(KeepAwake, WaylandSessionNoticeOnXvfbIsSaidOnceAndOnlyThere) {
         if (!c.wayland.empty()) env["WAYLAND_DISPLAY"] = c.wayland;
         Started app(tmp.path(), c.name, env);
         ASSERT_TRUE(x.waitForClient(app.program->pid(), app.caption, kAppear)) << app.program->output();
+        if (c.name == "vm-wl-silent") {  // the window waits a second at most
+            EXPECT_TRUE(waitFor([&] { return count(app.program->output(), "NumLock") > 0; }, 2500ms));
+        }
         if (c.name == "vm-wl-portal") {
             EXPECT_TRUE(portal.says("start token-1"));
         }
@@ -257,10 +273,12 @@ TEST(KeepAwake, WaylandSessionNoticeOnXvfbIsSaidOnceAndOnlyThere) {
             EXPECT_EQ(count(output, "NumLock"), 1) << output;
         }
     }
+    ::close(listener);
 }
 
 // A Wayland client of a headless weston: no key injection at all, said once
-// with what that means for the lock screen, and the program runs on.
+// with what that means for the lock screen, and the program runs on and keeps
+// its stored place.
 TEST(KeepAwake, WaylandClientOfHeadlessWestonRunsAndSaysTheScreenMayStillLock) {
     TempFolder tmp("keepawake-weston");
     const fs::path run = tmp.path() / "run";
@@ -274,7 +292,9 @@ TEST(KeepAwake, WaylandClientOfHeadlessWestonRunsAndSaysTheScreenMayStillLock) {
 
     const std::string name = "vm-wayland";
     const fs::path config = tmp.path() / "config";
-    writeSettings(settingsFile(config, name), {{"RIVA_AUTOSTART_TICKBOX", "1"}});
+    // Stored on a second monitor the compositor does not have.
+    const Settings placed{{"RIVA_AUTOSTART_TICKBOX", "1"}, {"MAIN-Left", "30000"}, {"MAIN-Top", "2500"}};
+    writeSettings(settingsFile(config, name), placed);
     // Under the sanitizers: Qt's Wayland plugin is unloaded before the leak
     // check at exit, so what it keeps names no library to suppress it by.
     const char* asan = std::getenv("ASAN_OPTIONS");
@@ -282,7 +302,8 @@ TEST(KeepAwake, WaylandClientOfHeadlessWestonRunsAndSaysTheScreenMayStillLock) {
                 {{"ASAN_OPTIONS", std::string(asan ? asan : "") + ":detect_leaks=0"},
                  {"WAYLAND_DISPLAY", "velmora-wl"},
                  {"XDG_RUNTIME_DIR", run.string()},
-                 {"QT_QPA_PLATFORM", "wayland"},
+                 {"QT_QPA_PLATFORM", "wayland"},  // chosen, though an X display is at hand
+                 {"DISPLAY", fixtureDisplay()},
                  {"XDG_CONFIG_HOME", config.string()},
                  {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (tmp.path() / "no-bus").string()}},
                 tmp.path() / "output.txt");
@@ -300,6 +321,9 @@ TEST(KeepAwake, WaylandClientOfHeadlessWestonRunsAndSaysTheScreenMayStillLock) {
     ASSERT_TRUE(status);
     EXPECT_EQ(describeStatus(*status), "exit 0") << app.output();
     EXPECT_EQ(count(app.output(), "NumLock"), 1) << app.output();
+    // A Wayland client is never told where its window is: the stored place stays.
+    const Settings after = readSettings(settingsFile(config, name));
+    EXPECT_EQ(after.at("MAIN-Left") + " " + after.at("MAIN-Top"), "30000 2500");
 }
 
 // The remote-desktop portal in process, on a private bus whose portal is the

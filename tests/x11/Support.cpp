@@ -205,6 +205,7 @@ Program::Program(const fs::path& exe, const std::map<std::string, std::string>& 
 
     std::vector<std::string> words = how.through;
     words.push_back(exe.string());
+    words.insert(words.end(), how.arguments.begin(), how.arguments.end());
     std::vector<char*> argv;
     for (auto& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);

@@ -72,6 +72,8 @@ struct StartAs {
     std::vector<std::string> through;  // started through these (e.g. nohup), then the program
     std::vector<int> blocked;          // signals blocked from the start
     std::vector<int> closed;           // standard descriptors left closed
+    // given to the program
+    std::vector<std::string> arguments{};
 };
 
 class Program {

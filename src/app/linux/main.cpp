@@ -20,6 +20,7 @@
 #include "app/TraceOutput.h"
 #include "app/linux/QtSchedulerDriver.h"
 #include "app/linux/QtTerminationSignals.h"
+#include "app/linux/StartArguments.h"
 #include "form/Clock.h"
 #include "model/main/MainForm.h"
 #include "platform/posix/InheritedState.h"
@@ -134,16 +135,25 @@ struct UnloadAtExit {
 
 int main(int argc, char** argv) {
     platform::posix::repairInheritedState();  // before anything opens a file or socket
+    // The name the program was started as, not the resolved file: a link
+    // named velmora-work keeps a task list of its own.
+    const std::string executableName = settings::ExecutableName(argc > 0 ? argv[0] : "velmora");
+    // Answered without a display, as a terminal user expects.
+    if (const auto question = app::startQuestion(argc, argv); question != app::StartQuestion::Run) {
+        const std::string answer =
+            question == app::StartQuestion::Help ? app::helpText(executableName) : app::versionText();
+        return std::fputs(answer.c_str(), stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 1;
+    }
     if (const auto problem = displayProblem()) {
         std::fprintf(stderr, "velmora: %s\n", problem->c_str());
         return 1;
     }
-    // The name the program was started as, not the resolved file: a link
-    // named velmora-work keeps a task list of its own.
-    const std::string executableName = settings::ExecutableName(argc > 0 ? argv[0] : "velmora");
 
     qtHandler = qInstallMessageHandler(onQtMessage);
-    QApplication application(argc, argv);
+    // Given to Qt as an option, not set in the environment, so the programs
+    // of the task list still make their own choice.
+    app::QtArguments qtArguments(argc, argv, app::platformToChoose(env, argc, argv));
+    QApplication application(qtArguments.argc(), qtArguments.argv());
     applicationStarted();
     QApplication::setStyle("Fusion");  // the same look on every desktop
 

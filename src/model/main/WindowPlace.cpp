@@ -25,6 +25,8 @@ void WindowPlace::restore(form::Window& window) const {
 }
 
 void WindowPlace::store(const form::Window& window) const {
+    // A place the view was never told is not stored: the stored one stays.
+    if (!window.positionKnown) return;
     const settings::WriteGroup group(store_);  // left and top as one change
     store_.saveGeometry(keys_.left, window.left);
     store_.saveGeometry(keys_.top, window.top);

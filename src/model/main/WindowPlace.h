@@ -16,7 +16,7 @@ float usableSize(float stored, float layout);
 
 // Where a window sits: it reads its four geometry keys ("<NAME>-Left", -Top,
 // -Width, -Height) when it opens, and stores only its left and top, as one
-// change of the settings file, when it closes.
+// change of the settings file, when it closes: where its view knows them.
 class WindowPlace {
 public:
     WindowPlace(settings::Store& store, const std::string& shortName);

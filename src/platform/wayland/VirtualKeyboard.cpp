@@ -2,12 +2,15 @@
 
 #include <poll.h>
 #include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <time.h>
 #include <unistd.h>
 #include <wayland-client.h>
 #include <xkbcommon/xkbcommon.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -70,6 +73,100 @@ Keymap buildKeymap() {
     return made;
 }
 
+using Clock = std::chrono::steady_clock;
+
+// How long the compositor has to answer before the window goes on without
+// it: a stopped compositor must not hold the window.
+constexpr std::chrono::milliseconds kAnswerLimit{1000};
+const std::string kNoAnswer = "the Wayland compositor did not answer within a second";
+
+int millisLeft(Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+// The compositor's socket, as libwayland would find it, connected without
+// blocking: a listener whose queue is full is retried until the deadline.
+// A socket handed over in WAYLAND_SOCKET is taken as libwayland takes it.
+wl_display* connectBefore(Clock::time_point deadline, std::string& why) {
+    why = "no Wayland compositor answers";
+    if (const char* handed = std::getenv("WAYLAND_SOCKET"); handed != nullptr && *handed != 0)
+        return wl_display_connect(nullptr);
+    const char* name = std::getenv("WAYLAND_DISPLAY");
+    std::string path = name != nullptr && *name != 0 ? name : "wayland-0";
+    if (path.front() != '/') {
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        if (runtime == nullptr || *runtime == 0) return nullptr;
+        path = std::string(runtime) + "/" + path;
+    }
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) return nullptr;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) return nullptr;
+    for (;;) {
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
+            return wl_display_connect_to_fd(fd);  // which owns the socket from here on
+        if (errno != EAGAIN && errno != EINTR) break;
+        if (millisLeft(deadline) == 0) {
+            why = kNoAnswer;
+            break;
+        }
+        ::poll(nullptr, 0, 20);
+    }
+    ::close(fd);
+    return nullptr;
+}
+
+// What one exchange with the compositor came to.
+enum class Exchange { Done, Waiting, Broken };
+
+// Sends what is queued, reads what has come within `waitMs` and handles it.
+// Events already read are handled first, and then nothing is waited for.
+Exchange exchange(wl_display* display, int waitMs) {
+    if (wl_display_get_error(display) != 0) return Exchange::Broken;
+    int handled = 0;
+    while (wl_display_prepare_read(display) != 0) {
+        const int n = wl_display_dispatch_pending(display);
+        if (n < 0) return Exchange::Broken;
+        handled += n;
+    }
+    if (wl_display_flush(display) < 0 && errno != EAGAIN) {
+        wl_display_cancel_read(display);
+        return Exchange::Broken;
+    }
+    pollfd ready{wl_display_get_fd(display), POLLIN, 0};
+    const int polled = ::poll(&ready, 1, handled > 0 ? 0 : waitMs);
+    if (polled <= 0) {
+        wl_display_cancel_read(display);
+        if (polled < 0 && errno != EINTR) return Exchange::Broken;
+        return handled > 0 ? Exchange::Done : Exchange::Waiting;
+    }
+    if (wl_display_read_events(display) < 0) return Exchange::Broken;
+    if (wl_display_dispatch_pending(display) < 0 || wl_display_get_error(display) != 0)
+        return Exchange::Broken;
+    return Exchange::Done;
+}
+
+// A round trip that gives up at the deadline: empty when the compositor
+// answered everything sent so far, else why not.
+std::string roundTripBefore(wl_display* display, Clock::time_point deadline) {
+    bool answered = false;
+    wl_callback* sync = wl_display_sync(display);
+    static const wl_callback_listener listener{
+        [](void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; }};
+    wl_callback_add_listener(sync, &listener, &answered);
+    std::string why;
+    while (!answered && why.empty()) {
+        const Exchange got = exchange(display, millisLeft(deadline));
+        if (got == Exchange::Broken) why = "the Wayland compositor went away";
+        if (got == Exchange::Waiting && millisLeft(deadline) == 0) why = kNoAnswer;
+    }
+    wl_callback_destroy(sync);
+    return why;
+}
+
 std::uint32_t nowMillis() {
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
@@ -108,22 +205,7 @@ struct VirtualKeyboard::Connection {
 
     // Reads and handles what the compositor sent, without waiting for more:
     // false when the connection is gone or the compositor refused a request.
-    bool alive() {
-        if (wl_display_get_error(display) != 0) return false;
-        while (wl_display_prepare_read(display) != 0)
-            if (wl_display_dispatch_pending(display) < 0) return false;
-        if (wl_display_flush(display) < 0 && errno != EAGAIN) {
-            wl_display_cancel_read(display);
-            return false;
-        }
-        pollfd ready{wl_display_get_fd(display), POLLIN, 0};
-        if (::poll(&ready, 1, 0) > 0) {
-            if (wl_display_read_events(display) < 0) return false;
-        } else {
-            wl_display_cancel_read(display);
-        }
-        return wl_display_dispatch_pending(display) >= 0 && wl_display_get_error(display) == 0;
-    }
+    bool alive() { return exchange(display, 0) != Exchange::Broken; }
 };
 
 VirtualKeyboard::VirtualKeyboard() = default;
@@ -131,13 +213,15 @@ VirtualKeyboard::~VirtualKeyboard() = default;
 
 Result VirtualKeyboard::open() {
     connection_.reset();
+    const auto deadline = Clock::now() + kAnswerLimit;
     auto c = std::make_unique<Connection>();
-    c->display = wl_display_connect(nullptr);
-    if (c->display == nullptr) return Result::failure("no Wayland compositor answers");
+    std::string why;
+    c->display = connectBefore(deadline, why);
+    if (c->display == nullptr) return Result::failure(why);
     c->registry = wl_display_get_registry(c->display);
     static const wl_registry_listener listener{&Connection::global, &Connection::globalRemove};
     wl_registry_add_listener(c->registry, &listener, c.get());
-    if (wl_display_roundtrip(c->display) < 0) return Result::failure("the Wayland compositor went away");
+    if (why = roundTripBefore(c->display, deadline); !why.empty()) return Result::failure(why);
     if (c->manager == nullptr)
         return Result::failure("the compositor offers no virtual keyboard (zwp_virtual_keyboard_manager_v1)");
     if (c->seat == nullptr) return Result::failure("the compositor has no seat for a keyboard");
@@ -156,8 +240,8 @@ Result VirtualKeyboard::open() {
     }
     ::close(fd);  // the request carries a copy
     if (!written) return Result::failure("the keymap could not be written");
-    if (wl_display_roundtrip(c->display) < 0 || wl_display_get_error(c->display) != 0)
-        return Result::failure("the compositor refused a virtual keyboard");
+    if (why = roundTripBefore(c->display, deadline); why == kNoAnswer) return Result::failure(why);
+    if (!why.empty()) return Result::failure("the compositor refused a virtual keyboard");
     c->numLock = keymap.numLock;
     connection_ = std::move(c);
     return Result::success();

@@ -41,6 +41,8 @@ FormWindow::FormWindow(form::Window& window, QWidget* parent, Qt::WindowFlags fl
     installAccessibleFactory();
     window_.onWindowChanged = [this] { applyWindow(); };
     window_.onSyncGeometry = [this] { recordPosition(); };
+    // Wayland tells a client nothing of where its window is.
+    window_.positionKnown = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
     window_.onCloseRequested = [this] {
         close();
         unload();  // in case the close event could not be delivered
