@@ -1,7 +1,9 @@
 #include "ui/qt/controls/Accessibility.h"
 
+#include <QAbstractButton>
 #include <QAccessibleWidget>
 #include <QPainter>
+#include <QPushButton>
 
 #include "form/Accessible.h"
 #include "ui/qt/controls/FormWindow.h"
@@ -61,6 +63,34 @@ public:
     }
 };
 
+// A push button named by its control, live: Qt's own takes the name given to
+// the widget, and giving it anew beside the caption's setText would raise two
+// name-change events for one change.
+class ButtonAccessible : public QAccessibleWidget {
+public:
+    explicit ButtonAccessible(QWidget* w) : QAccessibleWidget(w, QAccessible::Button) {}
+    QString text(QAccessible::Text t) const override {
+        if (const auto* view = dynamic_cast<const ControlView*>(widget()); view && t == QAccessible::Name)
+            return QString::fromStdString(form::accessibleOf(view->control()).name);
+        return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        if (const auto* button = qobject_cast<const QPushButton*>(widget()))
+            s.defaultButton = button->isDefault();
+        return s;
+    }
+    QStringList actionNames() const override {
+        return QStringList(pressAction()) + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& action) override {
+        if (action != pressAction()) return QAccessibleWidget::doAction(action);
+        // After the reply: a click may open a modal window, which would hold it.
+        if (auto* button = qobject_cast<QAbstractButton*>(widget()); button && button->isEnabled())
+            button->animateClick();
+    }
+};
+
 QAccessibleInterface* factory(const QString&, QObject* o) {
     if (auto* window = dynamic_cast<FormWindow*>(o)) return new WindowAccessible(window);
     if (auto* notice = dynamic_cast<Notice*>(o))
@@ -75,6 +105,8 @@ QAccessibleInterface* factory(const QString&, QObject* o) {
             return new QAccessibleWidget(w, QAccessible::Graphic);
         case form::Role::Heading:
             return new QAccessibleWidget(w, QAccessible::Heading);
+        case form::Role::Button:
+            return new ButtonAccessible(w);
         default:
             return nullptr;  // Qt's own for its widgets
     }
@@ -88,6 +120,7 @@ void showAccessible(QWidget& widget, const form::Control& control) {
         QString::fromStdString(a.role == form::Role::Status ? a.name + ": " + a.value : a.name);
     const QString description = QString::fromStdString(a.description);
     if (widget.accessibleDescription() != description) widget.setAccessibleDescription(description);
+    if (a.role == form::Role::Button) return;  // named live (ButtonAccessible)
     if (widget.accessibleName() != name) {
         const bool renamed = !widget.accessibleName().isEmpty();
         widget.setAccessibleName(name);
