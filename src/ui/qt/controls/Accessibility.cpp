@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "form/Accessible.h"
+#include "form/Controls.h"
 #include "ui/qt/controls/FormWindow.h"
 
 namespace ui::qt {
@@ -63,6 +64,48 @@ public:
     }
 };
 
+// A read-only box whose shown text a reader says in words ("-- --": "not
+// counting", form::TextBox::readAs): its text for a reader is the words.
+class SpokenTextAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+public:
+    explicit SpokenTextAccessible(QWidget* w) : QAccessibleWidget(w, QAccessible::EditableText) {}
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        return t == QAccessible::TextInterface ? static_cast<QAccessibleTextInterface*>(this)
+                                               : QAccessibleWidget::interface_cast(t);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.readOnly = true;
+        return s;
+    }
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Value ? spoken() : QAccessibleWidget::text(t);
+    }
+    QString text(int start, int end) const override { return spoken().mid(start, end - start); }
+    int characterCount() const override { return static_cast<int>(spoken().size()); }
+    void selection(int, int* start, int* end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int* start, int* end) const override {
+        *start = 0;
+        *end = characterCount();
+        return {};
+    }
+
+private:
+    QString spoken() const {
+        const auto* view = dynamic_cast<const ControlView*>(widget());
+        return view ? QString::fromStdString(form::accessibleOf(view->control()).value) : QString();
+    }
+};
+
 // A push button named by its control, live: Qt's own takes the name given to
 // the widget, and giving it anew beside the caption's setText would raise two
 // name-change events for one change.
@@ -107,6 +150,11 @@ QAccessibleInterface* factory(const QString&, QObject* o) {
             return new QAccessibleWidget(w, QAccessible::Heading);
         case form::Role::Button:
             return new ButtonAccessible(w);
+        case form::Role::ReadOnly:
+            if (const auto* box = dynamic_cast<const form::TextBox*>(&view->control());
+                box && !box->readAs.empty())
+                return new SpokenTextAccessible(w);
+            return nullptr;
         default:
             return nullptr;  // Qt's own for its widgets
     }
