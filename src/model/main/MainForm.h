@@ -39,6 +39,8 @@ struct SlotRow {
     void setCaption(const std::string& caption);
 
     const int n;
+    // How it last failed: the pass's end says so even if the light was reset meanwhile.
+    Light failedAs = Light::Waiting;
     form::TextBox light;        // TASK_n_LIGHT: the status light, shows n
     form::TickBox enable;       // TASK_n_ENABLE_TICKBOX: caption is the slot's name
     form::TickBox pause;        // TASK_n_PAUSE_TICKBOX: "P-4-P"
