@@ -6,43 +6,12 @@
 #include <string>
 
 #include "platform/win32text/WideText.h"
+#include "ui/win32/ControlView.h"
+#include "ui/win32/SystemAccess.h"
 
 namespace ui::win32 {
 
 namespace {
-
-template <typename Fn>
-Fn procIn(HMODULE library, const char* name) {
-    return library ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)))
-                   : nullptr;
-}
-
-// oleacc and what it needs of COM, loaded at the first question; none of
-// them is imported, so that a start without a screen reader loads none.
-struct Oleacc {
-    decltype(&CreateStdAccessibleObject) createStd = nullptr;
-    decltype(&LresultFromObject) lresultFromObject = nullptr;
-    decltype(&SysAllocStringLen) allocString = nullptr;
-};
-
-const Oleacc& oleacc() {
-    static const Oleacc loaded = [] {
-        Oleacc o;
-        // The object goes to another process through COM, which this thread
-        // must have joined (as a single-threaded apartment: the window's).
-        using CoInitializeExFn = HRESULT(WINAPI*)(void*, DWORD);
-        if (auto init = procIn<CoInitializeExFn>(LoadLibraryW(L"ole32.dll"), "CoInitializeEx"))
-            init(nullptr, COINIT_APARTMENTTHREADED);
-        const HMODULE library = LoadLibraryW(L"oleacc.dll");
-        const auto allocString =
-            procIn<decltype(&SysAllocStringLen)>(LoadLibraryW(L"oleaut32.dll"), "SysAllocStringLen");
-        o.createStd = procIn<decltype(&CreateStdAccessibleObject)>(library, "CreateStdAccessibleObject");
-        o.lresultFromObject = procIn<decltype(&LresultFromObject)>(library, "LresultFromObject");
-        o.allocString = allocString;
-        return o;
-    }();
-    return loaded;
-}
 
 LONG systemRole(form::Role role) {
     switch (role) {
@@ -61,6 +30,14 @@ LONG systemRole(form::Role role) {
     }
 }
 
+// The model's words for a control, while it has a model.
+bool describe(HWND control, form::Accessible& out) {
+    const Adopted* entry = adopted(control);
+    if (!entry || !entry->view) return false;
+    out = form::accessibleOf(entry->view->control);
+    return true;
+}
+
 bool isSelf(const VARIANT& child) {
     return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
 }
@@ -70,8 +47,7 @@ bool isSelf(const VARIANT& child) {
 // the system's: place, focus, navigation, actions.
 class ControlObject final : public IAccessible {
 public:
-    ControlObject(HWND hwnd, IAccessible* system, DescribeFn describe)
-        : hwnd_(hwnd), system_(system), describe_(describe) {}
+    ControlObject(HWND hwnd, IAccessible* system) : hwnd_(hwnd), system_(system) {}
     ControlObject(const ControlObject&) = delete;
     ControlObject& operator=(const ControlObject&) = delete;
 
@@ -191,9 +167,7 @@ private:
     ~ControlObject() { system_->Release(); }
 
     // The model's words for the control itself, while it has a model.
-    bool mine(const VARIANT& child, form::Accessible& a) const {
-        return isSelf(child) && IsWindow(hwnd_) && describe_(hwnd_, a);
-    }
+    bool mine(const VARIANT& child, form::Accessible& a) const { return isSelf(child) && describe(hwnd_, a); }
 
     // An empty name or description is none (S_FALSE); an empty value is "".
     static HRESULT words(const std::string& text, BSTR* out, bool emptyIsText) {
@@ -207,13 +181,12 @@ private:
 
     HWND hwnd_;
     IAccessible* system_;
-    DescribeFn describe_;
     LONG refs_ = 1;
 };
 
 }  // namespace
 
-LRESULT accessibleObject(HWND control, WPARAM wParam, LPARAM lParam, DescribeFn describe) {
+LRESULT accessibleObject(HWND control, WPARAM wParam, LPARAM lParam) {
     if (static_cast<LONG>(lParam) != OBJID_CLIENT) return 0;
     form::Accessible a;
     if (!describe(control, a)) return 0;
@@ -224,7 +197,7 @@ LRESULT accessibleObject(HWND control, WPARAM wParam, LPARAM lParam, DescribeFn 
                                  reinterpret_cast<void**>(&system))) ||
         !system)
         return 0;
-    auto* object = new ControlObject(control, system, describe);
+    auto* object = new ControlObject(control, system);
     // The result holds its own reference for the asker.
     const LRESULT result = library.lresultFromObject(__uuidof(IAccessible), wParam, object);
     object->Release();

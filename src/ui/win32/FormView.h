@@ -11,6 +11,7 @@
 #include "form/Accessible.h"
 #include "form/Window.h"
 #include "ui/win32/Gdi.h"
+#include "ui/win32/Names.h"
 
 namespace ui::win32 {
 
@@ -27,13 +28,6 @@ extern const Frame kMainFrame;
 extern const Frame kSecondaryFrame;
 // A secondary window with a fixed dialog frame.
 extern const Frame kDialogFrame;
-
-// The property that carries each window's model name (a global atom), so
-// that tests and tools find a control by the name the model gives it. A
-// window and its controls are named when the window is first sent the
-// registered message below, so a start that nobody inspects costs nothing.
-inline constexpr const wchar_t* kNameProperty = L"VelmoraName";
-inline constexpr const wchar_t* kNameMessage = L"VelmoraNameControls";
 
 struct ControlView;
 
@@ -95,7 +89,8 @@ private:
     LRESULT controlMessage(ControlView& view, WNDPROC system, UINT message, WPARAM wParam, LPARAM lParam);
     // A screen reader has asked about this window: from now on it is told of changes.
     void noteAccessed();
-    static bool describe(HWND control, form::Accessible& out);
+    // Tells a screen reader that has asked what changed of the control.
+    void tellReader(ControlView& view, form::Property property);
 
     HWND createControl(ControlView& view, int id);
     void refresh(ControlView& view, form::Property property);
