@@ -1,6 +1,7 @@
 #include "engine/Countdowns.h"
 
 #include "form/TimeValue.h"
+#include "model/main/Announcements.h"
 #include "settings/Keys.h"
 
 namespace engine {
@@ -42,6 +43,7 @@ void Countdowns::AUTOSTART_TIMER_Timer() {
     const bool autoclose = form_.AUTOCLOSE_TICKBOX.ticked();
     form_.AUTOCLOSE_TIMER.setEnabled(autoclose);
     form_.AUTOCLOSE_START_BUTTON.setCaption(autoclose ? "STOP" : "START");
+    if (form_.announcing()) form_.announce(model::announce::noPass(form_));
 }
 
 void Countdowns::AUTOSTART_START_BUTTON_Click() {

@@ -1,5 +1,7 @@
 #include "engine/TaskChain.h"
 
+#include "model/main/Announcements.h"
+
 namespace engine {
 
 using namespace form::colour;
@@ -28,6 +30,9 @@ void TaskChain::passOn(int n) {
     }
     record_.note(line + ": " + std::to_string(record_.started) + " started, " +
                  std::to_string(record_.skipped) + " skipped");
+    if (form_.announcing())
+        form_.announce(
+            model::announce::passFinished(form_, record_.failedSlots, record_.started, record_.skipped));
 }
 
 std::string TaskChain::slotName(const model::SlotRow& row) const {
@@ -46,11 +51,14 @@ void TaskChain::paint(model::SlotRow& row, form::Colour colour, model::Light wor
 
 void TaskChain::fail(model::SlotRow& row, model::Light words, const std::string& reason,
                      const std::string& why) {
+    const bool first = !failed_[static_cast<std::size_t>(row.n - 1)];
     failed_[static_cast<std::size_t>(row.n - 1)] = true;
     record_.failed(row.n);
     row.light.setToolTip(reason + why);
     row.light.setBackColour(Magenta);
     row.tell(words, why);
+    // Once per visit: a query that keeps failing would say it every second.
+    if (first && form_.announcing()) form_.announce(model::announce::slotFailed(row, why));
 }
 
 void TaskChain::TASK_MAIN_TIMER_Timer(int n) {

@@ -47,7 +47,7 @@ Accessible accessibleOf(const Control& c) {
     a.description = c.accessibleDescription();
     std::string caption;
     if (const auto* label = dynamic_cast<const Label*>(&c)) {
-        a.role = Role::Label;
+        a.role = label->heading ? Role::Heading : Role::Label;
         caption = label->caption();
     } else if (const auto* tick = dynamic_cast<const TickBox*>(&c)) {
         a.role = Role::TickBox;
@@ -58,7 +58,7 @@ Accessible accessibleOf(const Control& c) {
         caption = button->caption();
     } else if (const auto* text = dynamic_cast<const TextBox*>(&c)) {
         a.role = text->readOnly ? Role::ReadOnly : Role::Field;
-        a.value = text->text();
+        a.value = text->spokenText();
     } else {
         a.role = Role::Picture;
     }

@@ -14,6 +14,7 @@ class Control;
 enum class Role {
     Hidden,    // decoration: not in what a screen reader reads
     Label,     // static text
+    Heading,   // a banner or column heading: never read as the window's description
     Button,    // push button
     TickBox,   // check box
     Field,     // editable text
@@ -40,7 +41,8 @@ struct Accessible {
 //   countdown"), so a name follows a caption that changes;
 // - a tick box's state (ticked, clear, greyed) and a button's caption come from
 //   the control itself; a text box is a Field, or ReadOnly when read-only, its
-//   value its text;
+//   value its text, or the words it is read as (TextBox::readAs);
+// - a label marked as a heading is a Heading;
 // - a control with state words (setStateWords) is a Status, its value those words.
 Accessible accessibleOf(const Control& control);
 

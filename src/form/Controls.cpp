@@ -15,6 +15,12 @@ TextBox::TextBox(Window& window, std::string name, std::string text) : Control(w
     tabIndex = 0;
 }
 
+const std::string& TextBox::spokenText() const {
+    for (const auto& [shown, words] : readAs)
+        if (shown == text_) return words;
+    return text_;
+}
+
 void TickBox::setValue(std::int16_t v) {
     if (v == value_) return;
     set(value_, v, Property::Value);

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "form/Control.h"
 
@@ -28,6 +30,13 @@ public:
         if (onDblClick) onDblClick();
     }
 
+    // The field this label captions: a reader names the field by it and does
+    // not read it again as the window's description.
+    const Control* labelFor = nullptr;
+    // A banner or column heading: read as a heading where the reader walks,
+    // never as what the window is about.
+    bool heading = false;
+
 private:
     std::string caption_;
 };
@@ -40,6 +49,10 @@ public:
     void setText(const std::string& t) { set(text_, t, Property::Text); }
 
     bool readOnly = false;
+    // Texts a reader says in words rather than as shown ("-- --": "not
+    // counting"); see spokenText().
+    std::vector<std::pair<std::string, std::string>> readAs;
+    const std::string& spokenText() const;
 
     Handler onDblClick;
     Handler onLostFocus;

@@ -60,6 +60,18 @@ public:
         if (onWindowChanged) onWindowChanged();
     }
 
+    // What a screen reader user must hear while the focus is elsewhere: a slot
+    // that could not start, a pass's end, the window about to close. The
+    // models decide when and in which words (model/main/Announcements.h); a
+    // view hooks onAnnounce only while a reader listens and hands each
+    // sentence to its system's announcement path. Unhooked, nothing is said
+    // and callers build no words (see announcing()).
+    std::function<void(const std::string& sentence)> onAnnounce;
+    bool announcing() const { return static_cast<bool>(onAnnounce); }
+    void announce(const std::string& sentence) const {
+        if (onAnnounce) onAnnounce(sentence);
+    }
+
 protected:
     // After Form_Unload: a window's timers stop when it goes.
     virtual void stopTimers();

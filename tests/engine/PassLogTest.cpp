@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ChainHarness.h"
+#include "form/Accessible.h"
 
 using testing_support::ChainHarness;
 
@@ -89,6 +90,68 @@ TEST_F(PassLog, SilentWithoutAPassAndOneLineWhenSlotOneIsOff) {
     EXPECT_EQ(
         lines,
         (std::vector<Line>{{600'000 + 11'000, "pass not run: slot 1 is not enabled, so no slot starts"}}));
+}
+
+// What a screen reader is told while the focus is elsewhere: one sentence per
+// failed slot, one for the pass's end with the window's closing, nothing else.
+TEST(Announced, FailuresOnceAndThePassInOneSentence) {
+    struct Case {
+        const char* what;
+        std::function<void(ChainHarness&)> setUp;
+        std::vector<Line> said;
+    };
+    const auto clean = [](ChainHarness& h) { h.enableSlots({1, 3}); };
+    const auto failing = [](ChainHarness& h) {
+        h.enableSlots({1, 2});
+        h.form->slot(2).setCaption("Old tool");
+        h.platform.failLaunch("cmd-2", "program not found: oldtool");
+        h.form->AUTOCLOSE_TICKBOX.setValue(1);
+    };
+    const auto watchFails = [](ChainHarness& h) {
+        h.enableSlots({1});
+        h.form->slot(1).pause.setValue(1);
+        h.platform.failProcessQueries(true, "cannot open /proc");
+    };
+    const auto slotOneOff = [](ChainHarness& h) { h.form->AUTOCLOSE_TICKBOX.setValue(1); };
+    const std::string closing = " The window closes in 11 seconds.";
+    const Case cases[] = {
+        {"clean", clean, {{33'000, "Pass finished: 2 started, 18 skipped."}}},
+        {"failed, closing",
+         failing,
+         {{14'000, "Task 2 (Old tool) could not start: program not found: oldtool"},
+          {33'000, "Pass finished with errors: task 2 could not start; 1 started, 18 skipped." + closing}}},
+        {"query fails every second",
+         watchFails,
+         {{14'000, "Task 1 could not look for running programs: cannot open /proc"},
+          {33'000,
+           "Pass finished with errors: task 1 could not look for running programs; 1 started, 19 skipped."}}},
+        {"slot 1 off", slotOneOff, {{11'000, "No pass: task 1 is not ticked." + closing}}},
+    };
+    for (const Case& c : cases) {
+        ChainHarness h;
+        h.load();
+        std::vector<Line> said;
+        h.form->onAnnounce = [&](const std::string& s) { said.push_back({h.vt.now(), s}); };
+        c.setUp(h);
+        h.form->AUTOSTART_START_BUTTON.click();
+        h.vt.advance(44'000);
+        EXPECT_EQ(said, c.said) << c.what;
+        EXPECT_EQ(form::accessibleOf(h.form->AUTOSTART_TIMER_TEXTBOX).value, "not counting") << c.what;
+    }
+}
+
+TEST(Announced, AResetLightReadsOnlyWaiting) {
+    ChainHarness h;
+    h.load();
+    h.enableSlots({1});
+    h.platform.failLaunch("cmd-1", "program not found: cmd-1");
+    h.startPass();
+    h.vt.advance(2000);
+    ASSERT_FALSE(h.form->slot(1).light.toolTip().empty());
+    h.form->slot(1).tell(model::Light::Waiting);  // as a double-click on the light does
+    EXPECT_EQ(form::accessibleOf(h.form->slot(1).light),
+              (form::Accessible{form::Role::Status, "Task 1 light", "waiting", ""}));
+    EXPECT_EQ(h.form->slot(1).light.toolTip(), "");
 }
 
 }  // namespace

@@ -47,7 +47,9 @@ void AboutWindow::layOut() {
     // The text box lies beneath the button; its 120-twip margin round the
     // button is the flashing frame.
     DONATIONS_BACK_TEXTBOX.box = {5160, 1800, 4575, 735};
-    DONATIONS_BACK_TEXTBOX.tabIndex = 4;
+    // It only flashes: neither a Tab stop nor anything a reader reads.
+    DONATIONS_BACK_TEXTBOX.tabIndex = -1;
+    DONATIONS_BACK_TEXTBOX.decoration = true;
     DONATIONS_BUTTON.box = {5280, 1920, 4335, 495};
     DONATIONS_BUTTON.font = look::arialBold(9.75);
     DONATIONS_BUTTON.tabIndex = 3;
@@ -61,7 +63,6 @@ void AboutWindow::layOut() {
     VELMORA_CREATOR.tabIndex = 5;
     KNIGHTRIDER_WEBSITE_LINK.setAccessibleName("Fan site");
     RIVA_PIC_PICBOX.setAccessibleName("Picture: a night road under a row of red scanner lamps");
-    DONATIONS_BACK_TEXTBOX.setAccessibleName("Donations button frame");
 }
 
 void AboutWindow::Form_Load() {

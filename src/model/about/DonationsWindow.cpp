@@ -47,6 +47,7 @@ CurrencyRow::CurrencyRow(form::Window& window, const std::string& code, int top,
     address.setForeColour(Black);
     address.tabIndex = tabIndex;
     address.setAccessibleName(code + " address");
+    name.labelFor = &address;
 }
 
 DonationsWindow::DonationsWindow(form::Scheduler& scheduler, settings::Store& store)

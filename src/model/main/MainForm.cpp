@@ -54,6 +54,8 @@ void SlotRow::tell(Light what, const std::string& detail) {
         "waiting", "started", "skipped", "could not start", "", "could not look for running programs"};
     const bool failed = what == Light::CouldNotStart || what == Light::CouldNotWatch;
     light.setAccessibleDescription(failed ? detail : std::string());
+    // A reader falls back on the tooltip: a reset light must not keep the old reason there.
+    if (what == Light::Waiting) light.setToolTip("");
     light.setStateWords(what == Light::WaitingForProgram ? "started, waiting for \"" + detail + "\" to end"
                                                          : kWords[static_cast<int>(what)]);
 }
@@ -168,6 +170,10 @@ void MainForm::nameForPeople() {
     AUTOCLOSE_TIMER_TEXTBOX.setAccessibleName("AutoClose countdown");
     HEARTBEAT_COUNTDOWN_TEXTBOX.setAccessibleName("Heartbeat: next NumLock pulse in");
     LAST_RUN_TEXTBOX.setAccessibleName("Last run");
+    LAST_RUN_LABEL.labelFor = &LAST_RUN_TEXTBOX;
+    TARNHOLT_TITLE.heading = APP_EXE_NAME_LABEL.heading = true;
+    for (form::TextBox* countdown : {&AUTOSTART_TIMER_TEXTBOX, &AUTOCLOSE_TIMER_TEXTBOX})
+        countdown->readAs = {{"-- --", "not counting"}};
     for (form::Label* quiet : {&RIVA_BACKGROUND_LABEL, &CMD_HEADING, &PROCESS_HEADING})
         quiet->decoration = true;
     for (auto& lamp : RIVA_LABEL) lamp->decoration = true;

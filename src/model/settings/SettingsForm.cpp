@@ -70,6 +70,10 @@ void SettingsForm::layOut() {
     Label4.box = {9360, 600, 1335, 255};
     Label5.box = {11640, 600, 1695, 255};
     Label6.box = {14760, 600, 2295, 255};
+    // Banners and column headings: the fields are named each on its own.
+    for (form::Label* heading : {&VELMORA_TITLE, &VELMORA_VERSION, &FREEWARE_LABEL, &VELMORA_CREATOR, &Label1,
+                                 &Label2, &Label3, &Label4, &Label5, &Label6})
+        heading->heading = true;
 
     SAVE_BUTTON.box = {6480, 4920, 1575, 615};
     SAVE_BUTTON.tabIndex = 1 + 3 * kSlots;

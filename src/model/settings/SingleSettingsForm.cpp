@@ -1,5 +1,6 @@
 #include "model/settings/SingleSettingsForm.h"
 
+#include "model/main/Announcements.h"
 #include "model/main/Look.h"
 #include "model/settings/SettingsForm.h"
 #include "settings/Keys.h"
@@ -70,6 +71,12 @@ void SingleSettingsForm::layOut() {
     TASK_1_PROCESS_NAME_TEXTBOX.setAccessibleName(TASK_PROCESS_NAME_LABEL.caption());
     TASK_1_CMD_TEXTBOX.setAccessibleName(TASK_CMD_LABEL.caption());
     BROWSE_FILE_BUTTON.setAccessibleName("Select file to run");
+    TASK_NUMBER_LABEL.labelFor = &TASK_LIGHT;
+    TASK_NAME_LABEL.labelFor = &TASK_1_NAME_TEXTBOX;
+    TASK_PROCESS_NAME_LABEL.labelFor = &TASK_1_PROCESS_NAME_TEXTBOX;
+    TASK_CMD_LABEL.labelFor = &TASK_1_CMD_TEXTBOX;
+    for (form::Label* banner : {&TARNHOLT_TITLE, &VELMORA_TITLE, &SINGLE_SETTINGS_LABEL})
+        banner->heading = true;
 
     VIEW_ALL_SETTINGS_BUTTON.box = {1200, 3600, 2415, 495};
     SAVE_BUTTON.box = {4920, 3600, 2055, 495};
@@ -98,6 +105,7 @@ void SingleSettingsForm::TASK_LOAD_BUTTON_Click(int n) {
     TASK_1_NAME_TEXTBOX.setText(store_.get(keys::taskCaption(n)));
     TASK_1_CMD_TEXTBOX.setText(store_.get(keys::taskCommand(n)));
     TASK_1_PROCESS_NAME_TEXTBOX.setText(store_.get(keys::taskProcessName(n)));
+    if (announcing()) announce(announce::loaded(n, TASK_1_NAME_TEXTBOX.text()));
 }
 
 void SingleSettingsForm::SAVE_BUTTON_Click() {

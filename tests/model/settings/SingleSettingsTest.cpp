@@ -50,7 +50,10 @@ TEST_F(SingleSettings, SlotButtonLoadsFromTheStoreAndSaveWritesStoreThenMainWind
         [&](form::Property) { order.push_back("caption after " + std::to_string(h.backend.writes.size())); });
     auto before = snapshot(*h.form);
     withSingle([&](SingleSettingsForm& w) {
+        std::string said;
+        w.onAnnounce = [&said](const std::string& s) { said = s; };
         w.loadButton(7).click();
+        EXPECT_EQ(said, "Task 7 loaded: TASK 7");
         EXPECT_EQ(w.TASK_LIGHT.text(), "7");
         EXPECT_EQ(w.TASK_1_NAME_TEXTBOX.text(), "TASK 7");
         EXPECT_EQ(w.TASK_1_CMD_TEXTBOX.text(), "");
