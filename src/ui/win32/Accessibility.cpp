@@ -16,6 +16,7 @@ namespace {
 LONG systemRole(form::Role role) {
     switch (role) {
         case form::Role::Label:
+        case form::Role::Heading:  // MSAA has no heading; a window that is no dialog has no description
             return ROLE_SYSTEM_STATICTEXT;
         case form::Role::Button:
             return ROLE_SYSTEM_PUSHBUTTON;
@@ -91,8 +92,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* out) override {
         form::Accessible a;
-        if (!mine(child, a) || a.role == form::Role::Label || a.role == form::Role::Button ||
-            a.role == form::Role::Picture || a.role == form::Role::Hidden)
+        if (!mine(child, a) || a.role == form::Role::Label || a.role == form::Role::Heading ||
+            a.role == form::Role::Button || a.role == form::Role::Picture || a.role == form::Role::Hidden)
             return system_->get_accValue(child, out);
         return words(a.value, out, true);
     }
@@ -204,12 +205,15 @@ LRESULT accessibleObject(HWND control, WPARAM wParam, LPARAM lParam) {
     return result;
 }
 
-void announce(HWND control, const form::Accessible& before, const form::Accessible& now, bool nameIsText,
-              bool systemSaid) {
+void announce(HWND control, const form::Accessible& before, const form::Accessible& now, bool textShown) {
+    // The system tells of a window's new text itself, as a change of its name
+    // (and an edit control's also of its value), and of a tick box's new
+    // state: a reader that hears both would say the change twice.
     const bool valueIsText = now.role == form::Role::Field || now.role == form::Role::ReadOnly;
-    if (now.name != before.name && !(systemSaid && nameIsText))
+    const bool systemToldValue = (textShown && valueIsText) || now.role == form::Role::TickBox;
+    if (now.name != before.name && !textShown)
         NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, control, OBJID_CLIENT, CHILDID_SELF);
-    if (now.value != before.value && !(systemSaid && valueIsText))
+    if (now.value != before.value && !systemToldValue)
         NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, control, OBJID_CLIENT, CHILDID_SELF);
     if (now.description != before.description)
         NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, control, OBJID_CLIENT, CHILDID_SELF);

@@ -15,10 +15,8 @@ namespace ui::win32 {
 LRESULT accessibleObject(HWND control, WPARAM wParam, LPARAM lParam);
 
 // The events a screen reader listens for, for what changed between two
-// states of a control. `systemSaid`: the control's window text changed, and
-// the system announces that itself (a caption that is the name, a box's text
-// that is its value).
-void announce(HWND control, const form::Accessible& before, const form::Accessible& now, bool nameIsText,
-              bool systemSaid);
+// states of a control, one per change: none for what the system tells itself.
+// `textShown`: the control's window text changed.
+void announce(HWND control, const form::Accessible& before, const form::Accessible& now, bool textShown);
 
 }  // namespace ui::win32

@@ -1,8 +1,11 @@
 #include "ui/win32/FormView.h"
 
 #include "ui/win32/Accessibility.h"
+#include "ui/win32/Announcer.h"
 #include "ui/win32/ControlView.h"
 
+#include <memory>
+#include <string>
 #include <utility>
 
 // What a screen reader is told of a form window's changes, once one has asked.
@@ -12,6 +15,13 @@ void FormView::noteAccessed() {
     if (accessed_) return;
     accessed_ = true;
     for (const auto& view : views_) view->said = form::accessibleOf(view->control);
+    listen();
+}
+
+void FormView::listen() {
+    if (announcer_ || !hwnd_) return;
+    announcer_ = std::make_unique<Announcer>(hwnd_);
+    window_.onAnnounce = [this](const std::string& sentence) { announcer_->say(sentence); };
 }
 
 void FormView::tellReader(ControlView& view, form::Property property) {
@@ -20,7 +30,7 @@ void FormView::tellReader(ControlView& view, form::Property property) {
         return;
     const form::Control& c = view.control;
     form::Accessible now = form::accessibleOf(c);
-    announce(view.hwnd, view.said, now, c.accessibleName().empty(), property == form::Property::Text);
+    announce(view.hwnd, view.said, now, property == form::Property::Text);
     view.said = std::move(now);
 }
 

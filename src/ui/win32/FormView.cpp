@@ -8,6 +8,7 @@
 
 #include "form/Placement.h"
 #include "platform/win32text/WideText.h"
+#include "ui/win32/Announcer.h"
 #include "ui/win32/ControlView.h"
 #include "ui/win32/Desktop.h"
 
@@ -98,6 +99,14 @@ void FormView::buildControls() {
     std::stable_sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
     std::copy_if(all.rbegin(), all.rend(), std::back_inserter(order),
                  [](auto* c) { return c->tabIndex < 0; });
+    // A label that captions a field comes just before it, as in a dialog:
+    // the system and screen readers name a field by the text before it.
+    for (form::Control* control : all) {
+        const auto* label = dynamic_cast<form::Label*>(control);
+        if (!label || !label->labelFor || label->tabIndex >= 0) continue;
+        order.erase(std::find(order.begin(), order.end(), control));
+        order.insert(std::find(order.begin(), order.end(), label->labelFor), control);
+    }
 
     // A control's id is its place in views_ (after kFirstId): viewOf finds it
     // by the id the window carries anyway.
@@ -111,6 +120,7 @@ void FormView::buildControls() {
         control->setObserver([this, v](form::Property p) { refresh(*v, p); });
         if (v->kind == Kind::Button && static_cast<form::Button*>(control)->isDefault) defaultButton_ = v;
     }
+    if (screenReaderRuns()) listen();
 }
 
 HWND FormView::createOther(form::Control&, DWORD, int) {
@@ -199,6 +209,7 @@ void FormView::removeNames() {
 
 void FormView::detach() {
     for (const auto& view : views_) view->control.setObserver({});
+    if (announcer_) window_.onAnnounce = nullptr;
 }
 
 LRESULT CALLBACK FormView::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -298,6 +309,10 @@ LRESULT FormView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_GETOBJECT:
             // The window's own object is the system's; its controls answer for themselves.
             noteAccessed();
+            break;
+        case WM_SETTINGCHANGE:
+            // A screen reader that starts later says so to every window.
+            if (wParam == SPI_SETSCREENREADER && screenReaderRuns()) listen();
             break;
         case WM_DESTROY:
             // The controls still exist here, and their names must go before they do.

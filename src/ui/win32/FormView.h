@@ -30,6 +30,7 @@ extern const Frame kSecondaryFrame;
 extern const Frame kDialogFrame;
 
 struct ControlView;
+class Announcer;
 
 // The Win32 view of one window model: a system control per model control at
 // its twip box, the window's lines, and the window itself (caption, fixed
@@ -91,6 +92,8 @@ private:
     void noteAccessed();
     // Tells a screen reader that has asked what changed of the control.
     void tellReader(ControlView& view, form::Property property);
+    // From now on the window's announcements go to the system.
+    void listen();
 
     HWND createControl(ControlView& view, int id);
     void refresh(ControlView& view, form::Property property);
@@ -120,9 +123,10 @@ private:
     int dpi_ = 96;
     POINT restored_{};  // outer top-left while not minimised
     bool unloaded_ = false;
-    bool updating_ = false;  // the view itself is setting a control's text
-    bool named_ = false;     // the windows carry their names
-    bool accessed_ = false;  // a screen reader has asked about the window
+    bool updating_ = false;                 // the view itself is setting a control's text
+    bool named_ = false;                    // the windows carry their names
+    bool accessed_ = false;                 // a screen reader has asked about the window
+    std::unique_ptr<Announcer> announcer_;  // once announcements are heard
     std::vector<std::unique_ptr<ControlView>> views_;
     FontCache fonts_;
     BrushCache brushes_;
