@@ -34,7 +34,7 @@ build_packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools
 # accessibility bus and its Python client for what a screen reader reads.
 test_packages=(xvfb openbox jwm x11-utils desktop-file-utils appstream lintian
   dbus-daemon xdg-desktop-portal xdg-desktop-portal-gtk weston qt6-wayland
-  sway swayidle xwayland x11-xserver-utils at-spi2-core python3-pyatspi)
+  sway swayidle xwayland x11-xserver-utils at-spi2-core python3-pyatspi orca speech-dispatcher)
 
 # What the Windows build needs: the MinGW-w64 cross compiler (posix threads),
 # its tools (windres for the resources), and GoogleTest's sources to build the

@@ -10,26 +10,26 @@ from gi.repository import Atspi, GLib
 
 slots = range(1, 21)
 TABLES = {
-    "VELMORA - velmora": ["label:TARNHOLT", "label:velmora"]
+    "VELMORA - velmora": ["heading:TARNHOLT", "heading:velmora"]
     + [f"check box:{n}" for n in ("AutoStart Timer", "AutoClose When Finished", "Always On Top", "AutoStart RIVA HeartBeat")]
-    + ["label:Last Run:", "text:Last run", "text:AutoStart countdown", "push button:Start autostart countdown",
+    + ["label:Last Run: -> Last run", "text:Last run", "text:AutoStart countdown", "push button:Start autostart countdown",
        "push button:Settings", "push button:Start autoclose countdown", "text:AutoClose countdown",
        "text:Heartbeat: next NumLock pulse in", "push button:Start heartbeat", "push button:About"]
     + [x for n in slots for x in (f"status bar:Task {n} light: waiting", f"check box:Task {n}", f"check box:P-4-P, task {n}")],
     "VELMORA - ABOUT": [f"label:{n}" for n in ("TARNHOLT", "VELMORA", "Version 1.1", "!!! FREEWARE !!!",
                                                "RIVA HEARTBEAT - DEDICATED TO R.I.V.A.", "Created By BRANNIC")]
-    + ["image:Picture: a night road under a row of red scanner lamps", "text:Fan site", "text:Donations button frame",
+    + ["image:Picture: a night road under a row of red scanner lamps", "text:Fan site",
        "push button:!!! DONATIONS ALWAYS APPRECIATED !!!", "push button:OK"],
     "!!! DONATIONS ALWAYS APPRECIATED - BRANNIC - TARNHOLT !!! :)":
     [f"text:{n}" for n in ("Maker", "Maker's web site", "Creator", "Thank-you line", "Thanks")] + ["push button:OK"]
-    + [x for c in ("BTC", "NMC", "LTC", "DASH", "VTC") for x in (f"label:{c}", f"text:{c} address")],
-    "VELMORA - SINGLE SETTINGS": [f"label:{n}" for n in ("TARNHOLT", "VELMORA", "SINGLE SETTINGS", "TASK", "TASK NAME",
-                                                         "P4P - MONITOR PROCESS")]
-    + ["text:Loaded task", "text:TASK NAME", "text:P4P - MONITOR PROCESS", "label:TASK COMMAND",
+    + [x for c in ("BTC", "NMC", "LTC", "DASH", "VTC") for x in (f"label:{c} -> {c} address", f"text:{c} address")],
+    "VELMORA - SINGLE SETTINGS": [f"heading:{n}" for n in ("TARNHOLT", "VELMORA", "SINGLE SETTINGS")]
+    + ["label:TASK -> Loaded task"] + [f"label:{n} -> {n}" for n in ("TASK NAME", "P4P - MONITOR PROCESS")]
+    + ["text:Loaded task", "text:TASK NAME", "text:P4P - MONITOR PROCESS", "label:TASK COMMAND -> TASK COMMAND",
        "push button:Select file to run", "text:TASK COMMAND", "push button:VIEW ALL SETTINGS", "push button:Save",
        "push button:OK"] + [f"push button:Load task {n}" for n in slots],
-    "VELMORA - SETTINGS": [f"label:{n}" for n in ("TARNHOLT - VELMORA", "Version 1.1", "!!! FREEWARE !!!", "Created By BRANNIC")]
-    + 2 * ["label:Display Name", "label:Full Run Command", "label: P-4-P - Process.exe Name"]
+    "VELMORA - SETTINGS": [f"heading:{n}" for n in ("TARNHOLT - VELMORA", "Version 1.1", "!!! FREEWARE !!!", "Created By BRANNIC")]
+    + 2 * ["heading:Display Name", "heading:Full Run Command", "heading: P-4-P - Process.exe Name"]
     + ["push button:Save", "push button:Cancel"]
     + [f"text:Task {n} {f}" for n in slots for f in ("display name", "command", "process name")],
 }
@@ -51,8 +51,11 @@ def window(app, title):
 def element(win, name):
     return next((c for c in win if c.name == name), None)
 
+def labels(c):  # " -> the field" for a label tied to its field
+    return "".join(f" -> {r.getTarget(0).name}" for r in c.getRelationSet() if r.getRelationType() == pyatspi.RELATION_LABEL_FOR)
+
 def check(win):
-    got = [f"{c.getRoleName()}:{c.name}" for c in win]
+    got = [f"{c.getRoleName()}:{c.name}{labels(c)}" for c in win]
     if got != TABLES[win.name]:
         sys.exit(f"FAILED: {win.name} reads\n  " + "\n  ".join(got))
     print(f"{win.name}: {len(got)} elements as expected")

@@ -15,6 +15,11 @@ bool isDecoration(const QObject* o) {
     return view && view->control().decoration;
 }
 
+// Out of the window's children for a reader but while it speaks.
+bool isQuietNotice(const QWidget* w) {
+    return dynamic_cast<const Notice*>(w) && !w->isVisible();
+}
+
 // A window whose decoration (lamps, the headings nobody sees) is not among
 // its children for a screen reader.
 class WindowAccessible : public QAccessibleWidget {
@@ -36,7 +41,8 @@ private:
     QList<QWidget*> shown() const {
         QList<QWidget*> widgets;
         for (QObject* o : widget()->children())
-            if (auto* w = qobject_cast<QWidget*>(o); w && !w->isWindow() && !isDecoration(w))
+            if (auto* w = qobject_cast<QWidget*>(o);
+                w && !w->isWindow() && !isDecoration(w) && !isQuietNotice(w))
                 widgets.append(w);
         return widgets;
     }
@@ -57,6 +63,8 @@ public:
 
 QAccessibleInterface* factory(const QString&, QObject* o) {
     if (auto* window = dynamic_cast<FormWindow*>(o)) return new WindowAccessible(window);
+    if (auto* notice = dynamic_cast<Notice*>(o))
+        return new QAccessibleWidget(notice, QAccessible::Notification);
     const auto* view = dynamic_cast<const ControlView*>(o);
     if (!view) return nullptr;
     auto* w = static_cast<QWidget*>(o);
@@ -65,6 +73,8 @@ QAccessibleInterface* factory(const QString&, QObject* o) {
             return new StatusAccessible(w);
         case form::Role::Picture:
             return new QAccessibleWidget(w, QAccessible::Graphic);
+        case form::Role::Heading:
+            return new QAccessibleWidget(w, QAccessible::Heading);
         default:
             return nullptr;  // Qt's own for its widgets
     }
@@ -77,21 +87,17 @@ void showAccessible(QWidget& widget, const form::Control& control) {
     const QString name =
         QString::fromStdString(a.role == form::Role::Status ? a.name + ": " + a.value : a.name);
     const QString description = QString::fromStdString(a.description);
-    // Qt's setters keep the text; a screen reader resting on the control
-    // hears of the change only through the event.
-    const auto tell = [&widget](QAccessible::Event what) {
-        if (!QAccessible::isActive()) return;
-        QAccessibleEvent event(&widget, what);
-        QAccessible::updateAccessibility(&event);
-    };
+    if (widget.accessibleDescription() != description) widget.setAccessibleDescription(description);
     if (widget.accessibleName() != name) {
+        const bool renamed = !widget.accessibleName().isEmpty();
         widget.setAccessibleName(name);
-        tell(QAccessible::NameChanged);
+        if (renamed) sayIfFocused(widget, name);
     }
-    if (widget.accessibleDescription() != description) {
-        widget.setAccessibleDescription(description);
-        tell(QAccessible::DescriptionChanged);
-    }
+}
+
+void sayIfFocused(QWidget& widget, const QString& words) {
+    if (!widget.hasFocus() || !QAccessible::isActive()) return;
+    if (auto* window = dynamic_cast<FormWindow*>(widget.window())) window->announcer().say(words);
 }
 
 void installAccessibleFactory() {

@@ -20,9 +20,15 @@ public:
 };
 
 // Hands the control's accessible name and description to its widget; Qt
-// tells a listening screen reader when they change. A state said in words
-// (a slot's light) is read with its name: "Task 7 light: started".
+// tells a listening screen reader when they change (once: Qt's setters raise
+// the event). A state said in words (a slot's light) is read with its name:
+// "Task 7 light: started". A new name of the control with the keyboard focus
+// is also said aloud, as a reader does not take it from the event.
 void showAccessible(QWidget& widget, const form::Control& control);
+
+// Says `words` through the window's announcer if `widget` has the keyboard
+// focus: a control's own change that follows the user's key.
+void sayIfFocused(QWidget& widget, const QString& words);
 
 // Lets Qt ask us first for the accessible objects of our windows and views
 // (a window without its decoration, a status, a picture). Once per program;

@@ -8,6 +8,7 @@
 #include <QProxyStyle>
 #include <QStyleFactory>
 
+#include "form/Accessible.h"
 #include "ui/qt/controls/ViewGeometry.h"
 
 namespace ui::qt {
@@ -197,6 +198,9 @@ bool TextBoxView::activate() {
     if (!box_.readOnly || !box_.onDblClick) return false;
     selectAll();  // as a double-click selects the word, here the whole text
     box_.dblClick();
+    // A reader says only that the selection went with the text.
+    const form::Accessible a = form::accessibleOf(box_);
+    sayIfFocused(*this, qs(a.name + " " + a.value));
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
@@ -45,7 +46,19 @@ FormWindow::FormWindow(form::Window& window, QWidget* parent, Qt::WindowFlags fl
         close();
         unload();  // in case the close event could not be delivered
     };
+    announcer_.onListening = [this](bool listening) { hookAnnouncements(listening); };
+    hookAnnouncements(QAccessible::isActive());
     applyWindow();
+}
+
+void FormWindow::hookAnnouncements(bool listening) {
+    if (!listening) {
+        window_.onAnnounce = nullptr;
+        return;
+    }
+    window_.onAnnounce = [this](const std::string& sentence) {
+        announcer_.say(QString::fromStdString(sentence));
+    };
 }
 
 FormWindow::~FormWindow() {
@@ -54,6 +67,8 @@ FormWindow::~FormWindow() {
     window_.onWindowChanged = nullptr;
     window_.onSyncGeometry = nullptr;
     window_.onCloseRequested = nullptr;
+    window_.onAnnounce = nullptr;
+    announcer_.onListening = nullptr;
 }
 
 QWidget* FormWindow::createView(form::Control& control) {
@@ -62,8 +77,10 @@ QWidget* FormWindow::createView(form::Control& control) {
 
 void FormWindow::buildControls() {
     std::multimap<int, QWidget*> tabOrder;
+    std::map<const form::Control*, QWidget*> views;
     for (form::Control* control : window_.controls()) {
         QWidget* w = createView(*control);
+        views[control] = w;
         if (w && control->tabIndex >= 0) tabOrder.emplace(control->tabIndex, w);
         if (const auto* button = dynamic_cast<form::Button*>(control); button && button->isDefault)
             defaultButton_ = qobject_cast<QPushButton*>(w);
@@ -73,6 +90,10 @@ void FormWindow::buildControls() {
         focusWatch_ = connect(qApp, &QApplication::focusChanged, this,
                               [this](QWidget*, QWidget* now) { showDefault(now); });
     }
+    // A reader names a field by its label and reads the label no more on its own.
+    for (const auto& [control, w] : views)
+        if (const auto* label = dynamic_cast<const form::Label*>(control); label && label->labelFor)
+            if (auto* caption = qobject_cast<QLabel*>(w)) caption->setBuddy(views[label->labelFor]);
     QWidget* previous = nullptr;
     for (const auto& [index, w] : tabOrder) {
         if (previous) setTabOrder(previous, w);

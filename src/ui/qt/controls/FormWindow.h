@@ -11,6 +11,7 @@
 
 #include "form/Pixels.h"
 #include "form/Window.h"
+#include "ui/qt/controls/Announcer.h"
 
 namespace ui::qt {
 
@@ -24,6 +25,7 @@ public:
     ~FormWindow() override;
 
     form::Window& model() { return window_; }
+    Announcer& announcer() { return announcer_; }
 
     // The logical dpi of the screen the window was built for.
     double dpi() const { return dpi_; }
@@ -60,6 +62,7 @@ private:
     void fitFrame();
     QSize clientSize() const;
     void showDefault(QWidget* focus);
+    void hookAnnouncements(bool listening);
 
     form::Window& window_;
     double dpi_ = form::kBaseDpi;
@@ -68,6 +71,7 @@ private:
     QMargins frame_;                       // window manager's frame, known once it has framed us
     QPointer<QPushButton> defaultButton_;  // the layout's default button, if any
     QMetaObject::Connection focusWatch_;   // moves the default frame with the focus
+    Announcer announcer_{*this};
 };
 
 }  // namespace ui::qt
