@@ -1,12 +1,12 @@
 #include "ui/win32/FormView.h"
 
-#include "ui/win32/Accessibility.h"
-#include "ui/win32/Announcer.h"
-#include "ui/win32/ControlView.h"
-
 #include <memory>
 #include <string>
 #include <utility>
+
+#include "ui/win32/Accessibility.h"
+#include "ui/win32/Announcer.h"
+#include "ui/win32/ControlView.h"
 
 // What a screen reader is told of a form window's changes, once one has asked.
 namespace ui::win32 {

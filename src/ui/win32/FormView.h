@@ -123,11 +123,11 @@ private:
     int dpi_ = 96;
     POINT restored_{};  // outer top-left while not minimised
     bool unloaded_ = false;
-    bool updating_ = false;                 // the view itself is setting a control's text
-    bool named_ = false;                    // the windows carry their names
-    bool accessed_ = false;                 // a screen reader has asked about the window
-    std::unique_ptr<Announcer> announcer_;  // once announcements are heard
+    bool updating_ = false;  // the view itself is setting a control's text
+    bool named_ = false;     // the windows carry their names
+    bool accessed_ = false;  // a screen reader has asked about the window
     std::vector<std::unique_ptr<ControlView>> views_;
+    std::unique_ptr<Announcer> announcer_;  // once a reader may listen
     FontCache fonts_;
     BrushCache brushes_;
 };
