@@ -152,6 +152,10 @@ TEST(Announced, AResetLightReadsOnlyWaiting) {
     EXPECT_EQ(form::accessibleOf(h.form->slot(1).light),
               (form::Accessible{form::Role::Status, "Task 1 light", "waiting", ""}));
     EXPECT_EQ(h.form->slot(1).light.toolTip(), "");
+    std::string said;
+    h.form->onAnnounce = [&said](const std::string& s) { said = s; };
+    h.vt.advance(20'000);
+    EXPECT_EQ(said, "Pass finished with errors: task 1 could not start; 0 started, 19 skipped.");
 }
 
 }  // namespace

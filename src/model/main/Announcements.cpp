@@ -32,7 +32,8 @@ std::string passFinished(const MainForm& form, const std::vector<int>& failed, i
     std::string s = failed.empty() ? "Pass finished: " : "Pass finished with errors: ";
     for (std::size_t i = 0; i < failed.size(); ++i) {
         const SlotRow& row = form.slot(failed[i]);
-        s += (i ? ", task " : "task ") + std::to_string(row.n) + " " + row.light.stateWords();
+        s += (i ? ", task " : "task ") + std::to_string(row.n) +
+             (row.failedAs == Light::CouldNotWatch ? " could not look for running programs" : " could not start");
     }
     if (!failed.empty()) s += "; ";
     s += std::to_string(started) + " started, " + std::to_string(skipped) + " skipped.";

@@ -53,6 +53,7 @@ void SlotRow::tell(Light what, const std::string& detail) {
     static constexpr const char* kWords[] = {
         "waiting", "started", "skipped", "could not start", "", "could not look for running programs"};
     const bool failed = what == Light::CouldNotStart || what == Light::CouldNotWatch;
+    if (failed) failedAs = what;
     light.setAccessibleDescription(failed ? detail : std::string());
     // A reader falls back on the tooltip: a reset light must not keep the old reason there.
     if (what == Light::Waiting) light.setToolTip("");

@@ -39,6 +39,7 @@ struct SlotRow {
     void setCaption(const std::string& caption);
 
     const int n;
+    Light failedAs = Light::Waiting;  // how it last failed, said at the pass's end even once reset
     form::TextBox light;        // TASK_n_LIGHT: the status light, shows n
     form::TickBox enable;       // TASK_n_ENABLE_TICKBOX: caption is the slot's name
     form::TickBox pause;        // TASK_n_PAUSE_TICKBOX: "P-4-P"
