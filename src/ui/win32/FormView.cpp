@@ -120,7 +120,29 @@ void FormView::buildControls() {
         control->setObserver([this, v](form::Property p) { refresh(*v, p); });
         if (v->kind == Kind::Button && static_cast<form::Button*>(control)->isDefault) defaultButton_ = v;
     }
+    uncoverFields();
     if (screenReaderRuns()) listen();
+}
+
+// A label now lies above its field and would hide the field's edge where
+// their boxes meet: that part stays the field's, as before.
+void FormView::uncoverFields() {
+    for (const auto& label : views_) {
+        const auto* caption = dynamic_cast<const form::Label*>(&label->control);
+        if (!caption || !caption->labelFor) continue;
+        const auto field = std::find_if(views_.begin(), views_.end(),
+                                        [&](const auto& v) { return &v->control == caption->labelFor; });
+        RECT l{}, f{};
+        if (field == views_.end() || !GetWindowRect(label->hwnd, &l) || !GetWindowRect((*field)->hwnd, &f))
+            continue;
+        const HRGN shown = CreateRectRgn(0, 0, l.right - l.left, l.bottom - l.top);
+        const HRGN covered =
+            CreateRectRgn(f.left - l.left, f.top - l.top, f.right - l.left, f.bottom - l.top);
+        CombineRgn(shown, shown, covered, RGN_DIFF);
+        DeleteObject(covered);
+        // The window owns the region from here on.
+        if (!SetWindowRgn(label->hwnd, shown, TRUE)) DeleteObject(shown);
+    }
 }
 
 HWND FormView::createOther(form::Control&, DWORD, int) {
@@ -146,6 +168,7 @@ void FormView::layOutControls() {
         SendMessageW(view->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.font(view->control.font, dpi_)),
                      TRUE);
     }
+    uncoverFields();
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 

@@ -108,6 +108,7 @@ private:
     LRESULT colours(HWND control, HDC dc, UINT message, WPARAM wParam, LPARAM lParam);
     void paintLines(HDC dc);
     void layOutControls();
+    void uncoverFields();
     void applyWindow();
     void recordPosition();
     void detach();
