@@ -1,42 +1,33 @@
 #!/usr/bin/python3
-# What Orca itself says while a pass runs, from its debug log: run under
-# dbus-run-session on the test display with the desktop settings in memory, it
-# starts Orca with its home in a temporary folder, starts VELMORA with slot 1
-# naming a missing program and AutoClose ticked, presses Space on the focused
-# START, parks the focus on a tick box and waits for what Orca speaks.
+# What Orca itself says, from its debug log: under dbus-run-session on the test display, Orca
+# (its home in a temporary folder) and VELMORA with slot 1 naming a missing program and
+# AutoClose ticked; Space on the focused START, then the focus on a tick box while the pass runs.
 # Usage: orca_test.py VELMORA
 import os, pty, re, subprocess, sys, tempfile, threading, time
 import pyatspi
 from gi.repository import Atspi, GLib
 
-# Orca runs once per user: one already running is the user's own, left alone.
-def running_orca(pid):
+def mine(pid):  # an Orca of this user: one per user runs, and the user's own is left alone
     try: return os.stat(f"/proc/{pid}").st_uid == os.getuid() and open(f"/proc/{pid}/comm").read() == "orca\n"
     except OSError: return False
-if any(running_orca(pid) for pid in os.listdir("/proc") if pid.isdigit()):
-    print("SKIPPED: an Orca of this user is running; this test starts its own only where none is")
-    sys.exit(77)
+if any(mine(pid) for pid in os.listdir("/proc") if pid.isdigit()): sys.exit(print("SKIPPED: this user's Orca runs") or 77)
 home = tempfile.TemporaryDirectory(ignore_cleanup_errors=True)
-# Its own runtime folder too, so Orca starts a speech server of its own, which finds no sound server.
-env = dict(os.environ, HOME=home.name, XDG_RUNTIME_DIR=f"{home.name}/runtime",
-           **{f"XDG_{d}_HOME": f"{home.name}/{d.lower()}" for d in ("CONFIG", "DATA", "CACHE")})
-os.makedirs(f"{home.name}/runtime", mode=0o700)
+# A runtime folder of its own too: Orca's own speech server, which finds no sound server.
+env = dict(os.environ, HOME=home.name, **{f"XDG_{d}_HOME": f"{home.name}/{d.lower()}" for d in ("CONFIG", "DATA", "CACHE")},
+           XDG_RUNTIME_DIR=f"{home.name}/runtime")
+os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
 os.makedirs(f"{home.name}/config/VELMORA")
 with open(f"{home.name}/config/VELMORA/velmora.conf", "w") as conf:
     conf.write("[General]\nTASK_1_ENABLE_TICKBOX=1\nTASK_1_CMD=/nonexistent/velmora-missing\nAUTOCLOSE_TICKBOX=1\n")
 subprocess.run(["dbus-send", "--session", "--print-reply=literal", "--dest=org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties.Set",
                 "string:org.a11y.Status", "string:ScreenReaderEnabled", "variant:boolean:true"], check=True, stdout=subprocess.DEVNULL)
 
-# Orca writes its log a line at a time to a terminal only.
-said, reader, writer = [], *pty.openpty()
+said, reader, writer = [], *pty.openpty()  # Orca writes its log a line at a time to a terminal only
 def collect():
-    with open(reader, errors="replace") as log:
-        for line in iter(log.readline, ""):
-            if "SPEECH OUTPUT:" in line: said.append(re.sub(r" ?\{.*\}$", "", line.split("SPEECH OUTPUT: ", 1)[1].strip()))
+    for line in open(reader, errors="replace"):
+        if "SPEECH OUTPUT: " in line: said.append(re.sub(r" ?\{.*\}$", "", line.split("SPEECH OUTPUT: ", 1)[1].strip()))
 threading.Thread(target=collect, daemon=True).start()
-orca = subprocess.Popen(["orca", "--debug-file", os.ttyname(writer)], env=env,
-                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-program = None
+started = [subprocess.Popen(["orca", "--debug-file", os.ttyname(writer)], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)]
 
 def hears(words, timeout=40):
     end = time.time() + timeout
@@ -48,12 +39,11 @@ def hears(words, timeout=40):
 
 try:
     hears("Screen reader on")
-    program = subprocess.Popen([sys.argv[1]], env=env)
+    started.append(subprocess.Popen([sys.argv[1]], env=env))
     hears("Start autostart countdown push button")  # the window opens with START focused
     Atspi.generate_keyboard_event(0x20, None, Atspi.KeySynthType.SYM)  # Space
     print("Space on START:", hears("Stop autostart countdown"))
-    app = next(a for a in pyatspi.Registry.getDesktop(0) if a and a.name == "velmora")
-    main = next(w for w in app if w.name == "VELMORA - velmora")
+    main = next(w for a in pyatspi.Registry.getDesktop(0) if a and a.name == "velmora" for w in a if w.name == "VELMORA - velmora")
     next(c for c in main if c.name == "Always On Top").queryComponent().grabFocus()
     hears("Always On Top check box")
     print("Failed slot:", hears("Task 1 could not start: program not found: /nonexistent/velmora-missing"))
@@ -61,9 +51,8 @@ try:
                                 "The window closes in 11 seconds."))
     print("[  PASSED  ] 1")
 finally:
-    for p in (program, orca):
-        if p:
-            p.terminate()
-            try: p.wait(10)
-            except subprocess.TimeoutExpired: p.kill(); p.wait()
+    for p in reversed(started):
+        p.terminate()
+        try: p.wait(10)
+        except subprocess.TimeoutExpired: p.kill(); p.wait()
     home.cleanup()

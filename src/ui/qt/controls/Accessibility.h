@@ -23,7 +23,8 @@ public:
 // tells a listening screen reader when they change (once: Qt's setters raise
 // the event). A state said in words (a slot's light) is read with its name:
 // "Task 7 light: started". A new name of the control with the keyboard focus
-// is also said aloud, as a reader does not take it from the event.
+// is also said aloud, as a reader does not take it from the event. A button
+// is named by its control directly (its view says its new name itself).
 void showAccessible(QWidget& widget, const form::Control& control);
 
 // Says `words` through the window's announcer if `widget` has the keyboard

@@ -299,8 +299,8 @@ ButtonView::~ButtonView() {
 void ButtonView::refresh(form::Property p) {
     if (refreshCommon(*this, button_, p, kButtonRoles)) return;
     if (p == form::Property::Text) {
-        setText(caption(button_.caption()));
-        showAccessible(*this, button_);
+        setText(caption(button_.caption()));  // raises the name-change event
+        sayIfFocused(*this, qs(form::accessibleOf(button_).name));
     }
 }
 
