@@ -6,47 +6,17 @@
 #include <string>
 
 #include "platform/win32text/WideText.h"
+#include "ui/win32/ControlView.h"
+#include "ui/win32/SystemAccess.h"
 
 namespace ui::win32 {
 
 namespace {
 
-template <typename Fn>
-Fn procIn(HMODULE library, const char* name) {
-    return library ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)))
-                   : nullptr;
-}
-
-// oleacc and what it needs of COM, loaded at the first question; none of
-// them is imported, so that a start without a screen reader loads none.
-struct Oleacc {
-    decltype(&CreateStdAccessibleObject) createStd = nullptr;
-    decltype(&LresultFromObject) lresultFromObject = nullptr;
-    decltype(&SysAllocStringLen) allocString = nullptr;
-};
-
-const Oleacc& oleacc() {
-    static const Oleacc loaded = [] {
-        Oleacc o;
-        // The object goes to another process through COM, which this thread
-        // must have joined (as a single-threaded apartment: the window's).
-        using CoInitializeExFn = HRESULT(WINAPI*)(void*, DWORD);
-        if (auto init = procIn<CoInitializeExFn>(LoadLibraryW(L"ole32.dll"), "CoInitializeEx"))
-            init(nullptr, COINIT_APARTMENTTHREADED);
-        const HMODULE library = LoadLibraryW(L"oleacc.dll");
-        const auto allocString =
-            procIn<decltype(&SysAllocStringLen)>(LoadLibraryW(L"oleaut32.dll"), "SysAllocStringLen");
-        o.createStd = procIn<decltype(&CreateStdAccessibleObject)>(library, "CreateStdAccessibleObject");
-        o.lresultFromObject = procIn<decltype(&LresultFromObject)>(library, "LresultFromObject");
-        o.allocString = allocString;
-        return o;
-    }();
-    return loaded;
-}
-
 LONG systemRole(form::Role role) {
     switch (role) {
         case form::Role::Label:
+        case form::Role::Heading:  // MSAA has no heading; a window that is no dialog has no description
             return ROLE_SYSTEM_STATICTEXT;
         case form::Role::Button:
             return ROLE_SYSTEM_PUSHBUTTON;
@@ -61,6 +31,14 @@ LONG systemRole(form::Role role) {
     }
 }
 
+// The model's words for a control, while it has a model.
+bool describe(HWND control, form::Accessible& out) {
+    const Adopted* entry = adopted(control);
+    if (!entry || !entry->view) return false;
+    out = form::accessibleOf(entry->view->control);
+    return true;
+}
+
 bool isSelf(const VARIANT& child) {
     return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
 }
@@ -70,8 +48,7 @@ bool isSelf(const VARIANT& child) {
 // the system's: place, focus, navigation, actions.
 class ControlObject final : public IAccessible {
 public:
-    ControlObject(HWND hwnd, IAccessible* system, DescribeFn describe)
-        : hwnd_(hwnd), system_(system), describe_(describe) {}
+    ControlObject(HWND hwnd, IAccessible* system) : hwnd_(hwnd), system_(system) {}
     ControlObject(const ControlObject&) = delete;
     ControlObject& operator=(const ControlObject&) = delete;
 
@@ -115,8 +92,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* out) override {
         form::Accessible a;
-        if (!mine(child, a) || a.role == form::Role::Label || a.role == form::Role::Button ||
-            a.role == form::Role::Picture || a.role == form::Role::Hidden)
+        if (!mine(child, a) || a.role == form::Role::Label || a.role == form::Role::Heading ||
+            a.role == form::Role::Button || a.role == form::Role::Picture || a.role == form::Role::Hidden)
             return system_->get_accValue(child, out);
         return words(a.value, out, true);
     }
@@ -191,9 +168,7 @@ private:
     ~ControlObject() { system_->Release(); }
 
     // The model's words for the control itself, while it has a model.
-    bool mine(const VARIANT& child, form::Accessible& a) const {
-        return isSelf(child) && IsWindow(hwnd_) && describe_(hwnd_, a);
-    }
+    bool mine(const VARIANT& child, form::Accessible& a) const { return isSelf(child) && describe(hwnd_, a); }
 
     // An empty name or description is none (S_FALSE); an empty value is "".
     static HRESULT words(const std::string& text, BSTR* out, bool emptyIsText) {
@@ -207,13 +182,12 @@ private:
 
     HWND hwnd_;
     IAccessible* system_;
-    DescribeFn describe_;
     LONG refs_ = 1;
 };
 
 }  // namespace
 
-LRESULT accessibleObject(HWND control, WPARAM wParam, LPARAM lParam, DescribeFn describe) {
+LRESULT accessibleObject(HWND control, WPARAM wParam, LPARAM lParam) {
     if (static_cast<LONG>(lParam) != OBJID_CLIENT) return 0;
     form::Accessible a;
     if (!describe(control, a)) return 0;
@@ -224,19 +198,22 @@ LRESULT accessibleObject(HWND control, WPARAM wParam, LPARAM lParam, DescribeFn 
                                  reinterpret_cast<void**>(&system))) ||
         !system)
         return 0;
-    auto* object = new ControlObject(control, system, describe);
+    auto* object = new ControlObject(control, system);
     // The result holds its own reference for the asker.
     const LRESULT result = library.lresultFromObject(__uuidof(IAccessible), wParam, object);
     object->Release();
     return result;
 }
 
-void announce(HWND control, const form::Accessible& before, const form::Accessible& now, bool nameIsText,
-              bool systemSaid) {
+void announce(HWND control, const form::Accessible& before, const form::Accessible& now, bool textShown) {
+    // The system tells of a window's new text itself, as a change of its name
+    // (and an edit control's also of its value), and of a tick box's new
+    // state: a reader that hears both would say the change twice.
     const bool valueIsText = now.role == form::Role::Field || now.role == form::Role::ReadOnly;
-    if (now.name != before.name && !(systemSaid && nameIsText))
+    const bool systemToldValue = (textShown && valueIsText) || now.role == form::Role::TickBox;
+    if (now.name != before.name && !textShown)
         NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, control, OBJID_CLIENT, CHILDID_SELF);
-    if (now.value != before.value && !(systemSaid && valueIsText))
+    if (now.value != before.value && !systemToldValue)
         NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, control, OBJID_CLIENT, CHILDID_SELF);
     if (now.description != before.description)
         NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, control, OBJID_CLIENT, CHILDID_SELF);

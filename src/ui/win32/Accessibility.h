@@ -6,22 +6,17 @@
 
 namespace ui::win32 {
 
-// What a screen reader is told of a control window, asked afresh at each of
-// its questions; false once the control has no model any more.
-using DescribeFn = bool (*)(HWND control, form::Accessible& out);
-
 // The answer to WM_GETOBJECT for a control: for OBJID_CLIENT the system's own
-// object for the window, with name, value, description and role taken from
-// `describe`; 0 for anything else, and then the message goes on to the control.
+// object for the window, with name, value, description and role of the
+// control's model (ControlView.h), asked afresh at each question; 0 for
+// anything else, and then the message goes on to the control.
 // oleacc and COM are loaded by the first question, so a start that no screen
 // reader looks at never loads them.
-LRESULT accessibleObject(HWND control, WPARAM wParam, LPARAM lParam, DescribeFn describe);
+LRESULT accessibleObject(HWND control, WPARAM wParam, LPARAM lParam);
 
 // The events a screen reader listens for, for what changed between two
-// states of a control. `systemSaid`: the control's window text changed, and
-// the system announces that itself (a caption that is the name, a box's text
-// that is its value).
-void announce(HWND control, const form::Accessible& before, const form::Accessible& now, bool nameIsText,
-              bool systemSaid);
+// states of a control, one per change: none for what the system tells itself.
+// `textShown`: the control's window text changed.
+void announce(HWND control, const form::Accessible& before, const form::Accessible& now, bool textShown);
 
 }  // namespace ui::win32

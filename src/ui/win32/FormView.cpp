@@ -3,15 +3,14 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <map>
 #include <string>
-#include <unordered_map>
 #include <utility>
 
 #include "form/Placement.h"
 #include "platform/win32text/WideText.h"
-#include "ui/win32/Accessibility.h"
-#include "ui/win32/Units.h"
+#include "ui/win32/Announcer.h"
+#include "ui/win32/ControlView.h"
+#include "ui/win32/Desktop.h"
 
 namespace ui::win32 {
 
@@ -20,116 +19,9 @@ const Frame kMainFrame{L"VelmoraMainWindow", WS_OVERLAPPED | WS_CAPTION | WS_SYS
 const Frame kSecondaryFrame{L"VelmoraWindow", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0};
 const Frame kDialogFrame{L"VelmoraWindow", WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME};
 
-enum class Kind { Label, TextBox, TickBox, Button, Other };
-
-struct ControlView {
-    form::Control& control;
-    Kind kind;
-    HWND hwnd = nullptr;
-    bool hasTip = false;
-    bool threeState = false;  // a tick box made BS_AUTO3STATE to show the greyed value
-    form::Accessible said{};  // what a screen reader was last told, once one asks
-};
-
 namespace {
 
 constexpr int kFirstId = 100;  // clear of IDOK and IDCANCEL, which the dialog keys send
-
-// Each control's own procedure, by window, and the control with the focus,
-// as its messages tell. Kept here rather than asked of the system, which
-// would cost a call to the window manager per control at each start and per
-// paint; the views live on the one thread that runs the windows.
-std::unordered_map<HWND, WNDPROC> g_systemProcs;
-HWND g_focused = nullptr;
-
-Kind kindOf(form::Control& control) {
-    if (dynamic_cast<form::Label*>(&control)) return Kind::Label;
-    if (dynamic_cast<form::TextBox*>(&control)) return Kind::TextBox;
-    if (dynamic_cast<form::TickBox*>(&control)) return Kind::TickBox;
-    if (dynamic_cast<form::Button*>(&control)) return Kind::Button;
-    return Kind::Other;
-}
-
-const std::string& textOf(const ControlView& view) {
-    static const std::string none;
-    switch (view.kind) {
-        case Kind::Label:
-            return static_cast<form::Label&>(view.control).caption();
-        case Kind::TextBox:
-            return static_cast<form::TextBox&>(view.control).text();
-        case Kind::TickBox:
-            return static_cast<form::TickBox&>(view.control).caption();
-        case Kind::Button:
-            return static_cast<form::Button&>(view.control).caption();
-        default:
-            return none;
-    }
-}
-
-// The text as the control shows it.
-std::wstring shownText(const ControlView& view) {
-    std::wstring text = platform::toWide(textOf(view));
-    if (view.kind == Kind::Button || view.kind == Kind::TickBox) text = literalCaption(text);
-    if (view.kind == Kind::TextBox && static_cast<const form::TextBox&>(view.control).readOnly)
-        text = singleLine(text);
-    return text;
-}
-
-std::wstring windowText(HWND hwnd) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-void setName(HWND hwnd, const std::string& name) {
-    const ATOM atom = GlobalAddAtomW(platform::toWide(name).c_str());
-    if (atom != 0) SetPropW(hwnd, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(atom)));
-}
-
-void removeName(HWND hwnd) {
-    const auto atom = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(RemovePropW(hwnd, kNameProperty)));
-    if (atom != 0) GlobalDeleteAtom(atom);
-}
-
-// The DPI the window is shown at: its monitor's where the system tells
-// (Windows 10 1607 and later), else the desktop's.
-int dpiOf(HWND hwnd) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (getDpiForWindow && hwnd) {
-        const UINT dpi = getDpiForWindow(hwnd);
-        if (dpi > 0) return static_cast<int>(dpi);
-    }
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
-
-BOOL CALLBACK addScreen(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    if (!GetMonitorInfoW(monitor, &info)) return TRUE;
-    const auto box = [](const RECT& r) {
-        return form::PixelBox{r.left, r.top, r.right - r.left, r.bottom - r.top};
-    };
-    auto& screens = *reinterpret_cast<std::vector<form::Screen>*>(list);
-    const form::Screen screen{box(info.rcMonitor), box(info.rcWork)};
-    // The primary first: a window lost off every monitor goes there.
-    if (info.dwFlags & MONITORINFOF_PRIMARY)
-        screens.insert(screens.begin(), screen);
-    else
-        screens.push_back(screen);
-    return TRUE;
-}
-
-// Every monitor of the desktop, the primary first.
-std::vector<form::Screen> screens() {
-    std::vector<form::Screen> list;
-    EnumDisplayMonitors(nullptr, nullptr, addScreen, reinterpret_cast<LPARAM>(&list));
-    return list;
-}
 
 void registerClass(const wchar_t* name, WNDPROC proc, HINSTANCE instance) {
     WNDCLASSEXW existing{};
@@ -207,6 +99,14 @@ void FormView::buildControls() {
     std::stable_sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
     std::copy_if(all.rbegin(), all.rend(), std::back_inserter(order),
                  [](auto* c) { return c->tabIndex < 0; });
+    // A label that captions a field comes just before it, as in a dialog:
+    // the system and screen readers name a field by the text before it.
+    for (form::Control* control : all) {
+        const auto* label = dynamic_cast<form::Label*>(control);
+        if (!label || !label->labelFor || label->tabIndex >= 0) continue;
+        order.erase(std::find(order.begin(), order.end(), control));
+        order.insert(std::find(order.begin(), order.end(), label->labelFor), control);
+    }
 
     // A control's id is its place in views_ (after kFirstId): viewOf finds it
     // by the id the window carries anyway.
@@ -220,60 +120,29 @@ void FormView::buildControls() {
         control->setObserver([this, v](form::Property p) { refresh(*v, p); });
         if (v->kind == Kind::Button && static_cast<form::Button*>(control)->isDefault) defaultButton_ = v;
     }
+    uncoverFields();
+    if (screenReaderRuns()) listen();
 }
 
-HWND FormView::createControl(ControlView& view, int id) {
-    const form::Control& c = view.control;
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
-    if (c.visible()) style |= WS_VISIBLE;
-    if (!c.enabled()) style |= WS_DISABLED;
-    if (c.tabIndex >= 0) style |= WS_TABSTOP;
-    const wchar_t* cls = nullptr;
-    DWORD exStyle = 0;
-    switch (view.kind) {
-        case Kind::Label:
-            cls = L"STATIC";
-            style |= SS_NOTIFY | SS_NOPREFIX | (c.centred ? SS_CENTER : SS_LEFT);
-            break;
-        case Kind::TextBox:
-            cls = L"EDIT";
-            exStyle = WS_EX_CLIENTEDGE;
-            style |= ES_AUTOHSCROLL | (c.centred ? ES_CENTER : ES_LEFT);
-            if (static_cast<const form::TextBox&>(c).readOnly) style |= ES_READONLY;
-            break;
-        case Kind::TickBox:
-            cls = L"BUTTON";
-            style |= BS_AUTOCHECKBOX;
-            break;
-        case Kind::Button:
-            cls = L"BUTTON";
-            // Told of the focus, so that the default look can follow it.
-            style |= BS_NOTIFY |
-                     (static_cast<const form::Button&>(c).isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-            break;
-        case Kind::Other:
-            view.hwnd = createOther(view.control, style, id);
-            break;
+// A label now lies above its field and would hide the field's edge where
+// their boxes meet: that part stays the field's, as before.
+void FormView::uncoverFields() {
+    for (const auto& label : views_) {
+        const auto* caption = dynamic_cast<const form::Label*>(&label->control);
+        if (!caption || !caption->labelFor) continue;
+        const auto field = std::find_if(views_.begin(), views_.end(),
+                                        [&](const auto& v) { return &v->control == caption->labelFor; });
+        RECT l{}, f{};
+        if (field == views_.end() || !GetWindowRect(label->hwnd, &l) || !GetWindowRect((*field)->hwnd, &f))
+            continue;
+        const HRGN shown = CreateRectRgn(0, 0, l.right - l.left, l.bottom - l.top);
+        const HRGN covered =
+            CreateRectRgn(f.left - l.left, f.top - l.top, f.right - l.left, f.bottom - l.top);
+        CombineRgn(shown, shown, covered, RGN_DIFF);
+        DeleteObject(covered);
+        // The window owns the region from here on.
+        if (!SetWindowRgn(label->hwnd, shown, TRUE)) DeleteObject(shown);
     }
-    if (cls) {
-        // Made with its text rather than given it afterwards: one change less
-        // for each of the controls.
-        const form::PixelBox at = form::toPx(c.box, dpi_);
-        view.hwnd = CreateWindowExW(exStyle, cls, shownText(view).c_str(), style, at.left, at.top, at.width,
-                                    at.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                    instance(), nullptr);
-    }
-    if (!view.hwnd) return nullptr;
-    // Every control answers a screen reader and the keys through the view.
-    // Unlike a subclass with a property of its own, this costs no look-up in
-    // the window manager per message.
-    g_systemProcs[view.hwnd] = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(view.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(controlProc)));
-    if (named_) setName(view.hwnd, c.name());
-    SendMessageW(view.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.font(c.font, dpi_)), FALSE);
-    if (view.kind == Kind::TickBox) showValue(view);
-    showToolTip(view);
-    return view.hwnd;
 }
 
 HWND FormView::createOther(form::Control&, DWORD, int) {
@@ -291,172 +160,6 @@ ControlView* FormView::viewOf(HWND control) const {
     return views_[index].get();
 }
 
-void FormView::refresh(ControlView& view, form::Property property) {
-    if (!view.hwnd) return;
-    const form::Control& c = view.control;
-    switch (property) {
-        case form::Property::Text:
-            showText(view);
-            break;
-        case form::Property::Value:
-            showValue(view);
-            break;
-        case form::Property::BackColour:
-        case form::Property::ForeColour:
-            InvalidateRect(view.hwnd, nullptr, TRUE);
-            break;
-        case form::Property::Enabled:
-            EnableWindow(view.hwnd, c.enabled());
-            break;
-        case form::Property::Visible:
-            ShowWindow(view.hwnd, c.visible() ? SW_SHOWNOACTIVATE : SW_HIDE);
-            break;
-        case form::Property::ToolTip:
-            showToolTip(view);
-            break;
-        case form::Property::Accessible:
-            break;
-    }
-    // Once a screen reader has asked about this window, it hears what changed.
-    if (accessed_ && (property == form::Property::Text || property == form::Property::Value ||
-                      property == form::Property::Accessible)) {
-        form::Accessible now = form::accessibleOf(c);
-        announce(view.hwnd, view.said, now, c.accessibleName().empty(), property == form::Property::Text);
-        view.said = std::move(now);
-    }
-}
-
-void FormView::showText(ControlView& view) {
-    const std::wstring text = shownText(view);
-    // Skip our own echo while the user types, or the caret would jump.
-    if (windowText(view.hwnd) == text) return;
-    updating_ = true;
-    SetWindowTextW(view.hwnd, text.c_str());
-    updating_ = false;
-}
-
-void FormView::showValue(ControlView& view) {
-    const auto value = static_cast<form::TickBox&>(view.control).value();
-    // Only a three-state box shows the greyed state. The style changes (and
-    // redraws the box) only when the greyed value comes or goes.
-    if ((value == 2) != view.threeState) {
-        view.threeState = value == 2;
-        SendMessageW(view.hwnd, BM_SETSTYLE, view.threeState ? BS_AUTO3STATE : BS_AUTOCHECKBOX, TRUE);
-    }
-    SendMessageW(view.hwnd, BM_SETCHECK,
-                 value == 1   ? BST_CHECKED
-                 : value == 2 ? BST_INDETERMINATE
-                              : BST_UNCHECKED,
-                 0);
-}
-
-void FormView::showToolTip(ControlView& view) {
-    if (!tooltip_) return;
-    std::wstring text = platform::toWide(view.control.toolTip());
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = hwnd_;
-    tool.uId = reinterpret_cast<UINT_PTR>(view.hwnd);
-    tool.lpszText = text.data();
-    if (text.empty()) {
-        if (view.hasTip) SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-        view.hasTip = false;
-    } else if (view.hasTip) {
-        SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-    } else {
-        view.hasTip = SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) != FALSE;
-    }
-}
-
-void FormView::command(ControlView& view, int code) {
-    switch (view.kind) {
-        case Kind::Button:
-            if (code == BN_CLICKED) static_cast<form::Button&>(view.control).click();
-            if (code == BN_SETFOCUS || code == BN_KILLFOCUS)
-                showDefault(code == BN_SETFOCUS ? &view : nullptr);
-            break;
-        case Kind::TickBox:
-            if (code == BN_CLICKED) {
-                static_cast<form::TickBox&>(view.control).click();
-                // The model reports a change itself; this covers a handler
-                // that put the value back, which the box must not contradict.
-                if (view.hwnd) showValue(view);
-            }
-            break;
-        case Kind::Label:
-            if (code == STN_CLICKED) static_cast<form::Label&>(view.control).click();
-            if (code == STN_DBLCLK) static_cast<form::Label&>(view.control).dblClick();
-            break;
-        case Kind::TextBox:
-            if (code == EN_CHANGE && !updating_) edited(view);
-            break;
-        case Kind::Other:
-            break;
-    }
-}
-
-// As in a dialog, a push button with the focus is the one Enter presses and
-// looks it; while none has it, the window's default button is, if it has one.
-void FormView::showDefault(ControlView* focused) {
-    for (const auto& view : views_) {
-        if (view->kind != Kind::Button || !view->hwnd) continue;
-        const bool isDefault = focused ? view.get() == focused : view.get() == defaultButton_;
-        const LONG_PTR type = GetWindowLongPtrW(view->hwnd, GWL_STYLE) & BS_TYPEMASK;
-        if ((type == BS_DEFPUSHBUTTON) != isDefault)
-            SendMessageW(view->hwnd, BM_SETSTYLE, BS_NOTIFY | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
-                         TRUE);
-    }
-}
-
-LRESULT FormView::defaultId() const {
-    const HWND focus = GetFocus();
-    const ControlView* focused = viewOf(focus);
-    const ControlView* pressed = focused && focused->kind == Kind::Button ? focused : defaultButton_;
-    if (!pressed || !pressed->hwnd || !IsWindowVisible(pressed->hwnd) || !IsWindowEnabled(pressed->hwnd))
-        return 0;
-    return MAKELRESULT(GetDlgCtrlID(pressed->hwnd), DC_HASDEFID);
-}
-
-void FormView::edited(ControlView& view) {
-    static_cast<form::TextBox&>(view.control).setText(platform::toUtf8(windowText(view.hwnd)));
-}
-
-LRESULT FormView::customDraw(ControlView& view, NMCUSTOMDRAW& draw) {
-    if (view.kind != Kind::Button) return CDRF_DODEFAULT;
-    if (draw.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYPOSTPAINT;
-    if (draw.dwDrawStage == CDDS_POSTPAINT) {
-        RECT client{};
-        GetClientRect(view.hwnd, &client);
-        paintButtonPicture(view.control, draw.hdc, client);
-    }
-    return CDRF_DODEFAULT;
-}
-
-LRESULT FormView::colours(HWND control, HDC dc, UINT message, WPARAM wParam, LPARAM lParam) {
-    const ControlView* view = viewOf(control);
-    if (!view) return DefWindowProcW(hwnd_, message, wParam, lParam);
-    const form::Control& c = view->control;
-    // Disabled text keeps the system's grey.
-    if (c.enabled()) SetTextColor(dc, toColorRef(c.foreColour()));
-    SetBkColor(dc, toColorRef(c.backColour()));
-    return reinterpret_cast<LRESULT>(brushes_.brush(c.backColour()));
-}
-
-void FormView::paintLines(HDC dc) {
-    for (const form::Line& line : window_.lines) {
-        LOGBRUSH brush{BS_SOLID, toColorRef(line.colour), 0};
-        const int width = std::max(1, form::scalePx(line.width, dpi_));
-        UniquePen pen(ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT, static_cast<DWORD>(width),
-                                   &brush, 0, nullptr));
-        if (!pen) continue;
-        const HGDIOBJ old = SelectObject(dc, pen.get());
-        MoveToEx(dc, form::toPx(line.x1, dpi_), form::toPx(line.y1, dpi_), nullptr);
-        LineTo(dc, form::toPx(line.x2, dpi_), form::toPx(line.y2, dpi_));
-        SelectObject(dc, old);
-    }
-}
-
 void FormView::layOutControls() {
     for (const auto& view : views_) {
         const form::PixelBox at = form::toPx(view->control.box, dpi_);
@@ -465,6 +168,7 @@ void FormView::layOutControls() {
         SendMessageW(view->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.font(view->control.font, dpi_)),
                      TRUE);
     }
+    uncoverFields();
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -528,6 +232,7 @@ void FormView::removeNames() {
 
 void FormView::detach() {
     for (const auto& view : views_) view->control.setObserver({});
+    if (announcer_) window_.onAnnounce = nullptr;
 }
 
 LRESULT CALLBACK FormView::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -628,6 +333,10 @@ LRESULT FormView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // The window's own object is the system's; its controls answer for themselves.
             noteAccessed();
             break;
+        case WM_SETTINGCHANGE:
+            // A screen reader that starts later says so to every window.
+            if (wParam == SPI_SETSCREENREADER && screenReaderRuns()) listen();
+            break;
         case WM_DESTROY:
             // The controls still exist here, and their names must go before they do.
             removeNames();
@@ -643,162 +352,6 @@ LRESULT FormView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
     }
     return DefWindowProcW(hwnd_, message, wParam, lParam);
-}
-
-LRESULT CALLBACK FormView::controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto found = g_systemProcs.find(hwnd);
-    if (found == g_systemProcs.end()) return DefWindowProcW(hwnd, message, wParam, lParam);
-    const WNDPROC system = found->second;
-    if (message == WM_SETFOCUS) g_focused = hwnd;
-    if (message == WM_KILLFOCUS && g_focused == hwnd) g_focused = nullptr;
-    if (message == WM_NCDESTROY) g_systemProcs.erase(found);
-    // Most messages, paints above all, go straight on.
-    if (message == WM_PAINT && g_focused != hwnd)
-        return CallWindowProcW(system, hwnd, message, wParam, lParam);
-    switch (message) {
-        case WM_GETOBJECT:
-        case WM_GETDLGCODE:
-        case WM_KEYDOWN:
-        case WM_CHAR:
-        case WM_LBUTTONDBLCLK:
-        case WM_SETFOCUS:
-        case WM_KILLFOCUS:
-        case WM_PAINT:
-            if (auto* form = reinterpret_cast<FormView*>(GetWindowLongPtrW(GetParent(hwnd), GWLP_USERDATA)))
-                if (ControlView* view = form->viewOf(hwnd))
-                    return form->controlMessage(*view, system, message, wParam, lParam);
-            break;
-        default:
-            break;
-    }
-    return CallWindowProcW(system, hwnd, message, wParam, lParam);
-}
-
-namespace {
-
-// A control that does something on a double-click (or a click, for a label)
-// does it on Space, and on Enter where no default button takes Enter, when it
-// has the focus: the keyboard's way to it. A field's Space is a character, so
-// only a read-only box takes it.
-bool actsOnKeys(const ControlView& view) {
-    if (view.kind == Kind::TextBox) {
-        const auto& box = static_cast<const form::TextBox&>(view.control);
-        return box.readOnly && box.onDblClick;
-    }
-    if (view.kind == Kind::Label) {
-        const auto& label = static_cast<const form::Label&>(view.control);
-        return label.onDblClick || label.onClick;
-    }
-    return false;
-}
-
-// Enter and Space, as keys and as their characters ('\r' and ' ').
-bool isActionKey(WPARAM key) {
-    return key == VK_RETURN || key == VK_SPACE;
-}
-
-// A label, a picture or a read-only box shows no focus of its own (a box's
-// caret and selection are hard to see in a slot's light): the view marks it.
-bool marksFocus(const ControlView& view) {
-    return view.kind == Kind::Label || view.kind == Kind::Other ||
-           (view.kind == Kind::TextBox && static_cast<const form::TextBox&>(view.control).readOnly);
-}
-
-}  // namespace
-
-LRESULT FormView::controlMessage(ControlView& view, WNDPROC system, UINT message, WPARAM wParam,
-                                 LPARAM lParam) {
-    const HWND hwnd = view.hwnd;
-    auto passOn = [&] { return CallWindowProcW(system, hwnd, message, wParam, lParam); };
-    switch (message) {
-        case WM_GETOBJECT:
-            noteAccessed();
-            if (const LRESULT object = accessibleObject(hwnd, wParam, lParam, describe)) return object;
-            break;
-        case WM_GETDLGCODE: {
-            // Enter stays the default button's (OK) where the window has one
-            // that can be pressed, as in any dialog; elsewhere the box takes it.
-            LRESULT code = passOn();
-            const auto* key = reinterpret_cast<const MSG*>(lParam);
-            if (key && (key->message == WM_KEYDOWN || key->message == WM_CHAR) && key->wParam == VK_RETURN &&
-                actsOnKeys(view) &&
-                !(defaultButton_ && IsWindowVisible(defaultButton_->hwnd) &&
-                  IsWindowEnabled(defaultButton_->hwnd)))
-                code |= DLGC_WANTMESSAGE;
-            return code;
-        }
-        case WM_KEYDOWN:
-            if (isActionKey(wParam) && actsOnKeys(view)) {
-                if (lParam & (1 << 30)) return 0;  // a key held down acts once
-                if (view.kind == Kind::TextBox) {
-                    static_cast<form::TextBox&>(view.control).dblClick();
-                } else if (auto& label = static_cast<form::Label&>(view.control); label.onDblClick) {
-                    label.dblClick();
-                } else {
-                    label.click();
-                }
-                return 0;
-            }
-            break;
-        case WM_CHAR:
-            // A read-only box would beep at the keys' characters.
-            if (isActionKey(wParam) && actsOnKeys(view)) return 0;
-            break;
-        case WM_LBUTTONDBLCLK: {
-            // An edit box tells its parent of no double-click; the box first
-            // selects the word under the pointer, as it always does.
-            const LRESULT result = passOn();
-            if (view.kind == Kind::TextBox) static_cast<form::TextBox&>(view.control).dblClick();
-            return result;
-        }
-        case WM_SETFOCUS:
-        case WM_KILLFOCUS: {
-            const LRESULT result = passOn();
-            if (marksFocus(view)) InvalidateRect(hwnd, nullptr, TRUE);
-            // The focus leaves the box only when it moves on within the
-            // window; another window coming to the front keeps it here.
-            const auto next = reinterpret_cast<HWND>(wParam);
-            if (message == WM_KILLFOCUS && view.kind == Kind::TextBox && next && IsChild(hwnd_, next)) {
-                auto& box = static_cast<form::TextBox&>(view.control);
-                if (box.onLostFocus) box.onLostFocus();
-            }
-            return result;
-        }
-        case WM_PAINT: {
-            if (!marksFocus(view)) break;
-            // The mark is drawn over what this paint renews and nowhere else,
-            // as it inverts what lies under it.
-            const HRGN renewed = CreateRectRgn(0, 0, 0, 0);
-            GetUpdateRgn(hwnd, renewed, FALSE);
-            const LRESULT result = passOn();
-            RECT client{};
-            GetClientRect(hwnd, &client);
-            if (HDC dc = GetDC(hwnd)) {
-                SelectClipRgn(dc, renewed);
-                DrawFocusRect(dc, &client);
-                ReleaseDC(hwnd, dc);
-            }
-            DeleteObject(renewed);
-            return result;
-        }
-        default:
-            break;
-    }
-    return passOn();
-}
-
-void FormView::noteAccessed() {
-    if (accessed_) return;
-    accessed_ = true;
-    for (const auto& view : views_) view->said = form::accessibleOf(view->control);
-}
-
-bool FormView::describe(HWND control, form::Accessible& out) {
-    auto* form = reinterpret_cast<FormView*>(GetWindowLongPtrW(GetParent(control), GWLP_USERDATA));
-    const ControlView* view = form ? form->viewOf(control) : nullptr;
-    if (!view) return false;
-    out = form::accessibleOf(view->control);
-    return true;
 }
 
 }  // namespace ui::win32

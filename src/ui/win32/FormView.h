@@ -11,6 +11,7 @@
 #include "form/Accessible.h"
 #include "form/Window.h"
 #include "ui/win32/Gdi.h"
+#include "ui/win32/Names.h"
 
 namespace ui::win32 {
 
@@ -28,14 +29,8 @@ extern const Frame kSecondaryFrame;
 // A secondary window with a fixed dialog frame.
 extern const Frame kDialogFrame;
 
-// The property that carries each window's model name (a global atom), so
-// that tests and tools find a control by the name the model gives it. A
-// window and its controls are named when the window is first sent the
-// registered message below, so a start that nobody inspects costs nothing.
-inline constexpr const wchar_t* kNameProperty = L"VelmoraName";
-inline constexpr const wchar_t* kNameMessage = L"VelmoraNameControls";
-
 struct ControlView;
+class Announcer;
 
 // The Win32 view of one window model: a system control per model control at
 // its twip box, the window's lines, and the window itself (caption, fixed
@@ -95,7 +90,10 @@ private:
     LRESULT controlMessage(ControlView& view, WNDPROC system, UINT message, WPARAM wParam, LPARAM lParam);
     // A screen reader has asked about this window: from now on it is told of changes.
     void noteAccessed();
-    static bool describe(HWND control, form::Accessible& out);
+    // Tells a screen reader that has asked what changed of the control.
+    void tellReader(ControlView& view, form::Property property);
+    // From now on the window's announcements go to the system.
+    void listen();
 
     HWND createControl(ControlView& view, int id);
     void refresh(ControlView& view, form::Property property);
@@ -110,6 +108,7 @@ private:
     LRESULT colours(HWND control, HDC dc, UINT message, WPARAM wParam, LPARAM lParam);
     void paintLines(HDC dc);
     void layOutControls();
+    void uncoverFields();
     void applyWindow();
     void recordPosition();
     void detach();
@@ -129,6 +128,7 @@ private:
     bool named_ = false;     // the windows carry their names
     bool accessed_ = false;  // a screen reader has asked about the window
     std::vector<std::unique_ptr<ControlView>> views_;
+    std::unique_ptr<Announcer> announcer_;  // once a reader may listen
     FontCache fonts_;
     BrushCache brushes_;
 };

@@ -32,6 +32,7 @@ struct TestWindow : form::Window {
         tick.tabIndex = 1;
         button.box = {120, 1400, 1000, 400};
         button.tabIndex = 2;
+        title.labelFor = &box;
     }
     void Form_Load() override {}
     void Form_Unload() override {
@@ -102,6 +103,8 @@ TEST_F(FormViewTest, ControlsCarryTheirModelNamesAndState) {
     // The dialog keys walk the keyboard order: the text box (0), the tick (1), the button (2).
     EXPECT_EQ(GetNextDlgTabItem(view.hwnd(), controls["SOME_TEXTBOX"], FALSE), controls["SOME_TICKBOX"]);
     EXPECT_EQ(GetNextDlgTabItem(view.hwnd(), controls["SOME_TICKBOX"], FALSE), controls["OK_BUTTON"]);
+    // The system names a field by the label just before it.
+    EXPECT_EQ(GetWindow(controls["SOME_TEXTBOX"], GW_HWNDPREV), controls["TITLE_LABEL"]);
 
     // Only the control that changed is repainted.
     view.show(SW_SHOWNOACTIVATE);
@@ -316,26 +319,59 @@ TEST_F(FormViewTest, EnterPressesTheFocusedButtonElseTheDefaultOne) {
     }
 }
 
-// A screen reader resting on a light hears its words change.
-std::vector<std::pair<DWORD, HWND>> g_heard;
+// A reader hears each change of a control once, and an announcement as an
+// alert whose object reads it. Wine 8 has no UI Automation notification and
+// raises none of the system's own events for a window's new text or a tick
+// box's state, which Windows adds: only the program's own are seen here.
+std::vector<DWORD> g_heard;
+HWND g_from = nullptr;
 
-TEST_F(FormViewTest, AScreenReaderHearsALightsWordsChange) {
-    window.box.setStateWords("waiting");
-    FormView view(window, nullptr, kSecondaryFrame);
-    view.buildControls();
-    const HWND light = named(view.hwnd())["SOME_TEXTBOX"];
-    EXPECT_EQ(readAloud(light).value, L"waiting");
-    const HWINEVENTHOOK hook = SetWinEventHook(
-        EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr,
-        [](HWINEVENTHOOK, DWORD event, HWND hwnd, LONG, LONG, DWORD, DWORD) {
-            g_heard.emplace_back(event, hwnd);
-        },
-        GetCurrentProcessId(), GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
-    window.box.setStateWords("started");
-    settle();
-    UnhookWinEvent(hook);
-    EXPECT_EQ(readAloud(light).value, L"started");
-    EXPECT_EQ(g_heard, (std::vector<std::pair<DWORD, HWND>>{{EVENT_OBJECT_VALUECHANGE, light}}));
+struct ChangeRow {
+    const char* what;
+    void (*change)(TestWindow&);
+    const char* control;  // the one that changed; the alert's object for an announcement
+    std::vector<DWORD> events;
+    const wchar_t *name, *value;
+};
+using W = TestWindow&;
+// clang-format off
+const ChangeRow kChangeRows[] = {
+    {"a light's words", [](W w) { w.box.setStateWords("started"); }, "SOME_TEXTBOX", {EVENT_OBJECT_VALUECHANGE}, L"", L"started"},
+    {"a button's caption", [](W w) { w.button.setCaption("STOP"); }, "OK_BUTTON", {}, L"Stop it", L""},
+    {"a tick", [](W w) { w.tick.setValue(1); }, "SOME_TICKBOX", {}, L"Tick & go", L"ticked"},
+    {"a countdown stopped", [](W w) { w.box.setText("-- --"); }, "SOME_TEXTBOX", {}, L"", L"not counting"},
+    {"an announcement", [](W w) { w.announce("Task 1 could not start"); }, nullptr, {EVENT_SYSTEM_ALERT}, L"Task 1 could not start", L""},
+};
+// clang-format on
+
+TEST_F(FormViewTest, AScreenReaderHearsEachChangeOnceAndAnnouncementsAsAlerts) {
+    for (const ChangeRow& row : kChangeRows) {
+        SCOPED_TRACE(row.what);
+        TestWindow form(scheduler);
+        form.button.setAccessibleName("{} it");
+        form.box.readAs = {{"-- --", "not counting"}};
+        FormView view(form, nullptr, kSecondaryFrame);
+        view.buildControls();
+        EXPECT_FALSE(form.announcing()) << "no reader asked yet";
+        HWND control = row.control ? named(view.hwnd())[row.control] : nullptr;
+        readAloud(control ? control : view.hwnd());  // a reader asks
+        const HWINEVENTHOOK hook = SetWinEventHook(
+            EVENT_SYSTEM_ALERT, EVENT_OBJECT_VALUECHANGE, nullptr,
+            [](HWINEVENTHOOK, DWORD event, HWND hwnd, LONG, LONG, DWORD, DWORD) {
+                if (event == EVENT_SYSTEM_ALERT ||
+                    (event >= EVENT_OBJECT_STATECHANGE && event != EVENT_OBJECT_LOCATIONCHANGE))
+                    g_heard.push_back(event), g_from = hwnd;
+            },
+            GetCurrentProcessId(), GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
+        g_heard.clear();
+        row.change(form);
+        settle();
+        UnhookWinEvent(hook);
+        EXPECT_EQ(g_heard, row.events);
+        if (!control) control = g_from;
+        EXPECT_EQ(readAloud(control).name, row.name);
+        EXPECT_EQ(readAloud(control).value, row.value);
+    }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "Driver.h"
 #include "Look.h"
 #include "support/PassScenario.h"
+#include "windows/ReadAloud.h"
 
 using namespace drive;
 using testing_support::PassCase;
@@ -117,6 +118,11 @@ TEST(RealPass, EachPassRunsTheListOnTimeReportsAMissingProgramClosesItselfAndThe
     pause(2500ms);
     expectLights(main);
     shootAndCheck(main, "main-window", true);
+    // A light set back reads "waiting" alone: its reason goes with its colour.
+    const HWND failed = main["TASK_4_LIGHT"];
+    EXPECT_NE(readAloud(failed).description, L"");
+    SendMessageW(failed, WM_LBUTTONDBLCLK, MK_LBUTTON, 0);
+    EXPECT_EQ(readAloud(failed).value + L"|" + readAloud(failed).description, L"waiting|");
 
     ASSERT_TRUE(waitForEach(
         passes, 60s, [](Pass& p) { return !p.run.program.running(); },

@@ -31,6 +31,7 @@ const Heard kHeard[] = {
     {"all", "TASK_7_LIGHT", L"", 0, nullptr},
     {"about", "RIVA_PIC_PICBOX", L"Picture: a night road under a row of red scanner lamps",
      ROLE_SYSTEM_GRAPHIC, nullptr},
+    {"about", "DONATIONS_BACK_TEXTBOX", L"", 0, nullptr},
     {"donations", "BTC_DONATION_ADDRESS_TEXTBOX", L"BTC address", ROLE_SYSTEM_TEXT, nullptr},
 };
 
@@ -59,6 +60,8 @@ TEST(ScreenReader, ReadsEveryWindowInWordsAndTabWalksTheMainWindowInItsOrder) {
     click(main["SETTINGS_BUTTON"]);
     const Window single = run.program.window(L"VELMORA - SINGLE SETTINGS");
     expectHeard("single", single);
+    // A field's caption stands just before it, where the system looks for it.
+    EXPECT_EQ(GetWindow(single["TASK_1_NAME_TEXTBOX"], GW_HWNDPREV), single["TASK_NAME_LABEL"]);
     click(single["VIEW_ALL_SETTINGS_BUTTON"]);
     expectHeard("all", run.program.window(L"VELMORA - SETTINGS"));
     for (const wchar_t* window : {L"VELMORA - SETTINGS", L"VELMORA - SINGLE SETTINGS"})
