@@ -269,8 +269,15 @@ bool topMost(HWND window) {
 }
 
 bool bringToFront(HWND window) {
-    SetForegroundWindow(window);
-    return waitUntil([&] { return GetForegroundWindow() == window; }, 3s);
+    // Asked again until it holds: on a busy display another window may take
+    // the foreground back before the first request is carried out.
+    return waitUntil(
+        [&] {
+            if (GetForegroundWindow() == window) return true;
+            SetForegroundWindow(window);
+            return false;
+        },
+        3s);
 }
 
 namespace {
