@@ -15,6 +15,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/posix/Fd.h"
 #include "platform/posix/SaveTarget.h"
 
 namespace platform::settingsfiles {
@@ -29,24 +30,7 @@ std::string lastError() {
     return std::strerror(errno);
 }
 
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-    void reset(int fd) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = fd;
-    }
-
-private:
-    int fd_;
-};
+using posix::Fd;
 
 bool writeAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {

@@ -8,25 +8,12 @@
 #include <cstring>
 #include <random>
 
+#include "platform/posix/Fd.h"
 #include "platform/posix/SettingsFiles.h"
 
 namespace platform::posix {
 
 namespace {
-
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 std::string lastError() {
     return std::strerror(errno);
