@@ -43,7 +43,13 @@ try:
     hears("Start autostart countdown push button")  # the window opens with START focused
     Atspi.generate_keyboard_event(0x20, None, Atspi.KeySynthType.SYM)  # Space
     print("Space on START:", hears("Stop autostart countdown"))
-    main = next(w for a in pyatspi.Registry.getDesktop(0) if a and a.name == "velmora" for w in a if w.name == "VELMORA - velmora")
+    main = None
+    for _ in range(200):  # the reader's list of programs follows the bus's events
+        GLib.MainContext.default().iteration(False)
+        if (main := next((w for a in pyatspi.Registry.getDesktop(0) if a and a.name == "velmora"
+                          for w in a if w.name == "VELMORA - velmora"), None)): break
+        time.sleep(0.05)
+    if not main: sys.exit("FAILED: VELMORA's main window is not on the accessibility bus")
     next(c for c in main if c.name == "Always On Top").queryComponent().grabFocus()
     hears("Always On Top check box")
     print("Failed slot:", hears("Task 1 could not start: program not found: /nonexistent/velmora-missing"))
