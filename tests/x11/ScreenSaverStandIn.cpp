@@ -10,8 +10,9 @@
 // desktop portal's remote desktop (version 2), whose user grants or refuses:
 //   create | select TYPES PERSIST_MODE TOKEN | start TOKEN | refused | keysym SYM STATE | close
 // Words after a comma make it misbehave: v1 (no token), late (Start answered a second later), twice,
-// int32 (the code's type), close (the session closed after the grant: "closed"), restart (its name
-// given up and taken again after the grant: "restarted"; it takes idle requests too: "portal-idle N").
+// int32 (the code's type), close (the session closed after the grant: "closed"), restart (a new
+// owner takes its name over after the grant: "restarted"), gone (its name given up for good after the
+// grant: "gone"); the last two take idle requests too: "portal-idle N".
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -113,7 +114,7 @@ public:
                 return bus.send(m.createErrorReply(QDBusError::UnknownInterface, QStringLiteral("no such")));
             return bus.send(m.createReply(QVariant::fromValue(QDBusVariant(mode_.contains("v1") ? 1u : 2u))));
         }
-        if (member == QLatin1String("Inhibit") && mode_.contains("restart")) {
+        if (member == QLatin1String("Inhibit") && (mode_.contains("restart") || mode_.contains("gone"))) {
             log_.write(QStringLiteral("portal-idle %1").arg(++idle_));
             return bus.send(
                 m.createReply(QVariant::fromValue(QDBusObjectPath("/org/freedesktop/portal/desktop/i"))));
@@ -150,7 +151,7 @@ public:
                 log_.write(QStringLiteral("start ") + token);
                 answer(bus, request, 0, results);
             });
-            if (mode_.contains("close") || mode_.contains("restart"))
+            if (mode_.contains("close") || mode_.contains("restart") || mode_.contains("gone"))
                 QTimer::singleShot(300, [=, this] { end(bus, a.value(0).value<QDBusObjectPath>().path()); });
             return true;
         } else if (member == QLatin1String("Start")) {
@@ -175,15 +176,26 @@ private:
         return true;
     }
 
-    // After the grant: the desktop closes the session, or the portal restarts.
+    // After the grant: the desktop closes the session, the portal leaves, or
+    // a new one takes its place at once (as D-Bus activation serves the first
+    // call after a crash) on a connection of its own.
     void end(QDBusConnection bus, const QString& session) {
         const QString portal = QStringLiteral("org.freedesktop.portal.Desktop");
-        log_.write(mode_.contains("close") ? QStringLiteral("closed") : QStringLiteral("restarted"));
-        if (mode_.contains("close"))
+        log_.write(mode_.contains("close") ? QStringLiteral("closed")
+                   : mode_.contains("gone") ? QStringLiteral("gone")
+                                            : QStringLiteral("restarted"));
+        if (mode_.contains("close")) {
             bus.send(QDBusMessage::createSignal(session, "org.freedesktop.portal.Session", "Closed")
                      << QVariantMap{});
-        else if (bus.unregisterService(portal))
-            bus.registerService(portal);
+        } else if (mode_.contains("gone")) {
+            bus.unregisterService(portal);
+        } else {
+            QDBusConnection next =
+                QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("restarted"));
+            next.registerVirtualObject(QStringLiteral("/org/freedesktop/portal/desktop"), this,
+                                       QDBusConnection::SubPath);
+            next.interface()->registerService(portal, QDBusConnectionInterface::ReplaceExistingService);
+        }
     }
 
     ScreenSaver& log_;
@@ -210,9 +222,14 @@ int main(int argc, char** argv) {
     }
     const QString portal = qEnvironmentVariable("VELMORA_STANDIN_PORTAL");
     RemoteDesktop remoteDesktop(saver, portal);
-    if (!portal.isEmpty() && (!bus.registerVirtualObject(QStringLiteral("/org/freedesktop/portal/desktop"),
-                                                         &remoteDesktop, QDBusConnection::SubPath) ||
-                              !bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")))) {
+    if (!portal.isEmpty() &&
+        (!bus.registerVirtualObject(QStringLiteral("/org/freedesktop/portal/desktop"), &remoteDesktop,
+                                    QDBusConnection::SubPath) ||
+         bus.interface()
+                 ->registerService(QStringLiteral("org.freedesktop.portal.Desktop"),
+                                   QDBusConnectionInterface::DontQueueService,
+                                   QDBusConnectionInterface::AllowReplacement)
+                 .value() != QDBusConnectionInterface::ServiceRegistered)) {
         std::fprintf(stderr, "screensaver stand-in: cannot take org.freedesktop.portal.Desktop\n");
         return 2;
     }
