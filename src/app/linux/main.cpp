@@ -23,6 +23,7 @@
 #include "app/linux/StartArguments.h"
 #include "form/Clock.h"
 #include "model/main/MainForm.h"
+#include "platform/posix/Fd.h"
 #include "platform/posix/InheritedState.h"
 #include "platform/posix/IniSettingsBackend.h"
 #include "platform/qt/LinuxPlatform.h"
@@ -100,13 +101,7 @@ bool writeToStandardError(const std::string& text) {
         return pthread_sigmask(SIG_BLOCK, &pipe, nullptr) == 0;
     }();
     if (!blocked) return false;
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t n = ::write(STDERR_FILENO, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
+    return platform::posix::writeAll(STDERR_FILENO, text);
 }
 
 // Qt ends the program with exit() when its display goes away (the X server

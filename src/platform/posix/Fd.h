@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <string_view>
 #include <utility>
 
 namespace platform::posix {
@@ -25,5 +27,17 @@ public:
 private:
     int fd_;
 };
+
+// Writes every byte of `text`, going on after a signal; false on a failure
+// (errno says which).
+inline bool writeAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t n = ::write(fd, text.data(), text.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
 
 }  // namespace platform::posix

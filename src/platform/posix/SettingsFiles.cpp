@@ -32,17 +32,6 @@ std::string lastError() {
 
 using posix::Fd;
 
-bool writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 std::optional<std::string> readAll(int fd, std::string& out) {
     char buffer[65536];
     for (;;) {
@@ -73,7 +62,7 @@ std::optional<std::string> copyFile(const fs::path& from, const fs::path& to) {
     if (out.get() < 0) return lastError();
     std::string data;
     auto problem = readAll(in.get(), data);
-    if (!problem && !writeAll(out.get(), data.data(), data.size())) problem = lastError();
+    if (!problem && !posix::writeAll(out.get(), data)) problem = lastError();
     if (!problem && ::fsync(out.get()) != 0) problem = lastError();
     if (problem) ::unlink(to.c_str());
     return problem;
@@ -224,7 +213,7 @@ std::variant<Stamp, std::string> replace(const fs::path& file, const std::string
     }
     std::optional<std::string> problem;
     struct stat info {};
-    if (::fchmod(fd.get(), 0600) != 0 || !writeAll(fd.get(), text.data(), text.size()) ||
+    if (::fchmod(fd.get(), 0600) != 0 || !posix::writeAll(fd.get(), text) ||
         ::fsync(fd.get()) != 0 || ::fstat(fd.get(), &info) != 0) {
         problem = lastError();
     }

@@ -6,7 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <random>
+#include <variant>
 
 #include "platform/posix/Fd.h"
 #include "platform/posix/SettingsFiles.h"
@@ -25,16 +25,6 @@ std::optional<std::string> notUsable(const struct stat& info) {
     if (info.st_nlink != 1) return "it has other names (hard links)";
     if (info.st_size > static_cast<off_t>(kLargestToken)) return "it is larger than 4 KiB";
     return std::nullopt;
-}
-
-bool writeAll(int fd, const std::string& text) {
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 }  // namespace
@@ -72,28 +62,11 @@ TokenRead readToken(const std::filesystem::path& file) {
 std::optional<std::string> writeToken(const std::filesystem::path& file, const std::string& token) {
     const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
     if (auto problem = settingsfiles::makeFolder(folder)) return problem;
-    const Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() < 0) return lastError();
-    const std::string name = file.filename().string();
-    std::random_device random;
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 16; ++attempt) {
-        temporary = name + ".new-" + std::to_string(random() % 1000000);
-        fd = ::openat(dir.get(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                      0600);
-        if (fd < 0 && errno != EEXIST) return lastError();
-    }
-    if (fd < 0) return "no free temporary name";
-    const Fd written(fd);
-    const bool ok = ::fchmod(fd, 0600) == 0 && writeAll(fd, token + "\n") && ::fsync(fd) == 0 &&
-                    ::renameat(dir.get(), temporary.c_str(), dir.get(), name.c_str()) == 0;
-    if (!ok) {
-        const std::string why = lastError();
-        ::unlinkat(dir.get(), temporary.c_str(), 0);
-        return why;
-    }
-    ::fsync(dir.get());  // the new name survives a power cut
+    // The settings' own way: a private new file beside, renamed over the name.
+    const auto replaced = settingsfiles::replace(file, token + "\n");
+    if (const auto* problem = std::get_if<std::string>(&replaced)) return *problem;
+    if (const Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dir.get() >= 0)
+        ::fsync(dir.get());  // the new name survives a power cut
     return std::nullopt;
 }
 

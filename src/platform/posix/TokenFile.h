@@ -25,8 +25,9 @@ TokenRead readToken(const std::filesystem::path& file);
 
 // Replaces `file` with a new regular file, mode 0600, holding `token` and a
 // line end: written beside it, flushed, then renamed over whatever had the
-// name, so a link there is replaced, never written through. The folder is
-// made (0700) if missing. Nothing on success, else why it failed.
+// name, so a link there is replaced, never written through; what a writer
+// that died left beside it goes. The folder is made (0700) if missing.
+// Nothing on success, else why it failed.
 std::optional<std::string> writeToken(const std::filesystem::path& file, const std::string& token);
 
 }  // namespace platform::posix

@@ -90,6 +90,7 @@ TEST(TokenFile, AnythingButAPlainFileIsNotReadAndIsReplacedNotWrittenThrough) {
         {"it has other names (hard links)", [&] { fs::create_hard_link(settings, token); }},
         {"it is larger than 4 KiB", [&] { writeFile(token, std::string(5000, 'a')); }},
         {"", [&] { writeFile(token, " tok-1 \nrest"); }},
+        {"", [&] { writeFile(token, "tok-1"), writeFile(token.string() + ".new-Ab12Cd", "a dead writer's"); }},
     };
     for (const auto& [problem, make] : cases) {
         SCOPED_TRACE(problem);
