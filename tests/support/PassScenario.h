@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,9 @@ inline const std::vector<PassCase>& passCases() {
     };
     return cases;
 }
+
+// Failures name the case, not its bytes.
+inline void PrintTo(const PassCase& c, std::ostream* out) { *out << c.name; }
 
 inline std::string caseName(const ::testing::TestParamInfo<PassCase>& info) {
     return info.param.name;

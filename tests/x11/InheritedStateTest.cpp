@@ -18,6 +18,8 @@ struct Case {
     int leftPx;  // tests run side by side, each window in a place of its own
 };
 
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+
 class StartedAs : public OnDisplay, public ::testing::WithParamInterface<Case> {};
 
 TEST_P(StartedAs, ShowsItsWindowRunsAndWritesItsSettingsWhenTold) {

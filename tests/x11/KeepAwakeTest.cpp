@@ -410,6 +410,7 @@ struct Life {  // settled: how the stand-in's last line begins; said (sorted), c
                // each
     std::string name, mode, settled, said, calls;
 };
+void PrintTo(const Life& row, std::ostream* out) { *out << row.name; }
 class RemoteDesktopLife : public RemoteDesktop, public ::testing::WithParamInterface<Life> {};
 
 std::string joined(std::vector<std::string> lines, bool sorted) {

@@ -140,6 +140,8 @@ struct PlaceCase {
     bool byOk;
 };
 
+void PrintTo(const PlaceCase& c, std::ostream* out) { *out << c.key << (c.byOk ? " by OK" : " by the close box"); }
+
 class PlaceTest : public AboutWindowsTest, public ::testing::WithParamInterface<PlaceCase> {
 protected:
     // Opens the case's window; `script` gets it and its OK button.
