@@ -224,6 +224,9 @@ std::variant<Stamp, std::string> replace(const fs::path& file, const std::string
         return *problem;
     }
     ::close(fd.release());  // the data is synced and in place; nothing left to fail
+    const fs::path folder = file.parent_path().empty() ? "." : file.parent_path();
+    if (const Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dir.get() >= 0)
+        ::fsync(dir.get());  // the new name survives a power cut
     return stampFrom(info);
 }
 

@@ -65,8 +65,6 @@ std::optional<std::string> writeToken(const std::filesystem::path& file, const s
     // The settings' own way: a private new file beside, renamed over the name.
     const auto replaced = settingsfiles::replace(file, token + "\n");
     if (const auto* problem = std::get_if<std::string>(&replaced)) return *problem;
-    if (const Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dir.get() >= 0)
-        ::fsync(dir.get());  // the new name survives a power cut
     return std::nullopt;
 }
 
