@@ -123,10 +123,18 @@ TEST(Launch, ProgramIsDetachedInItsOwnSessionWithCleanDescriptorsAndSignals) {
     ASSERT_NE(pid, 0) << "the program did not start";
     const std::string proc = "/proc/" + std::to_string(pid);
 
+    // Just after the exec the loader has a file of its own open for a moment;
+    // a descriptor of ours would stay open as long as the program runs.
     std::vector<int> open;
-    for (const auto& fd : std::filesystem::directory_iterator(proc + "/fd"))
-        open.push_back(std::stoi(fd.path().filename().string()));
-    std::sort(open.begin(), open.end());
+    testing_support::pollUntil(
+        [&] {
+            open.clear();
+            for (const auto& fd : std::filesystem::directory_iterator(proc + "/fd"))
+                open.push_back(std::stoi(fd.path().filename().string()));
+            std::sort(open.begin(), open.end());
+            return open == std::vector<int>{0, 1, 2};
+        },
+        std::chrono::seconds(2));
     EXPECT_EQ(open, (std::vector<int>{0, 1, 2}));
 
     const auto fields = statFields(readFile(proc + "/stat"));
