@@ -94,12 +94,21 @@ config=$tmp/config
 ) >"$tmp/out.log" 2>&1 &
 pid=$!
 
+# Other tests on the display run a program of the same name: only a window
+# of this process counts.
+own_window() {
+  local w
+  for w in $(DISPLAY=$display xwininfo -root -tree 2>/dev/null |
+    sed -n 's/^ *\(0x[0-9a-f]*\) "VELMORA - velmora".*/\1/p'); do
+    [[ $(DISPLAY=$display xprop -id "$w" _NET_WM_PID 2>/dev/null) == *" = $pid" ]] &&
+      DISPLAY=$display xwininfo -id "$w" | grep -q 'Map State: IsViewable' && { echo "$w"; return; }
+  done
+  return 0
+}
 window=""
 for _ in $(seq 1 200); do
-  window=$(DISPLAY=$display xwininfo -root -tree 2>/dev/null |
-    sed -n 's/^ *\(0x[0-9a-f]*\) "VELMORA - velmora".*/\1/p' | head -n1)
-  [[ -n $window ]] && DISPLAY=$display xwininfo -id "$window" | grep -q 'Map State: IsViewable' && break
-  window=""
+  window=$(own_window)
+  [[ -n $window ]] && break
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1
 done
