@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/posix/SettingsFiles.h"
+
 namespace platform::settingsfiles {
 namespace {
 
@@ -49,7 +51,7 @@ SaveTarget saveTargetOf(const fs::path& file) {
     SaveTarget target;
     fs::path current = file;
     for (int links = 0;; ++links) {
-        const fs::path folder = current.parent_path().empty() ? fs::path(".") : current.parent_path();
+        const fs::path folder = folderOf(current);
         if (auto problem = untrusted(folder, "the folder " + quoted(folder))) {
             target.refusal = *problem;
             return target;

@@ -171,7 +171,7 @@ std::optional<std::string> makeFolder(const fs::path& folder) {
 }
 
 void removeStrayTemporaries(const fs::path& file) {
-    const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+    const fs::path folder = folderOf(file);
     const std::string prefix = file.filename().string() + std::string(kTemporaryMark);
     const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
     if (!dir) return;
@@ -224,8 +224,7 @@ std::variant<Stamp, std::string> replace(const fs::path& file, const std::string
         return *problem;
     }
     ::close(fd.release());  // the data is synced and in place; nothing left to fail
-    const fs::path folder = file.parent_path().empty() ? "." : file.parent_path();
-    if (const Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dir.get() >= 0)
+    if (const Fd dir(::open(folderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dir.get() >= 0)
         ::fsync(dir.get());  // the new name survives a power cut
     return stampFrom(info);
 }

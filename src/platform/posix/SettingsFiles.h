@@ -23,6 +23,11 @@ struct Stamp {
     bool operator==(const Stamp&) const = default;
 };
 
+// The folder a file is in: "." for a bare name.
+inline std::filesystem::path folderOf(const std::filesystem::path& file) {
+    return file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
+}
+
 // The stamp of the file now; nothing when it cannot be looked at (absent).
 std::optional<Stamp> stampOf(const std::filesystem::path& file);
 

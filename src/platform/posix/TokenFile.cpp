@@ -60,8 +60,7 @@ TokenRead readToken(const std::filesystem::path& file) {
 }
 
 std::optional<std::string> writeToken(const std::filesystem::path& file, const std::string& token) {
-    const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
-    if (auto problem = settingsfiles::makeFolder(folder)) return problem;
+    if (auto problem = settingsfiles::makeFolder(settingsfiles::folderOf(file))) return problem;
     // The settings' own way: a private new file beside, renamed over the name.
     const auto replaced = settingsfiles::replace(file, token + "\n");
     if (const auto* problem = std::get_if<std::string>(&replaced)) return *problem;
